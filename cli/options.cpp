@@ -1,0 +1,60 @@
+#include "options.h"
+
+#include <CLI/CLI.hpp>
+#include <iostream>
+#include <map>
+#include <thread>
+
+namespace cli {
+
+int ParseArguments(int argc, char **argv, BatchOptions &options) {
+    CLI::App app{"Converts NMEA-0183 GPS logs into KML documents, one placemark per fix.\n"
+                 "Each LOG.ext becomes LOG.kml beside it; an existing KML is kept unless --force.",
+                 "sentrova-convert"};
+    app.footer("Examples:\n"
+               "  sentrova-convert drive.nmea                  writes drive.kml\n"
+               "  sentrova-convert -c green -k day1.log day2.log\n"
+               "  sentrova-convert -o - track.nmea > track.kml  writes standard output\n"
+               "  gunzip -c big.nmea.gz | sentrova-convert -o big.kml -\n"
+               "\nExit status: 0 every log converted, 1 a log failed, 2 usage error.");
+    app.set_version_flag("--version", "sentrova-convert " SENTROVA_VERSION);
+
+    const std::map<std::string, int> colours = {
+        {"red", 0}, {"blue", 1}, {"yellow", 2}, {"green", 3}, {"orange", 4}};
+    app.add_option("LOG", options.logs, "NMEA log to convert; - reads standard input (needs -o)")
+        ->required();
+    app.add_option("-c,--color", options.conversion.colourIndex,
+                   "icon colour: red, blue, yellow, green or orange (default red)")
+        ->transform(CLI::CheckedTransformer(colours, CLI::ignore_case))
+        ->option_text("COLOUR");
+    app.add_flag("-k,--checksum", options.conversion.verifyChecksums,
+                 "verify every sentence's checksum; a log stops at its first bad sentence");
+    app.add_option("-o,--output", options.output, "KML to write (one LOG only); - is standard output")
+        ->option_text("PATH");
+    app.add_flag("-f,--force", options.force, "replace an existing KML");
+    app.add_option("-j,--jobs", options.jobs, "logs converted in parallel (default: one per processor)")
+        ->check(CLI::Range(1u, 1024u))
+        ->option_text("N");
+    app.add_flag("-q,--quiet", options.quiet, "print only errors");
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError &e) {
+        const int status = app.exit(e);
+        return status == 0 ? 0 : 2;
+    }
+    if (!options.output.empty() && options.logs.size() != 1) {
+        std::cerr << "sentrova-convert: --output takes exactly one LOG\n";
+        return 2;
+    }
+    for (const std::string &log : options.logs) {
+        if (log == "-" && options.output.empty()) {
+            std::cerr << "sentrova-convert: reading standard input needs --output\n";
+            return 2;
+        }
+    }
+    if (options.jobs == 0) options.jobs = std::max(1u, std::thread::hardware_concurrency());
+    return -1;
+}
+
+} // namespace cli

@@ -1,0 +1,50 @@
+#include "report.h"
+
+namespace cli {
+
+using conversion::OutcomeKind;
+
+namespace {
+
+std::string Shown(const std::string &path, const char *stdName) { return path == "-" ? stdName : path; }
+
+} // namespace
+
+bool Succeeded(const conversion::ConversionOutcome &outcome) { return outcome.kind == OutcomeKind::Done; }
+
+std::string DescribeOutcome(const std::string &log, const std::string &target,
+                            const conversion::ConversionOutcome &o) {
+    const std::string source = Shown(log, "(standard input)");
+    const std::string kml = Shown(target, "(standard output)");
+    const auto &c = o.counts;
+    switch (o.kind) {
+    case OutcomeKind::Done: {
+        std::string line = source + " -> " + kml + ": " + std::to_string(c.lines) + " lines, " +
+                           std::to_string(c.sentences) + " sentences, " + std::to_string(c.unrecognised) +
+                           " unrecognised, " + std::to_string(c.placemarks) + " placemarks";
+        if (c.badChecksums > 0) {
+            line += ", " + std::to_string(c.badChecksums) + " bad checksums skipped (first on line " +
+                    std::to_string(c.firstBadChecksumLine) + ")";
+        }
+        return line;
+    }
+    case OutcomeKind::SourceNotOpenable:
+        return source + ": cannot open the log: " + o.systemError;
+    case OutcomeKind::TargetNotOpenable:
+        return source + ": cannot write " + kml + ": " + o.systemError;
+    case OutcomeKind::TargetExists:
+        return source + ": " + kml + " exists, skipped (use --force to replace it)";
+    case OutcomeKind::FormatError:
+        return source + ":" + std::to_string(o.line) + ": NMEA format error! (checksum mismatch); " + kml +
+               " not written";
+    case OutcomeKind::ReadFailed:
+        return source + ": read error: " + o.systemError + "; " + kml + " not written";
+    case OutcomeKind::WriteFailed:
+        return source + ": cannot write " + kml + ": " + o.systemError + "; nothing kept";
+    case OutcomeKind::Cancelled:
+        return source + ": interrupted; " + kml + " not written";
+    }
+    return source + ": unknown outcome";
+}
+
+} // namespace cli

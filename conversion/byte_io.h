@@ -1,0 +1,104 @@
+// Where a conversion reads from and writes to: files, standard streams or
+// memory. Errors are kept as errno values for the caller to show.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace conversion {
+
+class ByteSource {
+  public:
+    virtual ~ByteSource() = default;
+    // Bytes read (0 at the end), or -1 on an error kept in Error().
+    virtual long Read(char *buffer, size_t capacity) = 0;
+    int Error() const { return error_; }
+
+  protected:
+    int error_ = 0;
+};
+
+class ByteSink {
+  public:
+    virtual ~ByteSink() = default;
+    // All bytes or false, with the cause kept in Error().
+    virtual bool Write(const char *data, size_t size) = 0;
+    int Error() const { return error_; }
+
+  protected:
+    int error_ = 0;
+};
+
+class FdSource : public ByteSource {
+  public:
+    explicit FdSource(int fd) : fd_(fd) {}
+    long Read(char *buffer, size_t capacity) override;
+
+  private:
+    int fd_;
+};
+
+class FdSink : public ByteSink {
+  public:
+    explicit FdSink(int fd) : fd_(fd) {}
+    bool Write(const char *data, size_t size) override;
+
+  private:
+    int fd_;
+};
+
+class MemorySource : public ByteSource {
+  public:
+    explicit MemorySource(std::string_view bytes) : bytes_(bytes) {}
+    long Read(char *buffer, size_t capacity) override;
+
+  private:
+    std::string_view bytes_;
+};
+
+class MemorySink : public ByteSink {
+  public:
+    bool Write(const char *data, size_t size) override {
+        bytes.append(data, size);
+        return true;
+    }
+    std::string bytes;
+};
+
+// Collects the output and hands it on in large blocks.
+class OutputBuffer {
+  public:
+    static constexpr size_t kBlockSize = 1 << 20;
+
+    explicit OutputBuffer(ByteSink &sink, size_t blockSize = kBlockSize);
+
+    void Append(std::string_view text) {
+        if (text.size() <= capacity_ - used_) {
+            std::char_traits<char>::copy(block_.get() + used_, text.data(), text.size());
+            used_ += text.size();
+        } else {
+            AppendSlow(text);
+        }
+    }
+    void Append(char c) {
+        if (used_ == capacity_) Flush();
+        block_[used_++] = c;
+    }
+    // Writes out what is held; false once any write has failed.
+    bool Flush();
+    bool Failed() const { return failed_; }
+    int Error() const { return sink_.Error(); }
+
+  private:
+    void AppendSlow(std::string_view text);
+
+    ByteSink &sink_;
+    std::unique_ptr<char[]> block_;
+    size_t capacity_;
+    size_t used_ = 0;
+    bool failed_ = false;
+};
+
+} // namespace conversion

@@ -1,0 +1,30 @@
+// The KML document: a header with the one icon style, one placemark per
+// completed fix cycle, a footer. Every line ends in CR LF.
+#pragma once
+
+#include <array>
+#include <string_view>
+
+#include "byte_io.h"
+#include "nmea/manager.h"
+
+namespace conversion {
+
+// KML colours (alpha, blue, green, red) by the colour choice's index.
+inline constexpr std::array<std::string_view, 5> IconColours = {
+    "ff0000ff", // Red
+    "ffff0000", // Blue
+    "ff00ffff", // Yellow
+    "ff0ff000", // Green
+    "ff0055ff", // Orange
+};
+
+// Any index outside the table means Red.
+std::string_view IconColour(int index);
+
+void WriteKmlHeader(OutputBuffer &out, std::string_view colour);
+void WriteKmlFooter(OutputBuffer &out);
+// Reads the display texts only: the caller's record stays as it was.
+void WritePlacemark(OutputBuffer &out, const nmea::DataDisplay &display);
+
+} // namespace conversion

@@ -1,0 +1,49 @@
+// Reads a log the way a text-mode stream does: carriage returns vanish, a
+// Ctrl-Z ends the input, and every read hands on at most 99 characters up to
+// and including the next line feed, so that longer lines arrive in pieces.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string_view>
+
+#include "byte_io.h"
+
+namespace conversion {
+
+class LineReader {
+  public:
+    static constexpr size_t kMaxPiece = 99;
+    static constexpr size_t kBlockSize = 1 << 20;
+
+    explicit LineReader(ByteSource &source, size_t blockSize = kBlockSize);
+
+    // The next piece, valid until the next call; false at the end of the input
+    // or on a read error (see Failed).
+    bool Next(std::string_view &piece);
+
+    // The 1-based line of the log that the last piece came from.
+    uint64_t LineNumber() const { return line_; }
+    // Lines of the log seen so far, a last line without line feed included.
+    uint64_t LinesSeen() const { return line_; }
+    bool Failed() const { return failed_; }
+    int Error() const { return source_.Error(); }
+
+  private:
+    bool Refill();
+    void Emit(std::string_view piece, std::string_view &out);
+
+    ByteSource &source_;
+    std::unique_ptr<char[]> block_;
+    size_t capacity_;
+    size_t pos_ = 0;
+    size_t end_ = 0;
+    char piece_[kMaxPiece];
+    uint64_t line_ = 0;
+    bool lastEndedLine_ = true;
+    bool ended_ = false;
+    bool failed_ = false;
+};
+
+} // namespace conversion

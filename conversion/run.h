@@ -1,0 +1,109 @@
+// One conversion of a log into its KML document, from open to close. It never
+// prints, asks or exits: the outcome is a value for the caller to show.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "byte_io.h"
+#include "nmea/manager.h"
+
+namespace conversion {
+
+enum class BadChecksumPolicy { Stop, Skip };
+
+struct ConversionOptions {
+    int colourIndex = 0; // index into IconColours; anything else is Red
+    bool verifyChecksums = false;
+    BadChecksumPolicy badChecksum = BadChecksumPolicy::Stop;
+    bool anyTalker = false;
+};
+
+struct ConversionCounts {
+    uint64_t lines = 0;        // lines of the log read
+    uint64_t sentences = 0;    // recognised sentences
+    uint64_t unrecognised = 0; // lines with "*" whose name is none of ours
+    uint64_t placemarks = 0;
+    uint64_t badChecksums = 0; // skipped under BadChecksumPolicy::Skip
+    uint64_t firstBadChecksumLine = 0;
+};
+
+enum class OutcomeKind {
+    Done,
+    SourceNotOpenable,
+    TargetNotOpenable,
+    TargetExists, // appeared although replacing was not agreed to
+    FormatError,  // a checksum failed: "NMEA format error!"
+    ReadFailed,
+    WriteFailed,
+    Cancelled,
+};
+
+struct ConversionOutcome {
+    OutcomeKind kind = OutcomeKind::Done;
+    ConversionCounts counts;
+    uint64_t line = 0;       // the log's line of a format error
+    std::string systemError; // the system's text for open, read and write failures
+};
+
+// Hooks for extensions of the plain document; the plain conversion has none.
+class CycleHook {
+  public:
+    virtual ~CycleHook() = default;
+    // A cycle has closed; false leaves out its placemark.
+    virtual bool WantPlacemark(const nmea::DataDisplay &display) = 0;
+    // After each placemark written.
+    virtual void PlacemarkWritten(const nmea::DataDisplay &display) { (void)display; }
+    // Extra header lines, written after the icon style.
+    virtual void WriteHeaderExtra(OutputBuffer &out) { (void)out; }
+    // Extra lines before the footer.
+    virtual void WriteBeforeFooter(OutputBuffer &out) { (void)out; }
+};
+
+// The loop over one stream: header, placemarks, footer. Writes into `out`
+// and flushes it; the caller decides what becomes of the bytes on failure.
+ConversionOutcome ConvertStream(ByteSource &in, OutputBuffer &out, const ConversionOptions &options,
+                                const std::atomic<bool> *cancel = nullptr, CycleHook *hook = nullptr);
+
+struct ConversionRequest {
+    std::string sourcePath; // "-" reads standard input
+    std::string targetPath; // "-" writes standard output
+    ConversionOptions options;
+    bool replaceExisting = false; // the user agreed to replace an existing target
+    const std::atomic<bool> *cancel = nullptr;
+    CycleHook *hook = nullptr;
+};
+
+// A file conversion in two steps, so that a window can pause between opening
+// the files and converting. The document goes to a temporary file beside the
+// target that replaces the target only when complete.
+class FileConversion {
+  public:
+    explicit FileConversion(ConversionRequest request);
+    ~FileConversion();
+    FileConversion(const FileConversion &) = delete;
+    FileConversion &operator=(const FileConversion &) = delete;
+
+    // Opens source and target; Done when both are open.
+    ConversionOutcome Open();
+    ConversionOutcome Run();
+
+  private:
+    void Discard();
+
+    ConversionRequest request_;
+    int sourceFd_ = -1;
+    int targetFd_ = -1;
+    bool ownSource_ = false;
+    bool ownTarget_ = false;
+    std::string tempPath_; // empty when writing straight to the target
+};
+
+ConversionOutcome ConvertFile(const ConversionRequest &request);
+
+// The target beside the log: its file name's extension replaced by ".kml".
+std::string TargetPathFor(const std::string &sourcePath);
+
+} // namespace conversion

@@ -1,0 +1,39 @@
+#include "context.h"
+
+#include <cstring>
+
+namespace nmea {
+
+void SentenceContext::LoadLine(std::string_view piece) {
+    const size_t n = piece.size() < kMaxLine ? piece.size() : kMaxLine;
+    std::memcpy(LineBuffer, piece.data(), n);
+    LineBuffer[n] = '\0';
+    const void *nul = std::memchr(LineBuffer, '\0', n);
+    const size_t length = nul ? static_cast<size_t>(static_cast<const char *>(nul) - LineBuffer) : n;
+    CurrentSentence.assign(LineBuffer, length);
+}
+
+void SentenceContext::SetSentence(std::string_view sentence) {
+    LoadLine(sentence);
+    SentenceLength = static_cast<int32_t>(CurrentSentence.size());
+    UnrecognisedSentence = 0;
+}
+
+namespace {
+bool IsUpper(char c) { return c >= 'A' && c <= 'Z'; }
+} // namespace
+
+std::string_view SentenceContext::SentenceName() {
+    const std::string_view s = CurrentSentence;
+    std::string_view name = s.size() > 1 ? s.substr(1, 5) : std::string_view{};
+    if (AnyTalker && name.size() == 5 && IsUpper(name[0]) && IsUpper(name[1]) &&
+        !(name[0] == 'G' && name[1] == 'P')) {
+        normalisedName_[0] = 'G';
+        normalisedName_[1] = 'P';
+        std::memcpy(normalisedName_ + 2, name.data() + 2, 3);
+        name = std::string_view(normalisedName_, 5);
+    }
+    return name;
+}
+
+} // namespace nmea

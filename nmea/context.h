@@ -1,0 +1,63 @@
+// The state one conversion works on: the line under work and the current fix.
+// Each conversion owns one, so conversions on different threads share nothing.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "manager.h"
+
+namespace nmea {
+
+enum class SentenceKind : uint8_t {
+    GPGGA = 0,
+    GPGLL = 1,
+    GPGSA = 2,
+    GPGSV = 3,
+    GPRMC = 4,
+    GPVTG = 5,
+    GPZDA = 6,
+    GPRPT = 7,
+    GPMSS = 8,
+    Unknown = 255,
+};
+
+class SentenceContext {
+  public:
+    static constexpr size_t kLineBufferSize = 100;
+    static constexpr size_t kMaxLine = kLineBufferSize - 1;
+
+    // The piece of the log last read, zero-terminated.
+    char LineBuffer[kLineBufferSize] = {};
+    // LineBuffer up to its first NUL.
+    std::string CurrentSentence;
+    int32_t SentenceLength = 0;
+    uint8_t UnrecognisedSentence = 0;
+    NMEA_Manager Manager;
+    bool VerifyChecksums = false;
+    // Read any two-letter talker as GP, so multi-constellation receivers decode.
+    bool AnyTalker = false;
+
+    // What the last ParseSentence did with its sentence.
+    SentenceKind LastKind = SentenceKind::Unknown;
+    bool LastDecoded = false;
+
+    SentenceContext() { CurrentSentence.reserve(kLineBufferSize); }
+
+    // Takes one piece of at most 99 characters (longer input is cut) into
+    // LineBuffer and CurrentSentence; leaves SentenceLength alone.
+    void LoadLine(std::string_view piece);
+    // LoadLine plus SentenceLength and a cleared UnrecognisedSentence: what the
+    // run does before it hands a line to ParseSentence.
+    void SetSentence(std::string_view sentence);
+
+    // Characters 2 to 6 of the sentence, the talker read as GP under AnyTalker.
+    std::string_view SentenceName();
+
+  private:
+    char normalisedName_[5] = {};
+};
+
+} // namespace nmea

@@ -1,0 +1,24 @@
+// Display texts: every successful decode rewrites the texts its sentence
+// type carries, so the display always shows the newest value of each quantity.
+#pragma once
+
+#include <cstdint>
+
+#include "context.h"
+#include "manager.h"
+
+namespace nmea {
+
+void UpdateDataDisplay(NMEA_Manager &manager, const TObject &record, SentenceKind kind);
+
+void FormatUtcTime(DataDisplay &display, PackedTime time);
+void FormatDate(DataDisplay &display, PackedDate date);
+void FormatSpeedCourse(DataDisplay &display, uint16_t speed, uint16_t course);
+void FormatAltitude(DataDisplay &display, int32_t altitude);
+void FormatHdop(DataDisplay &display, uint16_t hdop);
+void FormatGsa(DataDisplay &display, const NMEA_GSA_Object &gsa);
+void FormatRptMode(DataDisplay &display, const NMEA_RPT_Object &rpt);
+void FormatPosition(DataDisplay &display, double latitude, double longitude);
+void FormatSatellites(DataDisplay &display, const NMEA_GSV_Object &gsv);
+
+} // namespace nmea

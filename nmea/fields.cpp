@@ -1,0 +1,193 @@
+#include "fields.h"
+
+#include <cstring>
+#include <limits>
+
+namespace nmea {
+namespace {
+
+constexpr bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+int HexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+constexpr int64_t kIntegerCeiling = 1000000000000000000; // 10^18
+constexpr int kMaxFractionDigits = 18;
+
+constexpr double kPowersOfTen[kMaxFractionDigits + 1] = {
+    1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,
+    1e10, 1e11, 1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18};
+
+// Appends one digit, saturating at the ceiling instead of wrapping.
+int64_t AddDigit(int64_t value, char digit, int64_t ceiling) {
+    const int d = digit - '0';
+    if (value > (ceiling - d) / 10) return ceiling;
+    return value * 10 + d;
+}
+
+// Passes over what stands before a number. Returns false at "*"; `last`
+// receives the last character passed over other than the comma.
+bool SkipToNumber(Cursor &cursor, std::string_view s, char &last) {
+    const auto n = static_cast<Cursor>(s.size());
+    while (cursor < n) {
+        const char c = s[cursor];
+        if (IsDigit(c)) return true;
+        if (c == ',') {
+            ++cursor;
+            return true;
+        }
+        if (c == '*') return false;
+        last = c;
+        ++cursor;
+    }
+    return true;
+}
+
+} // namespace
+
+Cursor ReadIntField(Cursor cursor, std::string_view s, int32_t &value) {
+    if (cursor < 0) return -1;
+    char last = 0;
+    if (!SkipToNumber(cursor, s, last)) return -1;
+    const auto n = static_cast<Cursor>(s.size());
+    int64_t magnitude = 0;
+    while (cursor < n && IsDigit(s[cursor])) {
+        magnitude = AddDigit(magnitude, s[cursor], std::numeric_limits<int32_t>::max());
+        ++cursor;
+    }
+    const auto v = static_cast<int32_t>(magnitude);
+    value = last == '-' ? -v : v;
+    return cursor;
+}
+
+Cursor ReadRealField(Cursor cursor, std::string_view s, double &value) {
+    if (cursor < 0) return -1;
+    char last = 0;
+    if (!SkipToNumber(cursor, s, last)) return -1;
+    const auto n = static_cast<Cursor>(s.size());
+    bool inFraction = last == '.';
+    bool negative = false;
+    if (cursor > 0 && cursor < n && s[cursor] == '-') {
+        negative = true;
+        ++cursor;
+    }
+    int64_t integerPart = 0;
+    int64_t fraction = 0;
+    int fractionDigits = 0;
+    while (cursor < n) {
+        const char c = s[cursor];
+        if (c == '.') {
+            if (inFraction) break;
+            inFraction = true;
+        } else if (IsDigit(c)) {
+            if (!inFraction) {
+                integerPart = AddDigit(integerPart, c, kIntegerCeiling);
+            } else if (fractionDigits < kMaxFractionDigits) {
+                fraction = fraction * 10 + (c - '0');
+                ++fractionDigits;
+            }
+        } else {
+            break;
+        }
+        ++cursor;
+    }
+    double v = static_cast<double>(integerPart);
+    if (fraction != 0) v += static_cast<double>(fraction) / kPowersOfTen[fractionDigits];
+    value = negative ? -v : v;
+    return cursor;
+}
+
+Cursor ReadTextView(Cursor cursor, std::string_view s, std::string_view &value) {
+    const auto n = static_cast<Cursor>(s.size());
+    if (cursor < 0 || cursor >= n) {
+        value = {};
+        return cursor;
+    }
+    while (cursor < n) {
+        const char c = s[cursor];
+        if (c == ' ') {
+            ++cursor;
+        } else {
+            if (c == ',') ++cursor;
+            break;
+        }
+    }
+    const Cursor start = cursor;
+    while (cursor < n) {
+        const char c = s[cursor];
+        if (c == '*' || c == ',' || c == ' ') break;
+        ++cursor;
+    }
+    value = s.substr(static_cast<size_t>(start), static_cast<size_t>(cursor - start));
+    return cursor;
+}
+
+Cursor ReadTextField(Cursor cursor, std::string_view s, std::string &value) {
+    std::string_view view;
+    cursor = ReadTextView(cursor, s, view);
+    value.assign(view);
+    return cursor;
+}
+
+Cursor ReadHexField(Cursor cursor, std::string_view s, uint8_t &value) {
+    const auto n = static_cast<Cursor>(s.size());
+    if (cursor < 0 || cursor >= n) {
+        value = 0;
+        return cursor;
+    }
+    while (cursor < n && HexDigit(s[cursor]) < 0) ++cursor;
+    unsigned v = 0;
+    for (int i = 0; i < 2 && cursor < n; ++i) {
+        const int d = HexDigit(s[cursor]);
+        if (d < 0) break;
+        v = v * 16 + static_cast<unsigned>(d);
+        ++cursor;
+    }
+    value = static_cast<uint8_t>(v);
+    return cursor;
+}
+
+uint32_t HexToInt(const char *chars, uint32_t count) {
+    uint32_t value = 0;
+    for (uint32_t i = 0; i < count; ++i) {
+        const int d = HexDigit(chars[i]);
+        if (d < 0) break;
+        value = value * 16 + static_cast<uint32_t>(d);
+    }
+    return value;
+}
+
+std::string &TextFromChars(std::string &out, const char *chars) {
+    out.assign(chars, std::strlen(chars));
+    return out;
+}
+
+// Hour, minute and second are combined unmasked, as stored logs expect; the
+// arithmetic is unsigned so that out-of-range parts wrap instead of overflowing.
+void PackTime(PackedTime &packed, int hour, int minute, int second) {
+    packed = (static_cast<uint32_t>(hour) << 24) | (static_cast<uint32_t>(minute) << 16) |
+             (static_cast<uint32_t>(second) * 1000u);
+}
+
+void UnpackTime(PackedTime packed, int &hour, int &minute, float &seconds) {
+    hour = static_cast<int>(packed >> 24);
+    minute = static_cast<int>((packed >> 16) & 0xFF);
+    seconds = static_cast<float>((packed & 0xFFFF) * 0.001);
+}
+
+void PackDate(PackedDate &packed, int year, int month, int day) {
+    packed = (static_cast<uint32_t>(year) << 16) | (static_cast<uint32_t>(month) << 8) |
+             static_cast<uint32_t>(day);
+}
+
+void UnpackDate(PackedDate packed, int &year, int &month, int &day) {
+    year = static_cast<int>((packed >> 16) & 0xFF);
+    month = static_cast<int>((packed >> 8) & 0xFF);
+    day = static_cast<int>(packed & 0xFF);
+}
+
+} // namespace nmea

@@ -1,0 +1,44 @@
+// The current fix: the last record of every sentence type and the display
+// texts that a placemark shows.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "records.h"
+
+namespace nmea {
+
+struct DataDisplay {
+    std::string FixMode = "NON Fix";
+    std::string HDOP = "0.00";
+    std::string VDOP = "0.00";
+    std::string PDOP = "0.00";
+    std::string Date;
+    std::string UtcTime;
+    std::string Latitude = "0.00";
+    std::string Longitude = "0.00";
+    std::string Speed = "0.000 m/s";
+    std::string Course = "0.00";
+    std::string Altitude = "0.00";
+    uint8_t PositionValid = 0;
+    std::array<std::string, 12> SatPrn;
+    std::array<std::string, 12> SatSnr;
+    std::array<std::string, 12> SatElevation;
+    std::array<std::string, 12> SatAzimuth;
+};
+
+class NMEA_Manager {
+  public:
+    NMEA_GGA_Object GgaRecord;
+    NMEA_GLL_Object GllRecord;
+    NMEA_GSA_Object GsaRecord;
+    NMEA_GSV_Object GsvRecord;
+    NMEA_RMC_Object RmcRecord;
+    NMEA_VTG_Object VtgRecord;
+    NMEA_RPT_Object RptRecord;
+    DataDisplay Display;
+};
+
+} // namespace nmea
