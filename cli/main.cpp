@@ -3,12 +3,15 @@
 #include <atomic>
 #include <csignal>
 #include <cstring>
+#include <filesystem>
 #include <iostream>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <thread>
 #include <vector>
 
+#include "conversion/kml_writer.h"
 #include "options.h"
 #include "report.h"
 
@@ -87,6 +90,15 @@ int main(int argc, char **argv) {
                 request.options = options.conversion;
                 request.replaceExisting = options.force;
                 request.cancel = &gInterrupted;
+                std::unique_ptr<conversion::TrackHook> hook;
+                if (!options.track.Plain()) {
+                    conversion::TrackOptions track = options.track;
+                    track.lineName = job.log == "-" ? "standard input"
+                                                    : std::filesystem::path(job.log).filename().string();
+                    hook = std::make_unique<conversion::TrackHook>(
+                        track, conversion::IconColour(options.conversion.colourIndex));
+                    request.hook = hook.get();
+                }
                 job.outcome = conversion::ConvertFile(request);
             }
             reporter.Finished(i);

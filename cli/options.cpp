@@ -37,6 +37,41 @@ int ParseArguments(int argc, char **argv, BatchOptions &options) {
         ->option_text("N");
     app.add_flag("-q,--quiet", options.quiet, "print only errors");
 
+    auto *extras = "Beyond the plain document (all off by default)";
+    app.add_flag("--any-talker", options.conversion.anyTalker,
+                 "read GN, GL, GA, GB, BD, QZ... fixes as GP ones\n"
+                 "(multi-constellation receivers); e.g. --any-talker gnss.nmea")
+        ->group(extras);
+    app.add_flag("--line", options.track.line,
+                 "add a track line through all placemarks, named after the log;\n"
+                 "e.g. --line -c blue walk.nmea")
+        ->group(extras);
+    const std::map<std::string, std::string> modes = {
+        {"clampToGround", ""}, {"relativeToGround", "relativeToGround"}, {"absolute", "absolute"}};
+    app.add_option("--altitude-mode", options.track.altitudeMode,
+                   "clampToGround (default), relativeToGround or absolute: absolute\n"
+                   "shows flights and drone logs at their height; e.g. --altitude-mode absolute")
+        ->transform(CLI::CheckedTransformer(modes, CLI::ignore_case))
+        ->option_text("MODE")
+        ->group(extras);
+    std::string badChecksum;
+    app.add_option("--bad-checksum", badChecksum,
+                   "stop (default with -k): a bad sentence stops the log; skip: verify\n"
+                   "checksums, leave bad sentences out and count them;\n"
+                   "e.g. --bad-checksum skip noisy.nmea")
+        ->transform(CLI::IsMember({"stop", "skip"}, CLI::ignore_case))
+        ->option_text("POLICY")
+        ->group(extras);
+    app.add_flag("--skip-invalid", options.track.skipInvalid,
+                 "no placemark while RMC/GLL report V or GGA reports no fix;\n"
+                 "e.g. --skip-invalid cold-start.nmea")
+        ->group(extras);
+    app.add_option("--every", options.track.every,
+                   "write every N-th placemark only, the first always; e.g. --every 10")
+        ->check(CLI::Range(1u, 1000000000u))
+        ->option_text("N")
+        ->group(extras);
+
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError &e) {
@@ -52,6 +87,10 @@ int ParseArguments(int argc, char **argv, BatchOptions &options) {
             std::cerr << "sentrova-convert: reading standard input needs --output\n";
             return 2;
         }
+    }
+    if (badChecksum == "skip") {
+        options.conversion.verifyChecksums = true;
+        options.conversion.badChecksum = conversion::BadChecksumPolicy::Skip;
     }
     if (options.jobs == 0) options.jobs = std::max(1u, std::thread::hardware_concurrency());
     return -1;

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "conversion/run.h"
+#include "conversion/track_options.h"
 
 namespace cli {
 
@@ -12,6 +13,7 @@ struct BatchOptions {
     std::vector<std::string> logs;
     std::string output; // only with one log; "-" is standard output
     conversion::ConversionOptions conversion;
+    conversion::TrackOptions track;
     bool force = false;
     unsigned jobs = 0; // 0: one per processor
     bool quiet = false;

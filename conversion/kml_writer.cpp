@@ -65,7 +65,15 @@ void WriteKmlHeader(OutputBuffer &out, std::string_view colour) {
 
 void WriteKmlFooter(OutputBuffer &out) { out.Append("</Document>\r\n</kml>\r\n"); }
 
-void WritePlacemark(OutputBuffer &out, const nmea::DataDisplay &d) {
+void WriteCoordinates(OutputBuffer &out, const nmea::DataDisplay &d) {
+    PutCoordinate(out, d.Longitude, 'W');
+    out.Append(',');
+    PutCoordinate(out, d.Latitude, 'S');
+    out.Append(',');
+    out.Append(d.Altitude);
+}
+
+void WritePlacemark(OutputBuffer &out, const nmea::DataDisplay &d, std::string_view altitudeMode) {
     const std::string heading = TimeHeading(d.UtcTime);
     const std::string_view date = d.Date;
 
@@ -106,12 +114,14 @@ void WritePlacemark(OutputBuffer &out, const nmea::DataDisplay &d) {
     out.Append("Z</when></TimeStamp>\r\n");
 
     out.Append("\t\t<styleUrl>#Point</styleUrl>\r\n");
-    out.Append("\t\t<Point><coordinates>");
-    PutCoordinate(out, d.Longitude, 'W');
-    out.Append(',');
-    PutCoordinate(out, d.Latitude, 'S');
-    out.Append(',');
-    out.Append(d.Altitude);
+    out.Append("\t\t<Point>");
+    if (!altitudeMode.empty()) {
+        out.Append("<altitudeMode>");
+        out.Append(altitudeMode);
+        out.Append("</altitudeMode>");
+    }
+    out.Append("<coordinates>");
+    WriteCoordinates(out, d);
     out.Append("</coordinates></Point>\r\n");
     out.Append("\t</Placemark>\r\n");
 }

@@ -24,7 +24,11 @@ std::string_view IconColour(int index);
 
 void WriteKmlHeader(OutputBuffer &out, std::string_view colour);
 void WriteKmlFooter(OutputBuffer &out);
-// Reads the display texts only: the caller's record stays as it was.
-void WritePlacemark(OutputBuffer &out, const nmea::DataDisplay &display);
+// Reads the display texts only: the caller's record stays as it was. A
+// non-empty altitude mode goes into the Point (batch converter option).
+void WritePlacemark(OutputBuffer &out, const nmea::DataDisplay &display, std::string_view altitudeMode = {});
+
+// The Point's coordinates text: longitude, latitude, altitude.
+void WriteCoordinates(OutputBuffer &out, const nmea::DataDisplay &display);
 
 } // namespace conversion

@@ -14,6 +14,26 @@ bool ClosesCycle(std::string_view name) {
     return name == "GPRMC" || name == "GPRPT" || name == "GPGGA" || name == "GPGLL";
 }
 
+bool IsUpper(char c) { return c >= 'A' && c <= 'Z'; }
+
+// A sentence of one of our types from another talker: "GNRMC", "GLGSV", ...
+void CountOtherTalker(std::string_view name, ConversionCounts &counts) {
+    if (name.size() != 5 || !IsUpper(name[0]) || !IsUpper(name[1])) return;
+    char asGp[5] = {'G', 'P', name[2], name[3], name[4]};
+    if (nmea::KindOfName(std::string_view(asGp, 5)) == nmea::SentenceKind::Unknown) return;
+    ++counts.otherTalkerSentences;
+    for (size_t i = 0; i < counts.otherTalkerKinds; ++i) {
+        auto &entry = counts.otherTalkers[i];
+        if (entry.talker[0] == name[0] && entry.talker[1] == name[1]) {
+            ++entry.count;
+            return;
+        }
+    }
+    if (counts.otherTalkerKinds < counts.otherTalkers.size()) {
+        counts.otherTalkers[counts.otherTalkerKinds++] = {{name[0], name[1]}, 1};
+    }
+}
+
 } // namespace
 
 ConversionOutcome ConvertStream(ByteSource &in, OutputBuffer &out, const ConversionOptions &options,
@@ -64,25 +84,34 @@ ConversionOutcome ConvertStream(ByteSource &in, OutputBuffer &out, const Convers
         }
         if (ctx->UnrecognisedSentence) {
             ++counts.unrecognised;
+            CountOtherTalker(name, counts);
             continue;
         }
         ++counts.sentences;
         if (fixSeen && !display.Date.empty() &&
             name == std::string_view(cycleStartName, cycleStartLength)) {
-            if (hook && !hook->WantPlacemark(display)) continue;
-            WritePlacemark(out, display);
-            ++counts.placemarks;
-            if (hook) hook->PlacemarkWritten(display);
+            if (hook) {
+                if (hook->OnCycle(out, ctx->Manager)) ++counts.placemarks;
+            } else {
+                WritePlacemark(out, display);
+                ++counts.placemarks;
+            }
             if (out.Failed()) break;
         }
     }
     counts.lines = reader.LinesSeen();
+    counts.cycleStartFound = cycleStartLength > 0;
+    counts.fixSeen = fixSeen;
+    counts.dateSeen = !display.Date.empty();
     if (outcome.kind == OutcomeKind::Done && reader.Failed()) {
         outcome.kind = OutcomeKind::ReadFailed;
         outcome.systemError = std::strerror(reader.Error());
     }
     if (outcome.kind == OutcomeKind::Done) {
-        if (hook) hook->WriteBeforeFooter(out);
+        if (hook && !hook->WriteBeforeFooter(out)) {
+            outcome.kind = OutcomeKind::WriteFailed;
+            outcome.systemError = std::strerror(hook->Error());
+        }
         WriteKmlFooter(out);
     }
     out.Flush();

@@ -2,6 +2,7 @@
 // prints, asks or exits: the outcome is a value for the caller to show.
 #pragma once
 
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <memory>
@@ -28,6 +29,18 @@ struct ConversionCounts {
     uint64_t placemarks = 0;
     uint64_t badChecksums = 0; // skipped under BadChecksumPolicy::Skip
     uint64_t firstBadChecksumLine = 0;
+    // Why a log may give no placemark.
+    bool cycleStartFound = false;
+    bool fixSeen = false;
+    bool dateSeen = false;
+    // Sentences of our types from other talkers (GN, GL, ...), by talker.
+    struct TalkerCount {
+        char talker[2];
+        uint64_t count;
+    };
+    std::array<TalkerCount, 8> otherTalkers{};
+    size_t otherTalkerKinds = 0;
+    uint64_t otherTalkerSentences = 0;
 };
 
 enum class OutcomeKind {
@@ -48,18 +61,22 @@ struct ConversionOutcome {
     std::string systemError; // the system's text for open, read and write failures
 };
 
-// Hooks for extensions of the plain document; the plain conversion has none.
+// Extensions of the plain document (batch converter options). Without a hook
+// the run writes exactly the plain document.
 class CycleHook {
   public:
     virtual ~CycleHook() = default;
-    // A cycle has closed; false leaves out its placemark.
-    virtual bool WantPlacemark(const nmea::DataDisplay &display) = 0;
-    // After each placemark written.
-    virtual void PlacemarkWritten(const nmea::DataDisplay &display) { (void)display; }
     // Extra header lines, written after the icon style.
     virtual void WriteHeaderExtra(OutputBuffer &out) { (void)out; }
-    // Extra lines before the footer.
-    virtual void WriteBeforeFooter(OutputBuffer &out) { (void)out; }
+    // A fix cycle has closed: write its placemark or not; true when written.
+    virtual bool OnCycle(OutputBuffer &out, const nmea::NMEA_Manager &fix) = 0;
+    // Extra lines before the footer; false when they could not be produced.
+    virtual bool WriteBeforeFooter(OutputBuffer &out) {
+        (void)out;
+        return true;
+    }
+    // The system's error number when WriteBeforeFooter failed.
+    virtual int Error() const { return 0; }
 };
 
 // The loop over one stream: header, placemarks, footer. Writes into `out`

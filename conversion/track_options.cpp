@@ -1,0 +1,123 @@
+#include "track_options.h"
+
+#include <cerrno>
+#include <unistd.h>
+
+#include "kml_writer.h"
+
+namespace conversion {
+
+namespace {
+constexpr size_t kSpillBlock = 64 * 1024;
+
+// Length of the valid UTF-8 sequence at the start of `s`, 0 if invalid.
+size_t Utf8Length(std::string_view s) {
+    const auto b = static_cast<unsigned char>(s[0]);
+    size_t n = b < 0x80 ? 1 : (b >> 5) == 0x6 ? 2 : (b >> 4) == 0xE ? 3 : (b >> 3) == 0x1E ? 4 : 0;
+    if (n == 0 || n > s.size()) return 0;
+    for (size_t i = 1; i < n; ++i) {
+        if ((static_cast<unsigned char>(s[i]) >> 6) != 0x2) return 0;
+    }
+    return n;
+}
+} // namespace
+
+std::string XmlText(std::string_view text) {
+    std::string out;
+    while (!text.empty()) {
+        const char c = text.front();
+        const size_t n = Utf8Length(text);
+        if (n == 0 || (n == 1 && static_cast<unsigned char>(c) < 0x20)) {
+            out += '?';
+            text.remove_prefix(1);
+            continue;
+        }
+        switch (c) {
+        case '&': out += "&amp;"; break;
+        case '<': out += "&lt;"; break;
+        case '>': out += "&gt;"; break;
+        default: out.append(text.substr(0, n));
+        }
+        text.remove_prefix(n);
+    }
+    return out;
+}
+
+TrackHook::TrackHook(TrackOptions options, std::string_view colour)
+    : options_(std::move(options)), colour_(colour) {
+    if (options_.every == 0) options_.every = 1;
+}
+
+TrackHook::~TrackHook() {
+    spillOut_.reset();
+    if (spill_) std::fclose(spill_);
+}
+
+void TrackHook::WriteHeaderExtra(OutputBuffer &out) {
+    if (!options_.line) return;
+    out.Append("<Style id=\"Line\"><LineStyle><color>");
+    out.Append(colour_);
+    out.Append("</color><width>2</width></LineStyle></Style>\r\n");
+}
+
+bool TrackHook::OnCycle(OutputBuffer &out, const nmea::NMEA_Manager &fix) {
+    const nmea::DataDisplay &d = fix.Display;
+    if (options_.skipInvalid && (d.PositionValid != 1 || fix.GgaRecord.Message.Spc.FixQuality == 0)) {
+        return false;
+    }
+    if (due_++ % options_.every != 0) return false;
+    WritePlacemark(out, d, options_.altitudeMode);
+    if (options_.line) SpillCoordinates(d);
+    return true;
+}
+
+bool TrackHook::SpillCoordinates(const nmea::DataDisplay &display) {
+    if (error_ != 0) return false;
+    if (!spill_) {
+        spill_ = std::tmpfile();
+        if (!spill_) {
+            error_ = errno;
+            return false;
+        }
+        spillSink_ = std::make_unique<FdSink>(fileno(spill_));
+        spillOut_ = std::make_unique<OutputBuffer>(*spillSink_, kSpillBlock);
+    }
+    if (points_++ > 0) spillOut_->Append(' ');
+    WriteCoordinates(*spillOut_, display);
+    return true;
+}
+
+bool TrackHook::WriteBeforeFooter(OutputBuffer &out) {
+    if (!options_.line || error_ != 0) return error_ == 0;
+    if (points_ < 2) return true; // a line needs two points
+    if (!spillOut_->Flush()) {
+        error_ = spillOut_->Error();
+        return false;
+    }
+    out.Append("\t<Placemark>\r\n\t\t<name>");
+    out.Append(XmlText(options_.lineName));
+    out.Append("</name>\r\n\t\t<styleUrl>#Line</styleUrl>\r\n\t\t<LineString>");
+    if (!options_.altitudeMode.empty()) {
+        out.Append("<altitudeMode>");
+        out.Append(options_.altitudeMode);
+        out.Append("</altitudeMode>");
+    }
+    out.Append("<coordinates>");
+    FdSource source(fileno(spill_));
+    if (::lseek(fileno(spill_), 0, SEEK_SET) != 0) {
+        error_ = errno;
+        return false;
+    }
+    char block[kSpillBlock];
+    for (long n; (n = source.Read(block, sizeof block)) != 0;) {
+        if (n < 0) {
+            error_ = source.Error();
+            return false;
+        }
+        out.Append(std::string_view(block, static_cast<size_t>(n)));
+    }
+    out.Append("</coordinates></LineString>\r\n\t</Placemark>\r\n");
+    return true;
+}
+
+} // namespace conversion
