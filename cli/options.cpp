@@ -1,6 +1,7 @@
 #include "options.h"
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <iostream>
 #include <map>
 #include <thread>
@@ -19,13 +20,14 @@ int ParseArguments(int argc, char **argv, BatchOptions &options) {
                "\nExit status: 0 every log converted, 1 a log failed, 2 usage error.");
     app.set_version_flag("--version", "sentrova-convert " SENTROVA_VERSION);
 
-    const std::map<std::string, int> colours = {
-        {"red", 0}, {"blue", 1}, {"yellow", 2}, {"green", 3}, {"orange", 4}};
+    // In the order of the colour table.
+    const std::vector<std::string> colours = {"red", "blue", "yellow", "green", "orange"};
+    std::string colour = colours[0];
     app.add_option("LOG", options.logs, "NMEA log to convert; - reads standard input (needs -o)")
         ->required();
-    app.add_option("-c,--color", options.conversion.colourIndex,
-                   "icon colour: red, blue, yellow, green or orange (default red)")
-        ->transform(CLI::CheckedTransformer(colours, CLI::ignore_case))
+    // A name only: a transformer to the index would take "3" as well.
+    app.add_option("-c,--color", colour, "icon colour: red, blue, yellow, green or orange (default red)")
+        ->transform(CLI::IsMember(colours, CLI::ignore_case))
         ->option_text("COLOUR");
     app.add_flag("-k,--checksum", options.conversion.verifyChecksums,
                  "verify every sentence's checksum; a log stops at its first bad sentence");
@@ -77,6 +79,12 @@ int ParseArguments(int argc, char **argv, BatchOptions &options) {
     } catch (const CLI::ParseError &e) {
         const int status = app.exit(e);
         return status == 0 ? 0 : 2;
+    }
+    options.conversion.colourIndex =
+        static_cast<int>(std::find(colours.begin(), colours.end(), colour) - colours.begin());
+    if (app.count("--output") > 0 && options.output.empty()) {
+        std::cerr << "sentrova-convert: --output needs a path, or - for standard output\n";
+        return 2;
     }
     if (!options.output.empty() && options.logs.size() != 1) {
         std::cerr << "sentrova-convert: --output takes exactly one LOG\n";

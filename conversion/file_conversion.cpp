@@ -23,18 +23,11 @@ bool CloseChecked(int fd) { return ::close(fd) == 0 || errno == EINTR; }
 // A name no other conversion uses, beside the target so that rename stays on
 // one file system.
 int CreateTemporary(const std::string &target, std::string &tempPath) {
-    const std::filesystem::path path(target);
-    const std::filesystem::path folder = path.parent_path();
     static std::atomic<unsigned> counter{0};
     for (int attempt = 0; attempt < 100; ++attempt) {
-        std::string name = ".";
-        name += path.filename().string();
-        name += '.';
-        name += std::to_string(::getpid());
-        name += '.';
-        name += std::to_string(counter.fetch_add(1));
-        name += ".tmp";
-        tempPath = (folder / name).string();
+        tempPath = TemporaryPrefix(target);
+        tempPath += std::to_string(counter.fetch_add(1));
+        tempPath += ".tmp";
         const int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0 || errno != EEXIST) return fd;
     }
@@ -102,6 +95,13 @@ ConversionOutcome FileConversion::Open() {
     } else {
         targetFd_ = CreateTemporary(request_.targetPath, tempPath_);
         if (targetFd_ < 0) tempPath_.clear();
+        // The new document replaces the old one: it may be read by whom the old one could.
+        if (targetFd_ >= 0 && exists && ::fchmod(targetFd_, targetInfo.st_mode & 0777) != 0) {
+            const int error = errno;
+            ownTarget_ = true;
+            Discard();
+            return Failure(OutcomeKind::TargetNotOpenable, error);
+        }
     }
     if (targetFd_ < 0) {
         const int error = errno;
@@ -131,6 +131,12 @@ ConversionOutcome FileConversion::Run() {
         outcome.systemError = std::strerror(error);
         return outcome;
     }
+    if (request_.cancel && request_.cancel->load() && !tempPath_.empty()) {
+        // Cancelled during the last flush: the target stays as it was.
+        Discard();
+        outcome.kind = OutcomeKind::Cancelled;
+        return outcome;
+    }
     if (!tempPath_.empty()) {
         const unsigned flags = request_.replaceExisting ? 0 : RENAME_NOREPLACE;
         if (::renameat2(AT_FDCWD, tempPath_.c_str(), AT_FDCWD, request_.targetPath.c_str(), flags) != 0) {
@@ -151,6 +157,16 @@ ConversionOutcome ConvertFile(const ConversionRequest &request) {
     ConversionOutcome opened = conversion.Open();
     if (opened.kind != OutcomeKind::Done) return opened;
     return conversion.Run();
+}
+
+std::string TemporaryPrefix(const std::string &target) {
+    const std::filesystem::path path(target);
+    std::string name = ".";
+    name += path.filename().string();
+    name += '.';
+    name += std::to_string(::getpid());
+    name += '.';
+    return (path.parent_path() / name).string();
 }
 
 std::string TargetPathFor(const std::string &sourcePath) {

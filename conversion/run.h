@@ -120,6 +120,10 @@ class FileConversion {
 
 ConversionOutcome ConvertFile(const ConversionRequest &request);
 
+// Temporary files of this process for `target` are this prefix, a number and
+// ".tmp", in the target's folder.
+std::string TemporaryPrefix(const std::string &target);
+
 // The target beside the log: its file name's extension replaced by ".kml".
 std::string TargetPathFor(const std::string &sourcePath);
 

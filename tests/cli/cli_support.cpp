@@ -1,0 +1,326 @@
+#include "cli/cli_support.h"
+
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <poll.h>
+#include <sstream>
+#include <stdexcept>
+#include <sys/ioctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace clitest {
+namespace fs = std::filesystem;
+
+namespace {
+
+void Fail(const char *what) { throw std::runtime_error(std::string(what) + ": " + std::strerror(errno)); }
+
+void CloseFd(int &fd) {
+    if (fd >= 0) ::close(fd);
+    fd = -1;
+}
+
+// A child that writes into a closed pipe must not take the test with it.
+const bool gPipeIgnored = [] {
+    std::signal(SIGPIPE, SIG_IGN);
+    return true;
+}();
+
+} // namespace
+
+Process::Process(const std::vector<std::string> &argv, const SpawnOptions &options) {
+    (void)gPipeIgnored;
+    int in[2], out[2], err[2];
+    if (::pipe2(in, O_CLOEXEC) != 0 || ::pipe2(out, O_CLOEXEC) != 0 || ::pipe2(err, O_CLOEXEC) != 0)
+        Fail("pipe2");
+
+    // Built before fork: the child may only make system calls.
+    std::vector<char *> args;
+    for (const std::string &a : argv) args.push_back(const_cast<char *>(a.c_str()));
+    args.push_back(nullptr);
+    const char *workDir = options.workDir.empty() ? nullptr : options.workDir.c_str();
+
+    pid_ = ::fork();
+    if (pid_ < 0) Fail("fork");
+    if (pid_ == 0) {
+        ::dup2(in[0], STDIN_FILENO);
+        ::dup2(out[1], STDOUT_FILENO);
+        ::dup2(err[1], STDERR_FILENO);
+        ::signal(SIGPIPE, SIG_DFL);
+        if (options.fileSizeLimit != RLIM_INFINITY) {
+            ::signal(SIGXFSZ, SIG_IGN); // writes past the limit fail with EFBIG instead
+            const struct rlimit limit = {options.fileSizeLimit, options.fileSizeLimit};
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+        }
+        if (workDir && ::chdir(workDir) != 0) ::_exit(126);
+        ::execv(args[0], args.data());
+        ::_exit(127);
+    }
+    ::close(in[0]);
+    ::close(out[1]);
+    ::close(err[1]);
+    in_ = in[1];
+    out_ = out[0];
+    err_ = err[0];
+    for (int fd : {in_, out_, err_}) ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
+}
+
+Process::~Process() {
+    CloseFd(in_);
+    CloseFd(out_);
+    CloseFd(err_);
+    if (pid_ > 0) {
+        ::kill(pid_, SIGKILL);
+        ::waitpid(pid_, nullptr, 0);
+    }
+}
+
+void Process::PollOnce(int milliseconds, bool wantWrite) {
+    struct pollfd fds[3];
+    nfds_t count = 0;
+    int *owners[3];
+    std::string *sinks[3];
+    if (out_ >= 0) {
+        fds[count] = {out_, POLLIN, 0};
+        owners[count] = &out_;
+        sinks[count++] = &result_.out;
+    }
+    if (err_ >= 0) {
+        fds[count] = {err_, POLLIN, 0};
+        owners[count] = &err_;
+        sinks[count++] = &result_.err;
+    }
+    if (wantWrite && in_ >= 0) {
+        fds[count] = {in_, POLLOUT, 0};
+        owners[count] = &in_;
+        sinks[count++] = nullptr;
+    }
+    if (count == 0) return;
+    if (::poll(fds, count, milliseconds) < 0) {
+        if (errno == EINTR) return;
+        Fail("poll");
+    }
+    for (nfds_t i = 0; i < count; ++i) {
+        if (!sinks[i] || fds[i].revents == 0) continue;
+        char buffer[65536];
+        const ssize_t n = ::read(fds[i].fd, buffer, sizeof buffer);
+        if (n > 0) {
+            sinks[i]->append(buffer, static_cast<size_t>(n));
+        } else if (n == 0 || (errno != EAGAIN && errno != EINTR)) {
+            CloseFd(*owners[i]);
+        }
+    }
+}
+
+bool Process::Write(std::string_view bytes) {
+    while (!bytes.empty()) {
+        if (in_ < 0) return false;
+        const ssize_t n = ::write(in_, bytes.data(), bytes.size());
+        if (n > 0) {
+            bytes.remove_prefix(static_cast<size_t>(n));
+        } else if (n < 0 && errno == EPIPE) {
+            CloseFd(in_);
+            return false;
+        } else if (n < 0 && errno != EAGAIN && errno != EINTR) {
+            Fail("write to child");
+        }
+        if (!bytes.empty()) PollOnce(100, true);
+    }
+    return true;
+}
+
+void Process::CloseInput() { CloseFd(in_); }
+
+namespace {
+
+// The state letter of /proc/PID/stat: 'S' while blocked in a read.
+char ProcessState(pid_t pid) {
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string line;
+    std::getline(stat, line);
+    const size_t paren = line.rfind(')');
+    return paren != std::string::npos && paren + 2 < line.size() ? line[paren + 2] : '?';
+}
+
+} // namespace
+
+bool Process::AwaitInputConsumed() {
+    int quiet = 0;
+    for (int i = 0; i < 1000 && quiet < 5; ++i) {
+        int pending = -1;
+        const bool idle = in_ >= 0 && ::ioctl(in_, FIONREAD, &pending) == 0 && pending == 0 &&
+                          ProcessState(pid_) == 'S';
+        quiet = idle ? quiet + 1 : 0;
+        Pump(10);
+    }
+    return quiet >= 5;
+}
+
+void Process::Signal(int signal) {
+    if (pid_ > 0) ::kill(pid_, signal);
+}
+
+void Process::Pump(int milliseconds) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+    for (auto now = std::chrono::steady_clock::now(); now < deadline; now = std::chrono::steady_clock::now()) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now).count();
+        if (out_ < 0 && err_ < 0) {
+            ::usleep(static_cast<useconds_t>(left) * 1000);
+            return;
+        }
+        PollOnce(static_cast<int>(left), false);
+    }
+}
+
+ProcessResult Process::Wait(int timeoutMilliseconds, bool closeInput) {
+    if (closeInput) CloseInput();
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMilliseconds);
+    while ((out_ >= 0 || err_ >= 0) && std::chrono::steady_clock::now() < deadline) PollOnce(50, false);
+    int status = 0;
+    pid_t reaped = ::waitpid(pid_, &status, WNOHANG);
+    while (reaped == 0 && std::chrono::steady_clock::now() < deadline) {
+        ::usleep(10000);
+        reaped = ::waitpid(pid_, &status, WNOHANG);
+    }
+    if (reaped == 0) {
+        result_.timedOut = true;
+        ::kill(pid_, SIGKILL);
+        reaped = ::waitpid(pid_, &status, 0);
+    }
+    pid_ = -1;
+    CloseFd(out_);
+    CloseFd(err_);
+    if (WIFEXITED(status)) {
+        result_.exited = true;
+        result_.status = WEXITSTATUS(status);
+    } else if (WIFSIGNALED(status)) {
+        result_.signal = WTERMSIG(status);
+    }
+    return result_;
+}
+
+ProcessResult RunConvert(const std::vector<std::string> &args, std::string_view input,
+                         const SpawnOptions &options) {
+    std::vector<std::string> argv{SENTROVA_CONVERT_BIN};
+    argv.insert(argv.end(), args.begin(), args.end());
+    Process process(argv, options);
+    process.Write(input);
+    return process.Wait();
+}
+
+TempDir::TempDir() {
+    char pattern[] = "/tmp/sentrova-cli-XXXXXX";
+    if (!::mkdtemp(pattern)) Fail("mkdtemp");
+    path_ = pattern;
+}
+
+TempDir::~TempDir() {
+    std::error_code ignored;
+    fs::remove_all(path_, ignored);
+}
+
+std::string ReadFile(const std::string &path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw std::runtime_error("cannot read " + path);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+void WriteFile(const std::string &path, std::string_view bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (!out.flush()) throw std::runtime_error("cannot write " + path);
+}
+
+bool Exists(const std::string &path) {
+    std::error_code error;
+    return fs::exists(fs::symlink_status(path, error));
+}
+
+std::vector<std::string> TemporaryFiles(const std::string &folder) {
+    std::vector<std::string> found;
+    std::error_code error;
+    for (fs::recursive_directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+        const std::string name = it->path().filename().string();
+        if (name.size() > 5 && name.front() == '.' && name.ends_with(".tmp")) found.push_back(it->path().string());
+    }
+    return found;
+}
+
+std::string Sentence(std::string_view body) {
+    unsigned sum = 0;
+    for (char c : body) sum ^= static_cast<unsigned char>(c);
+    char tail[8];
+    std::snprintf(tail, sizeof tail, "*%02X\r\n", sum);
+    std::string sentence = "$";
+    sentence += body;
+    sentence += tail;
+    return sentence;
+}
+
+std::string DriveLog(int seconds, int seed) {
+    std::string log;
+    char body[160];
+    for (int i = 0; i < seconds; ++i) {
+        const int t = 36000 + seed * 977 + i;
+        const int hh = t / 3600 % 24, mm = t / 60 % 60, ss = t % 60;
+        const int latMilli = 7038 + seed * 131 + i * 7; // 48 deg 07.038 min onwards
+        const int lonMilli = 31000 + seed * 53 + i * 11 % 20000;
+        const int altDeci = 5454 + seed * 10 + i;
+        std::snprintf(body, sizeof body, "GPGGA,%02d%02d%02d,48%02d.%03d,N,011%02d.%03d,E,1,08,0.9,%d.%d,M,46.9,M,,",
+                      hh, mm, ss, latMilli / 1000, latMilli % 1000, lonMilli / 1000, lonMilli % 1000, altDeci / 10,
+                      altDeci % 10);
+        log += Sentence(body);
+        log += Sentence("GPGSA,A,3,04,05,,09,12,,,24,,,,,2.5,1.3,2.1");
+        std::snprintf(body, sizeof body, "GPGSV,2,1,08,04,40,083,%02d,05,17,308,41,09,07,344,39,12,67,123,45",
+                      30 + (seed + i) % 20);
+        log += Sentence(body);
+        log += Sentence("GPGSV,2,2,08,24,22,111,33,25,05,210,,29,51,060,47,31,12,280,28");
+        std::snprintf(body, sizeof body, "GPRMC,%02d%02d%02d,A,48%02d.%03d,N,011%02d.%03d,E,%03d.%d,084.4,%02d0326,003.1,W",
+                      hh, mm, ss, latMilli / 1000, latMilli % 1000, lonMilli / 1000, lonMilli % 1000, 20 + i % 30,
+                      i % 10, 1 + seed % 28);
+        log += Sentence(body);
+        std::snprintf(body, sizeof body, "GPVTG,%03d.%d,T,034.4,M,005.5,N,%03d.%d,K", 50 + i % 40, seed % 10,
+                      10 + i % 50, i % 10);
+        log += Sentence(body);
+    }
+    return log;
+}
+
+std::string WithBadChecksum(std::string log, int badLine) {
+    size_t start = 0;
+    for (int line = 1; line < badLine; ++line) start = log.find('\n', start) + 1;
+    const size_t star = log.find('*', start);
+    log[star + 1] = log[star + 1] == '0' ? '1' : '0';
+    return log;
+}
+
+EngineResult EngineConvert(const std::string &logPath, const conversion::ConversionOptions &options) {
+    TempDir scratch;
+    conversion::ConversionRequest request;
+    request.sourcePath = logPath;
+    request.targetPath = scratch / "engine.kml";
+    request.options = options;
+    EngineResult result;
+    result.outcome = conversion::ConvertFile(request);
+    if (Exists(request.targetPath)) result.kml = ReadFile(request.targetPath);
+    return result;
+}
+
+std::vector<std::string> Lines(const std::string &text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
+
+} // namespace clitest

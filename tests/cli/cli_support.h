@@ -1,0 +1,105 @@
+// Running the built sentrova-convert as a child process, and the small logs
+// and folders its tests need.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <sys/resource.h>
+#include <sys/types.h>
+#include <vector>
+
+#include "conversion/run.h"
+
+namespace clitest {
+
+struct ProcessResult {
+    bool exited = false; // false: ended by a signal, or killed after the deadline
+    int status = -1;     // exit status when exited
+    int signal = 0;      // the signal that ended it otherwise
+    bool timedOut = false;
+    std::string out;
+    std::string err;
+};
+
+struct SpawnOptions {
+    std::string workDir;                    // empty: the test's own
+    rlim_t fileSizeLimit = RLIM_INFINITY;   // RLIMIT_FSIZE, with SIGXFSZ ignored
+};
+
+// A running child whose standard streams are pipes to us. Output is collected
+// while we write, so that neither side can block the other.
+class Process {
+  public:
+    Process(const std::vector<std::string> &argv, const SpawnOptions &options = {});
+    ~Process();
+    Process(const Process &) = delete;
+    Process &operator=(const Process &) = delete;
+
+    pid_t Pid() const { return pid_; }
+    // False once the child no longer reads its input.
+    bool Write(std::string_view bytes);
+    void CloseInput();
+    // Collects output until the child has read all input written so far and
+    // sleeps, waiting for more; false if that does not happen within seconds.
+    bool AwaitInputConsumed();
+    void Signal(int signal);
+    // Collects output for a while.
+    void Pump(int milliseconds);
+    // Collects everything and reaps the child; a child still running after
+    // the deadline is killed and reported as timed out.
+    ProcessResult Wait(int timeoutMilliseconds = 30000, bool closeInput = true);
+
+  private:
+    void PollOnce(int milliseconds, bool wantWrite);
+
+    pid_t pid_ = -1;
+    int in_ = -1;
+    int out_ = -1;
+    int err_ = -1;
+    ProcessResult result_;
+};
+
+// Runs sentrova-convert with these arguments and this standard input.
+ProcessResult RunConvert(const std::vector<std::string> &args, std::string_view input = {},
+                         const SpawnOptions &options = {});
+
+// A fresh folder under /tmp, removed with everything in it at the end.
+class TempDir {
+  public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir &) = delete;
+    TempDir &operator=(const TempDir &) = delete;
+
+    const std::string &Path() const { return path_; }
+    std::string operator/(std::string_view name) const { return path_ + "/" + std::string(name); }
+
+  private:
+    std::string path_;
+};
+
+std::string ReadFile(const std::string &path);
+void WriteFile(const std::string &path, std::string_view bytes);
+bool Exists(const std::string &path);
+// Names of the temporary files ("." ... ".tmp") anywhere under the folder.
+std::vector<std::string> TemporaryFiles(const std::string &folder);
+
+// "$body*HH" with its checksum and CR LF.
+std::string Sentence(std::string_view body);
+// A drive of a 1 Hz receiver: GGA, GSA, two GSV, RMC and VTG each second,
+// correct checksums. `seed` moves the start time and the track, so that logs
+// made with different seeds give different documents.
+std::string DriveLog(int seconds, int seed = 0);
+// The same drive with the checksum of the sentence on line `badLine` broken.
+std::string WithBadChecksum(std::string log, int badLine);
+
+// The engine's document for a log, written by ConvertFile into a scratch folder.
+struct EngineResult {
+    conversion::ConversionOutcome outcome;
+    std::string kml;
+};
+EngineResult EngineConvert(const std::string &logPath, const conversion::ConversionOptions &options);
+
+std::vector<std::string> Lines(const std::string &text);
+
+} // namespace clitest

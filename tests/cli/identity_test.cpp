@@ -1,0 +1,116 @@
+// The batch converter writes the very bytes of the engine's conversion, for
+// every colour and checksum choice, and for the real receivers' logs.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "cli/cli_support.h"
+
+namespace clitest {
+namespace {
+namespace fs = std::filesystem;
+
+const char *const kColourNames[] = {"red", "blue", "yellow", "green", "orange"};
+
+struct IdentityCase {
+    int colour;
+    bool checksum;
+};
+
+class CliIdentity : public testing::TestWithParam<IdentityCase> {};
+
+TEST_P(CliIdentity, FileAndStandardOutputEqualTheEngine) {
+    TempDir dir;
+    // A valid drive, one with an unrecognised sentence and junk, one with a bad checksum.
+    const std::string drive = DriveLog(30, 4);
+    const std::string mixed = "junk without star\r\n" + DriveLog(10, 6) + Sentence("GPXYZ,1,2,3") + "$GPGGA*\r\n" +
+                              DriveLog(10, 7) + "\x1a" + DriveLog(3, 8);
+    const std::string bad = WithBadChecksum(DriveLog(10, 9), 31);
+    conversion::ConversionOptions options;
+    options.colourIndex = GetParam().colour;
+    options.verifyChecksums = GetParam().checksum;
+
+    for (const auto &[name, bytes] : {std::pair{"drive.nmea", drive}, {"mixed.nmea", mixed}, {"bad.nmea", bad}}) {
+        SCOPED_TRACE(name);
+        const std::string log = dir / name;
+        WriteFile(log, bytes);
+        const EngineResult expected = EngineConvert(log, options);
+        const bool done = expected.outcome.kind == conversion::OutcomeKind::Done;
+
+        std::vector<std::string> args{"-f", "-c", kColourNames[GetParam().colour]};
+        if (GetParam().checksum) args.push_back("-k");
+        args.push_back(log);
+        const ProcessResult toFile = RunConvert(args);
+        ASSERT_TRUE(toFile.exited);
+        EXPECT_EQ(toFile.status, done ? 0 : 1) << toFile.err;
+        const std::string target = fs::path(log).replace_extension(".kml").string();
+        if (done) {
+            EXPECT_EQ(ReadFile(target), expected.kml);
+        } else {
+            EXPECT_FALSE(Exists(target));
+        }
+
+        args.insert(args.end() - 1, {"-o", "-"});
+        const ProcessResult toStdout = RunConvert(args);
+        EXPECT_EQ(toStdout.status, done ? 0 : 1) << toStdout.err;
+        if (done) {
+            EXPECT_EQ(toStdout.out, expected.kml);
+        }
+
+        args.back() = "-";
+        const ProcessResult fromStdin = RunConvert(args, bytes);
+        EXPECT_EQ(fromStdin.status, done ? 0 : 1) << fromStdin.err;
+        if (done) {
+            EXPECT_EQ(fromStdin.out, expected.kml);
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, CliIdentity,
+                         testing::Values(IdentityCase{0, false}, IdentityCase{1, false}, IdentityCase{2, true},
+                                         IdentityCase{3, false}, IdentityCase{3, true}, IdentityCase{4, true}),
+                         [](const testing::TestParamInfo<IdentityCase> &info) {
+                             return std::string(kColourNames[info.param.colour]) +
+                                    (info.param.checksum ? "Checked" : "Unchecked");
+                         });
+
+bool IsLog(const fs::directory_entry &entry) {
+    const std::string name = entry.path().filename().string();
+    return entry.is_regular_file() && name != "MANIFEST.md" && !name.starts_with("census.");
+}
+
+TEST(CliIdentityRealLogs, EveryLogConvertsToTheEngineBytes) {
+    const fs::path folder = SENTROVA_REAL_LOGS;
+    if (!fs::is_directory(folder)) GTEST_SKIP() << "no real logs at " << folder;
+    TempDir dir;
+    int compared = 0;
+    for (const auto &entry : fs::directory_iterator(folder)) {
+        if (!IsLog(entry)) continue;
+        const std::string log = entry.path().string();
+        for (const bool checksum : {false, true}) {
+            SCOPED_TRACE(log + (checksum ? " -k" : ""));
+            conversion::ConversionOptions options;
+            options.verifyChecksums = checksum;
+            const EngineResult expected = EngineConvert(log, options);
+            const bool done = expected.outcome.kind == conversion::OutcomeKind::Done;
+            std::vector<std::string> args{"-q", "-o", "-"};
+            if (checksum) args.push_back("-k");
+            args.push_back(log);
+            const ProcessResult r = RunConvert(args);
+            ASSERT_TRUE(r.exited);
+            EXPECT_EQ(r.status, done ? 0 : 1) << r.err;
+            if (done) {
+                EXPECT_EQ(r.out, expected.kml);
+                EXPECT_TRUE(r.err.empty()) << r.err;
+            } else {
+                // The document was on its way to standard output; the error line names the log.
+                EXPECT_EQ(r.err.rfind(log, 0), 0u) << r.err;
+            }
+            ++compared;
+        }
+    }
+    EXPECT_GT(compared, 0);
+}
+
+} // namespace
+} // namespace clitest

@@ -1,0 +1,113 @@
+// Arguments: what is accepted, what is a usage error, and what --help says.
+#include <gtest/gtest.h>
+#include <regex>
+
+#include "cli/cli_support.h"
+#include "conversion/kml_writer.h"
+
+namespace clitest {
+namespace {
+
+TEST(CliOptions, HelpNamesEveryOptionAndExitsZero) {
+    const ProcessResult r = RunConvert({"--help"});
+    ASSERT_TRUE(r.exited);
+    EXPECT_EQ(r.status, 0);
+    for (const char *option : {"-c", "--color", "-k", "--checksum", "-o", "--output", "-f", "--force", "-j",
+                               "--jobs", "-q", "--quiet", "-h", "--help", "--version", "LOG"}) {
+        EXPECT_NE(r.out.find(option), std::string::npos) << option;
+    }
+    for (const char *colour : {"red", "blue", "yellow", "green", "orange"})
+        EXPECT_NE(r.out.find(colour), std::string::npos) << colour;
+}
+
+TEST(CliOptions, VersionPrintsProgramAndVersion) {
+    const ProcessResult r = RunConvert({"--version"});
+    ASSERT_TRUE(r.exited);
+    EXPECT_EQ(r.status, 0);
+    EXPECT_TRUE(std::regex_match(r.out, std::regex("sentrova-convert [0-9]+\\.[0-9]+\\.[0-9]+\n"))) << r.out;
+}
+
+struct UsageCase {
+    const char *name;
+    std::vector<std::string> args; // "LOG" stands for an existing log
+};
+
+class CliUsageError : public testing::TestWithParam<UsageCase> {};
+
+TEST_P(CliUsageError, ExitsTwoWithAMessageAndConvertsNothing) {
+    TempDir dir;
+    const std::string log = dir / "drive.nmea";
+    WriteFile(log, DriveLog(5));
+    std::vector<std::string> args = GetParam().args;
+    for (std::string &a : args)
+        if (a == "LOG") a = log;
+    const ProcessResult r = RunConvert(args, DriveLog(3));
+    ASSERT_TRUE(r.exited);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_FALSE(r.err.empty());
+    EXPECT_TRUE(r.out.empty()) << r.out;
+    EXPECT_FALSE(Exists(dir / "drive.kml"));
+    EXPECT_FALSE(Exists(dir / "out.kml"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, CliUsageError,
+    testing::Values(UsageCase{"NoLog", {}}, UsageCase{"NoLogButOptions", {"-c", "green", "-k"}},
+                    UsageCase{"UnknownOption", {"--bogus", "LOG"}}, UsageCase{"UnknownShortOption", {"-x", "LOG"}},
+                    UsageCase{"OutputWithTwoLogs", {"-o", "/tmp/out.kml", "LOG", "LOG"}},
+                    UsageCase{"EmptyOutputWithTwoLogs", {"-o", "", "LOG", "LOG"}},
+                    UsageCase{"StdinWithoutOutput", {"-"}}, UsageCase{"StdinAmongLogsWithoutOutput", {"LOG", "-"}},
+                    UsageCase{"BadColour", {"-c", "purple", "LOG"}},
+                    UsageCase{"ColourByNumber", {"-c", "3", "LOG"}}, UsageCase{"EmptyColour", {"-c", "", "LOG"}},
+                    UsageCase{"JobsZero", {"-j", "0", "LOG"}}, UsageCase{"JobsNegative", {"-j", "-1", "LOG"}},
+                    UsageCase{"JobsNotANumber", {"-j", "many", "LOG"}},
+                    UsageCase{"ColourWithoutValue", {"LOG", "-c"}}),
+    [](const testing::TestParamInfo<UsageCase> &info) { return std::string(info.param.name); });
+
+struct ColourCase {
+    const char *spelling;
+    int index; // into IconColours
+};
+
+class CliColour : public testing::TestWithParam<ColourCase> {};
+
+TEST_P(CliColour, NameInAnyCaseSelectsTheStyleColour) {
+    TempDir dir;
+    const std::string log = dir / "drive.nmea";
+    WriteFile(log, DriveLog(4));
+    const ProcessResult r = RunConvert({"-c", GetParam().spelling, "-o", "-", log});
+    ASSERT_TRUE(r.exited);
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::string style = "<Style id=\"Point\"><IconStyle><color>" +
+                              std::string(conversion::IconColours[static_cast<size_t>(GetParam().index)]) +
+                              "</color><scale>.3</scale></IconStyle></Style>\r\n";
+    EXPECT_NE(r.out.find(style), std::string::npos) << r.out.substr(0, 300);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, CliColour,
+                         testing::Values(ColourCase{"red", 0}, ColourCase{"blue", 1}, ColourCase{"yellow", 2},
+                                         ColourCase{"green", 3}, ColourCase{"orange", 4}, ColourCase{"RED", 0},
+                                         ColourCase{"Blue", 1}, ColourCase{"yElLoW", 2}, ColourCase{"GREEN", 3},
+                                         ColourCase{"Orange", 4}),
+                         [](const testing::TestParamInfo<ColourCase> &info) { return std::string(info.param.spelling); });
+
+TEST(CliOptions, GreenIsTheDocumentedColour) {
+    TempDir dir;
+    const std::string log = dir / "drive.nmea";
+    WriteFile(log, DriveLog(2));
+    const ProcessResult r = RunConvert({"--color=Green", "-o", "-", log});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("<color>ff0ff000</color>"), std::string::npos);
+}
+
+TEST(CliOptions, DefaultColourIsRed) {
+    TempDir dir;
+    const std::string log = dir / "drive.nmea";
+    WriteFile(log, DriveLog(2));
+    const ProcessResult r = RunConvert({"-o", "-", log});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("<color>ff0000ff</color>"), std::string::npos);
+}
+
+} // namespace
+} // namespace clitest
