@@ -161,8 +161,17 @@ ConversionOutcome ConvertFile(const ConversionRequest &request) {
 
 std::string TemporaryPrefix(const std::string &target) {
     const std::filesystem::path path(target);
+    // A target name near the longest allowed leaves no room for the suffix:
+    // keep only its start, cut on a character boundary.
+    std::string base = path.filename().string();
+    constexpr size_t kBaseMax = 100;
+    if (base.size() > kBaseMax) {
+        size_t n = kBaseMax;
+        while (n > 0 && (static_cast<unsigned char>(base[n]) & 0xC0) == 0x80) --n;
+        base.resize(n);
+    }
     std::string name = ".";
-    name += path.filename().string();
+    name += base;
     name += '.';
     name += std::to_string(::getpid());
     name += '.';
