@@ -1,0 +1,213 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "nmea/fields.h"
+
+namespace nmea {
+namespace {
+
+// A reader that fails must leave its out value alone; start from this.
+constexpr int32_t kUntouchedInt = 12345;
+constexpr double kUntouchedReal = -777.25;
+
+struct IntCase {
+    const char *name;
+    const char *text;
+    Cursor start;
+    int32_t value;
+    Cursor cursor; // -1: the read fails
+};
+
+const IntCase kIntCases[] = {
+    {"address field and comma passed", "$GPGGA,42,7", 0, 42, 9},
+    {"empty field stops on second comma", ",,", 0, 0, 1},
+    {"leading zeros", ",0120,", 0, 120, 5},
+    {"minus right after comma is not a sign", ",-5,", 0, 0, 1},
+    {"minus passed over is a sign", ",-5,", 1, -5, 3},
+    {"letters end the value", ",12AB,7", 0, 12, 3},
+    {"letters and comma passed over", ",12AB,7", 3, 7, 7},
+    {"star before the value", ",*47", 1, 0, -1},
+    {"star after letters", "AB*12", 0, 0, -1},
+    {"cursor at the end", "12", 2, 0, 2},
+    {"cursor past the end", "12", 5, 0, 5},
+    {"int32 max", ",2147483647,", 0, 2147483647, 11},
+    {"one above int32 max saturates", ",2147483648,", 0, 2147483647, 11},
+    {"30 digits saturate", ",123456789012345678901234567890,", 0, 2147483647, 31},
+    {"30 digits negative saturate", ",-123456789012345678901234567890,", 1, -2147483647, 32},
+};
+
+TEST(ReadIntField, Table) {
+    for (const auto &c : kIntCases) {
+        SCOPED_TRACE(c.name);
+        int32_t value = kUntouchedInt;
+        const Cursor next = ReadIntField(c.start, c.text, value);
+        EXPECT_EQ(next, c.cursor);
+        EXPECT_EQ(value, c.cursor < 0 ? kUntouchedInt : c.value);
+    }
+}
+
+struct RealCase {
+    const char *name;
+    const char *text;
+    Cursor start;
+    double value;
+    Cursor cursor; // -1: the read fails
+};
+
+const RealCase kRealCases[] = {
+    {"time field of a GGA from 0", "$GPGGA,123519.5,4807.038,N", 0, 123519.5, 15},
+    {"latitude field after the time", "$GPGGA,123519.5,4807.038,N", 15, 4807.038, 24},
+    {"empty field stops on second comma", ",,", 0, 0.0, 1},
+    {"dot after comma", ",.5,", 0, 0.5, 3},
+    {"minus dot after comma", ",-.5,", 0, -0.5, 4},
+    {"minus after comma", ",-22.5,", 0, -22.5, 6},
+    {"second dot ends the number", ",12.34.56,", 0, 12.34, 6},
+    {"zero fraction", ",12.000,", 0, 12.0, 7},
+    {"started on the minus reads positive", ",-2.5,", 1, 2.5, 5},
+    {"dot passed over starts the fraction", "X.5,", 0, 0.5, 3},
+    {"dot passed over, next dot ends", "X.5.7", 0, 0.5, 3},
+    {"plus sign is not a number", ",+5,", 0, 0.0, 1},
+    {"ten fraction digits", ",1.0000000001,", 0, 1.0000000001, 13},
+    {"twelve fraction digits", ",0.123456789012,", 0, 0.123456789012, 15},
+    {"fraction digits after the 18th ignored", ",0.1234567890123456789999,", 0,
+     0.123456789012345678, 25},
+    {"30-digit integer part saturates", ",123456789012345678901234567890,", 0, 1e18, 31},
+    {"30-digit negative integer part", ",-123456789012345678901234567890.5,", 0, -1e18, 34},
+    {"star before the value", ",*47", 1, 0.0, -1},
+    {"cursor at the end", "1.5", 3, 0.0, 3},
+    {"cursor past the end", "1.5", 9, 0.0, 9},
+};
+
+TEST(ReadRealField, Table) {
+    for (const auto &c : kRealCases) {
+        SCOPED_TRACE(c.name);
+        double value = kUntouchedReal;
+        const Cursor next = ReadRealField(c.start, c.text, value);
+        EXPECT_EQ(next, c.cursor);
+        if (c.cursor < 0) {
+            EXPECT_EQ(value, kUntouchedReal);
+        } else {
+            EXPECT_DOUBLE_EQ(value, c.value);
+        }
+    }
+}
+
+struct TextCase {
+    const char *name;
+    const char *text;
+    Cursor start;
+    const char *value;
+    Cursor cursor;
+};
+
+const TextCase kTextCases[] = {
+    {"address field from 0", "$GPGSA,A,3", 0, "$GPGSA", 6},
+    {"letter field", "$GPGSA,A,3", 6, "A", 8},
+    {"empty field", ",,", 0, "", 1},
+    {"blank right after comma", ", AB,", 0, "", 1},
+    {"blank passed over", ", AB,", 1, "AB", 4},
+    {"blank ends the value", ",AB CD,", 0, "AB", 3},
+    {"last field before star", ",A*6A", 0, "A", 2},
+    {"at the star", ",A*6A", 2, "", 2},
+    {"at the end", "AB", 2, "", 2},
+    {"past the end", "AB", 7, "", 7},
+};
+
+TEST(ReadTextField, Table) {
+    for (const auto &c : kTextCases) {
+        SCOPED_TRACE(c.name);
+        std::string value = "stale text";
+        EXPECT_EQ(ReadTextField(c.start, c.text, value), c.cursor);
+        EXPECT_EQ(value, c.value);
+    }
+}
+
+struct HexCase {
+    const char *name;
+    const char *text;
+    Cursor start;
+    uint8_t value;
+    Cursor cursor;
+};
+
+const HexCase kHexCases[] = {
+    {"mode letter before the star", ",A*6A", 0, 0x0A, 2},
+    {"two digits after the star", "*47", 0, 0x47, 3},
+    {"lower case", "*3f", 0, 0x3F, 3},
+    {"upper case", "*3F", 0, 0x3F, 3},
+    {"one digit then line end", "*4\n", 0, 0x04, 2},
+    {"at most two digits", "*ABC", 0, 0xAB, 3},
+    {"no digit", "*\n", 0, 0, 2},
+    {"at the end", "*47", 3, 0, 3},
+};
+
+TEST(ReadHexField, Table) {
+    for (const auto &c : kHexCases) {
+        SCOPED_TRACE(c.name);
+        uint8_t value = 0x99;
+        EXPECT_EQ(ReadHexField(c.start, c.text, value), c.cursor);
+        EXPECT_EQ(value, c.value);
+    }
+}
+
+TEST(HexToInt, Table) {
+    struct Case {
+        const char *chars;
+        uint32_t count;
+        uint32_t value;
+    };
+    const Case cases[] = {
+        {"31", 2, 0x31}, {"3f", 2, 63}, {"3F", 2, 63}, {"4z", 2, 4},   {"zz", 2, 0},
+        {"z4", 2, 0},    {"47", 1, 4},  {"47", 0, 0},  {"FF", 2, 255}, {"aB", 2, 0xAB},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(std::string(c.chars) + " count " + std::to_string(c.count));
+        EXPECT_EQ(HexToInt(c.chars, c.count), c.value);
+    }
+}
+
+TEST(TextFromChars, ReplacesTheOutText) {
+    std::string out = "a much longer previous text";
+    std::string &r = TextFromChars(out, "GMT");
+    EXPECT_EQ(&r, &out);
+    EXPECT_EQ(out, "GMT");
+    const char withNul[] = {'A', 'B', '\0', 'C', '\0'};
+    EXPECT_EQ(TextFromChars(out, withNul), "AB");
+}
+
+TEST(PackedTimeAndDate, RoundTrips) {
+    struct Case {
+        int h, m, s;
+        uint32_t packed;
+    };
+    const Case times[] = {
+        {12, 35, 19, 12u * (1u << 24) + 35u * (1u << 16) + 19000u},
+        {0, 0, 0, 0},
+        {23, 59, 59, 23u * (1u << 24) + 59u * (1u << 16) + 59000u},
+    };
+    for (const auto &c : times) {
+        SCOPED_TRACE(c.packed);
+        PackedTime p = 1;
+        PackTime(p, c.h, c.m, c.s);
+        EXPECT_EQ(p, c.packed);
+        int h = -1, m = -1;
+        float s = -1;
+        UnpackTime(p, h, m, s);
+        EXPECT_EQ(h, c.h);
+        EXPECT_EQ(m, c.m);
+        EXPECT_FLOAT_EQ(s, static_cast<float>(c.s));
+    }
+
+    PackedDate d = 1;
+    PackDate(d, 94, 3, 23);
+    EXPECT_EQ(d, 94u * (1u << 16) + 3u * (1u << 8) + 23u);
+    int y = 0, mo = 0, day = 0;
+    UnpackDate(d, y, mo, day);
+    EXPECT_EQ(y, 94);
+    EXPECT_EQ(mo, 3);
+    EXPECT_EQ(day, 23);
+}
+
+} // namespace
+} // namespace nmea
