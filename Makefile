@@ -2,8 +2,13 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=Release
+# Sanitizer and fuzzer builds, and how long each fuzz target runs.
+ASAN_BUILD ?= build-asan
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 60
+TEST_FUZZ_SECONDS ?= 20
 
-.PHONY: all setup build run test clean
+.PHONY: all setup build run test test-asan fuzz screenshot clean bench
 
 all: build
 
@@ -21,6 +26,31 @@ run: build
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+	@$(MAKE) --no-print-directory test-asan
+	@$(MAKE) --no-print-directory fuzz FUZZ_SECONDS=$(TEST_FUZZ_SECONDS)
+
+# Core, engine and batch converter under AddressSanitizer and UBSan; a report
+# aborts the process, so that a child's report cannot pass for exit status 1.
+test-asan: setup
+	cmake -S . -B $(ASAN_BUILD) -DSENTROVA_SANITIZE=ON -DSENTROVA_WITH_APP=OFF \
+	  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g"
+	cmake --build $(ASAN_BUILD) -j $(JOBS)
+	cd $(ASAN_BUILD) && ASAN_OPTIONS=abort_on_error=1:detect_leaks=1 \
+	  UBSAN_OPTIONS=abort_on_error=1:print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
+
+# libFuzzer targets (clang), each run for FUZZ_SECONDS from the seeds in fuzz/corpus/.
+fuzz: setup
+	JOBS=$(JOBS) fuzz/run.sh $(FUZZ_SECONDS) $(CURDIR)/$(FUZZ_BUILD)
+
+# Renders the window without a display, to check its look by eye.
+screenshot: build
+	QT_QPA_PLATFORM=offscreen $(BUILD)/app/sentrova-screenshot $(BUILD)/sentrova-window.png
+	@echo "window rendered to $(BUILD)/sentrova-window.png"
 
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
+
+# Throughput and memory against gpsbabel and an I/O floor, then the micro-benchmarks
+# (own build folder; BENCH_RUNS, BENCH_SIZES, BENCH_GPSBABEL_MAX_MB shorten it).
+bench:
+	@bench/run_bench.sh

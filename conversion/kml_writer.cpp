@@ -1,5 +1,7 @@
 #include "kml_writer.h"
 
+#include <algorithm>
+#include <cstring>
 #include <string>
 
 namespace conversion {
@@ -15,12 +17,34 @@ std::string_view CopyFrom(std::string_view s, size_t position, size_t count = st
 }
 
 // "GMT: hh:mm:ss" without the colon after GMT and with "      = " inserted
-// before the character that is then the fifth.
-std::string TimeHeading(std::string_view utcTime) {
-    std::string t(utcTime);
-    if (t.size() >= 4) t.erase(3, 1);
-    t.insert(std::min<size_t>(4, t.size()), "      = ");
-    return t;
+// before the character that is then the fifth. Built in `buffer` (no heap per
+// placemark); only an unusually long text goes through `spill`.
+std::string_view TimeHeading(std::string_view utcTime, std::array<char, 64> &buffer, std::string &spill) {
+    constexpr std::string_view kInsert = "      = ";
+    std::string_view t = utcTime;
+    char erased[64];
+    if (t.size() >= 4) {
+        if (t.size() > sizeof erased) {
+            spill.assign(utcTime);
+            spill.erase(3, 1);
+            spill.insert(std::min<size_t>(4, spill.size()), kInsert);
+            return spill;
+        }
+        std::memcpy(erased, t.data(), 3);
+        std::memcpy(erased + 3, t.data() + 4, t.size() - 4);
+        t = std::string_view(erased, t.size() - 1);
+    }
+    if (t.size() + kInsert.size() > buffer.size()) {
+        spill.assign(t);
+        spill.insert(std::min<size_t>(4, spill.size()), kInsert);
+        return spill;
+    }
+    const size_t at = std::min<size_t>(4, t.size());
+    char *p = buffer.data();
+    std::memcpy(p, t.data(), at);
+    std::memcpy(p + at, kInsert.data(), kInsert.size());
+    std::memcpy(p + at + kInsert.size(), t.data() + at, t.size() - at);
+    return std::string_view(p, t.size() + kInsert.size());
 }
 
 void PutRow(OutputBuffer &out, std::string_view label, std::string_view value, std::string_view unit = {}) {
@@ -34,9 +58,38 @@ void PutRow(OutputBuffer &out, std::string_view label, std::string_view value, s
 void PutSatelliteColumn(OutputBuffer &out, std::string_view label, const std::array<std::string, 12> &slots) {
     out.Append("<br>");
     out.Append(label);
+    // Slots of up to five characters (all that the decoders produce) are
+    // right-aligned in one small buffer, appended at once.
+    char row[12 * 5];
+    char *p = row;
     for (const std::string &slot : slots) {
-        for (size_t pad = slot.size(); pad < 5; ++pad) out.Append(' ');
-        out.Append(slot);
+        const std::string_view text = slot;
+        if (text.size() > 5) {
+            p = nullptr;
+            break;
+        }
+        std::memcpy(p, "     ", 5);
+        const size_t n = text.size();
+        if (n > 0) { // the first, middle and last characters cover up to three
+            char *to = p + 5 - n;
+            if (n > 3) {
+                std::memcpy(to, text.data(), 4);
+                to[n - 1] = text[n - 1];
+            } else {
+                to[0] = text[0];
+                to[n / 2] = text[n / 2];
+                to[n - 1] = text[n - 1];
+            }
+        }
+        p += 5;
+    }
+    if (p != nullptr) {
+        out.Append(std::string_view(row, sizeof row));
+    } else {
+        for (const std::string &slot : slots) {
+            if (slot.size() < 5) out.Append(std::string_view("     ", 5 - slot.size()));
+            out.Append(slot);
+        }
     }
     out.Append(kRowTail);
 }
@@ -74,7 +127,9 @@ void WriteCoordinates(OutputBuffer &out, const nmea::DataDisplay &d) {
 }
 
 void WritePlacemark(OutputBuffer &out, const nmea::DataDisplay &d, std::string_view altitudeMode) {
-    const std::string heading = TimeHeading(d.UtcTime);
+    std::array<char, 64> headingBuffer;
+    std::string headingSpill;
+    const std::string_view heading = TimeHeading(d.UtcTime, headingBuffer, headingSpill);
     const std::string_view date = d.Date;
 
     out.Append("\t<Placemark>\r\n");
@@ -103,12 +158,17 @@ void WritePlacemark(OutputBuffer &out, const nmea::DataDisplay &d, std::string_v
     out.Append("</pre>]]></description>\r\n");
 
     // "20" + the date's "yy/mm/dd" with its 5th and 8th characters made "-".
-    std::string stamp = "20";
-    stamp.append(CopyFrom(date, 7));
-    if (stamp.size() >= 5) stamp[4] = '-';
-    if (stamp.size() >= 8) stamp[7] = '-';
-    out.Append("         \t<TimeStamp><when>");
-    out.Append(stamp);
+    out.Append("         \t<TimeStamp><when>20");
+    const std::string_view yymmdd = CopyFrom(date, 7);
+    out.Append(yymmdd.substr(0, 2));
+    if (yymmdd.size() > 2) {
+        out.Append('-');
+        out.Append(yymmdd.substr(3, 2));
+    }
+    if (yymmdd.size() > 5) {
+        out.Append('-');
+        out.Append(yymmdd.substr(6));
+    }
     out.Append('T');
     out.Append(CopyFrom(heading, 13));
     out.Append("Z</when></TimeStamp>\r\n");

@@ -42,6 +42,19 @@ bool LineReader::Next(std::string_view &out) {
         const char *p = block_.get() + pos_;
         const size_t available = end_ - pos_;
         if (length == 0) {
+            // Most logs end their lines in CR LF: the CR becomes the piece's LF
+            // in place, so the line needs no copy.
+            const size_t window = std::min(available, kMaxPiece + 1);
+            const auto *end = static_cast<const char *>(std::memchr(p, '\n', window));
+            if (end && end > p && end[-1] == '\r') {
+                const auto n = static_cast<size_t>(end - p); // the piece: n - 1 bytes and LF
+                if (n <= kMaxPiece && Plain(p, n - 1)) {
+                    block_[pos_ + n - 1] = '\n';
+                    pos_ += n + 1;
+                    Emit(std::string_view(p, n), out);
+                    return true;
+                }
+            }
             // Most lines lie whole in the block and hold nothing to drop.
             const size_t limit = std::min(available, kMaxPiece);
             const auto *lf = static_cast<const char *>(std::memchr(p, '\n', limit));

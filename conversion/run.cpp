@@ -14,11 +14,9 @@ bool ClosesCycle(std::string_view name) {
     return name == "GPRMC" || name == "GPRPT" || name == "GPGGA" || name == "GPGLL";
 }
 
-bool IsUpper(char c) { return c >= 'A' && c <= 'Z'; }
-
 // A sentence of one of our types from another talker: "GNRMC", "GLGSV", ...
 void CountOtherTalker(std::string_view name, ConversionCounts &counts) {
-    if (name.size() != 5 || !IsUpper(name[0]) || !IsUpper(name[1])) return;
+    if (!nmea::IsOtherTalker(name)) return;
     char asGp[5] = {'G', 'P', name[2], name[3], name[4]};
     if (nmea::KindOfName(std::string_view(asGp, 5)) == nmea::SentenceKind::Unknown) return;
     ++counts.otherTalkerSentences;
@@ -107,6 +105,9 @@ ConversionOutcome ConvertStream(ByteSource &in, OutputBuffer &out, const Convers
         outcome.kind = OutcomeKind::ReadFailed;
         outcome.systemError = std::strerror(reader.Error());
     }
+    // Cancelled while a read waited: the end of input that followed is no end of the log.
+    if (outcome.kind == OutcomeKind::Done && cancel && cancel->load(std::memory_order_relaxed))
+        outcome.kind = OutcomeKind::Cancelled;
     if (outcome.kind == OutcomeKind::Done) {
         if (hook && !hook->WriteBeforeFooter(out)) {
             outcome.kind = OutcomeKind::WriteFailed;

@@ -23,11 +23,16 @@ namespace {
 bool IsUpper(char c) { return c >= 'A' && c <= 'Z'; }
 } // namespace
 
+bool IsOtherTalker(std::string_view name) {
+    // "P..." names are proprietary sentences ($PGRMC is Garmin's, not an RMC).
+    return name.size() == 5 && IsUpper(name[0]) && IsUpper(name[1]) && name[0] != 'P' &&
+           !(name[0] == 'G' && name[1] == 'P');
+}
+
 std::string_view SentenceContext::SentenceName() {
     const std::string_view s = CurrentSentence;
     std::string_view name = s.size() > 1 ? s.substr(1, 5) : std::string_view{};
-    if (AnyTalker && name.size() == 5 && IsUpper(name[0]) && IsUpper(name[1]) &&
-        !(name[0] == 'G' && name[1] == 'P')) {
+    if (AnyTalker && IsOtherTalker(name)) {
         normalisedName_[0] = 'G';
         normalisedName_[1] = 'P';
         std::memcpy(normalisedName_ + 2, name.data() + 2, 3);

@@ -24,6 +24,10 @@ enum class SentenceKind : uint8_t {
     Unknown = 255,
 };
 
+// A five-character name whose talker is two letters other than GP and not a
+// proprietary "P" sentence.
+bool IsOtherTalker(std::string_view name);
+
 class SentenceContext {
   public:
     static constexpr size_t kLineBufferSize = 100;

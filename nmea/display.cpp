@@ -1,5 +1,6 @@
 #include "display.h"
 
+#include <cstring>
 #include <string_view>
 
 #include "number_text.h"
@@ -13,6 +14,29 @@ constexpr long double kTenth = 0.1L;
 constexpr long double kKnotsToMetresPerSecond = 0.5144346789207884L;
 constexpr float kMetresPerSecondToKmh = 3.6f;
 
+// A text of the same length is overwritten in place: most values keep their
+// width from one second to the next, and this skips the general assign.
+void Store(std::string &text, const char *chars, size_t size) {
+    if (text.size() == size && size >= 4 && size <= 16) {
+        // Two overlapping fixed-size copies cover any length in the range.
+        char *to = text.data();
+        if (size >= 8) {
+            std::memcpy(to, chars, 8);
+            std::memcpy(to + size - 8, chars + size - 8, 8);
+        } else {
+            std::memcpy(to, chars, 4);
+            std::memcpy(to + size - 4, chars + size - 4, 4);
+        }
+    } else if (text.size() == size && size >= 1 && size <= 3) {
+        char *to = text.data();
+        to[0] = chars[0];
+        to[size / 2] = chars[size / 2];
+        to[size - 1] = chars[size - 1];
+    } else {
+        text.assign(chars, size);
+    }
+}
+
 void AssignFixed(std::string &text, std::string_view prefix, double value, int decimals,
                  std::string_view suffix = {}) {
     char buf[kNumberTextSize + 32];
@@ -20,15 +44,24 @@ void AssignFixed(std::string &text, std::string_view prefix, double value, int d
     for (char c : prefix) *p++ = c;
     p = PutFixed(p, value, decimals);
     for (char c : suffix) *p++ = c;
-    text.assign(buf, static_cast<size_t>(p - buf));
+    Store(text, buf, static_cast<size_t>(p - buf));
 }
 
 void AssignInt(std::string &text, long value) {
     char buf[24];
-    text.assign(buf, static_cast<size_t>(PutInt(buf, value) - buf));
+    if (value >= 0 && value < 1000) { // satellite numbers, angles and SNRs
+        const auto v = static_cast<int>(value);
+        size_t n = 0;
+        if (v >= 100) buf[n++] = static_cast<char>('0' + v / 100);
+        if (v >= 10) buf[n++] = static_cast<char>('0' + v / 10 % 10);
+        buf[n++] = static_cast<char>('0' + v % 10);
+        Store(text, buf, n);
+        return;
+    }
+    Store(text, buf, static_cast<size_t>(PutInt(buf, value) - buf));
 }
 
-const char *FixModeText(uint8_t mode) {
+std::string_view FixModeText(uint8_t mode) {
     if (mode == 3) return "3D";
     if (mode == 2) return "2D";
     return "NON Fix";
@@ -56,7 +89,7 @@ void FormatUtcTime(DataDisplay &display, PackedTime time) {
     p = PutInt2(p, minute);
     *p++ = ':';
     p = PutInt2(p, static_cast<long>(seconds));
-    display.UtcTime.assign(buf, static_cast<size_t>(p - buf));
+    Store(display.UtcTime, buf, static_cast<size_t>(p - buf));
 }
 
 void FormatDate(DataDisplay &display, PackedDate date) {
@@ -69,7 +102,7 @@ void FormatDate(DataDisplay &display, PackedDate date) {
     p = PutInt2(p, month);
     *p++ = '/';
     p = PutInt2(p, day);
-    display.Date.assign(buf, static_cast<size_t>(p - buf));
+    Store(display.Date, buf, static_cast<size_t>(p - buf));
 }
 
 void FormatSpeedCourse(DataDisplay &display, uint16_t speed, uint16_t course) {
@@ -96,14 +129,16 @@ void FormatHdop(DataDisplay &display, uint16_t hdop) {
 }
 
 void FormatGsa(DataDisplay &display, const NMEA_GSA_Object &gsa) {
-    display.FixMode = FixModeText(gsa.Message.FixType);
+    const std::string_view mode = FixModeText(gsa.Message.FixType);
+    Store(display.FixMode, mode.data(), mode.size());
     AssignFixed(display.PDOP, {}, static_cast<float>(gsa.Message.Pdop * 0.0001), 2);
     AssignFixed(display.VDOP, {}, static_cast<float>(gsa.Message.Vdop * 0.0001), 2);
     FormatHdop(display, gsa.Message.Hdop);
 }
 
 void FormatRptMode(DataDisplay &display, const NMEA_RPT_Object &rpt) {
-    display.FixMode = FixModeText(rpt.Message.FixMode);
+    const std::string_view mode = FixModeText(rpt.Message.FixMode);
+    Store(display.FixMode, mode.data(), mode.size());
 }
 
 void FormatSatellites(DataDisplay &display, const NMEA_GSV_Object &gsv) {

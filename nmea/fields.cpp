@@ -22,18 +22,10 @@ constexpr double kPowersOfTen[kMaxFractionDigits + 1] = {
     1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,
     1e10, 1e11, 1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18};
 
-// Appends one digit, saturating at the ceiling instead of wrapping.
-int64_t AddDigit(int64_t value, char digit, int64_t ceiling) {
-    const int d = digit - '0';
-    if (value > (ceiling - d) / 10) return ceiling;
-    return value * 10 + d;
-}
-
 // Passes over what stands before a number. Returns false at "*"; `last`
 // receives the last character passed over other than the comma.
-bool SkipToNumber(Cursor &cursor, std::string_view s, char &last) {
-    const auto n = static_cast<Cursor>(s.size());
-    while (cursor < n) {
+inline bool SkipToNumber(Cursor &cursor, const char *s, Cursor n, char &last) {
+    for (; cursor < n; ++cursor) {
         const char c = s[cursor];
         if (IsDigit(c)) return true;
         if (c == ',') {
@@ -42,58 +34,61 @@ bool SkipToNumber(Cursor &cursor, std::string_view s, char &last) {
         }
         if (c == '*') return false;
         last = c;
-        ++cursor;
     }
     return true;
 }
 
 } // namespace
 
-Cursor ReadIntField(Cursor cursor, std::string_view s, int32_t &value) {
+// Digits saturate at the ceiling instead of wrapping: value * 10 + digit
+// exceeds the ceiling exactly when the value has passed it.
+Cursor ReadIntField(Cursor cursor, std::string_view sentence, int32_t &value) {
     if (cursor < 0) return -1;
+    const char *const s = sentence.data();
+    const auto n = static_cast<Cursor>(sentence.size());
     char last = 0;
-    if (!SkipToNumber(cursor, s, last)) return -1;
-    const auto n = static_cast<Cursor>(s.size());
-    int64_t magnitude = 0;
-    while (cursor < n && IsDigit(s[cursor])) {
-        magnitude = AddDigit(magnitude, s[cursor], std::numeric_limits<int32_t>::max());
-        ++cursor;
+    if (!SkipToNumber(cursor, s, n, last)) return -1;
+    constexpr uint64_t kCeiling = std::numeric_limits<int32_t>::max();
+    uint64_t magnitude = 0;
+    for (; cursor < n && IsDigit(s[cursor]); ++cursor) {
+        magnitude = magnitude * 10 + static_cast<uint64_t>(s[cursor] - '0');
+        if (magnitude > kCeiling) magnitude = kCeiling;
     }
     const auto v = static_cast<int32_t>(magnitude);
     value = last == '-' ? -v : v;
     return cursor;
 }
 
-Cursor ReadRealField(Cursor cursor, std::string_view s, double &value) {
+Cursor ReadRealField(Cursor cursor, std::string_view sentence, double &value) {
     if (cursor < 0) return -1;
+    const char *const s = sentence.data();
+    const auto n = static_cast<Cursor>(sentence.size());
     char last = 0;
-    if (!SkipToNumber(cursor, s, last)) return -1;
-    const auto n = static_cast<Cursor>(s.size());
+    if (!SkipToNumber(cursor, s, n, last)) return -1;
     bool inFraction = last == '.';
     bool negative = false;
     if (cursor > 0 && cursor < n && s[cursor] == '-') {
         negative = true;
         ++cursor;
     }
-    int64_t integerPart = 0;
+    uint64_t integerPart = 0;
     int64_t fraction = 0;
     int fractionDigits = 0;
-    while (cursor < n) {
+    for (; cursor < n; ++cursor) {
         const char c = s[cursor];
-        if (c == '.') {
-            if (inFraction) break;
-            inFraction = true;
-        } else if (IsDigit(c)) {
+        if (IsDigit(c)) {
             if (!inFraction) {
-                integerPart = AddDigit(integerPart, c, kIntegerCeiling);
+                integerPart = integerPart * 10 + static_cast<uint64_t>(c - '0');
+                if (integerPart > static_cast<uint64_t>(kIntegerCeiling)) integerPart = kIntegerCeiling;
             } else if (fractionDigits < kMaxFractionDigits) {
                 fraction = fraction * 10 + (c - '0');
                 ++fractionDigits;
             }
+        } else if (c == '.' && !inFraction) {
+            inFraction = true;
         } else {
             break;
         }
-        ++cursor;
     }
     double v = static_cast<double>(integerPart);
     if (fraction != 0) v += static_cast<double>(fraction) / kPowersOfTen[fractionDigits];

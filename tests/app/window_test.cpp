@@ -25,6 +25,9 @@
 #include "dialogs.h"
 #include "main_window.h"
 
+#include <clocale>
+#include <cstdio>
+
 namespace {
 
 class FakeDialogs : public WindowDialogs {
@@ -614,15 +617,29 @@ class WindowTest : public QObject {
         QTest::addColumn<int>("index");
         QTest::addColumn<QString>("name");
         QTest::addColumn<bool>("verify");
-        QTest::newRow("red") << 0 << "red" << false;
-        QTest::newRow("green, checksums") << 3 << "green" << true;
-        QTest::newRow("orange") << 4 << "orange" << false;
+        QTest::addColumn<bool>("decimalComma");
+        QTest::newRow("red") << 0 << "red" << false << false;
+        QTest::newRow("green, checksums") << 3 << "green" << true << false;
+        QTest::newRow("orange") << 4 << "orange" << false << false;
+        // The window runs under the user's locale; the converter under C.
+        QTest::newRow("decimal-comma locale") << 1 << "blue" << false << true;
     }
 
     void sameBytesAsBatchConverter() {
         QFETCH(int, index);
         QFETCH(QString, name);
         QFETCH(bool, verify);
+        QFETCH(bool, decimalComma);
+        struct RestoreLocale {
+            ~RestoreLocale() { std::setlocale(LC_ALL, "C"); }
+        } restore;
+        if (decimalComma) {
+            if (!std::setlocale(LC_ALL, "de_DE.UTF-8"))
+                QSKIP("the de_DE.UTF-8 locale is not installed");
+            char probe[16];
+            std::snprintf(probe, sizeof probe, "%.1f", 1.5);
+            QCOMPARE(QByteArray(probe), QByteArray("1,5"));
+        }
         const QString log =
             WriteLog("drive.nmea", DriveLog() + "noise without star\r\n" + DriveLog());
         Control<QComboBox>("cboColor")->setCurrentIndex(index);

@@ -1,0 +1,153 @@
+#!/usr/bin/env bash
+# make bench: converts generated logs of several sizes with sentrova-convert
+# (into a file and into /dev/null), with gpsbabel and with a plain I/O floor,
+# and prints throughput and peak memory side by side, then the ratios, the
+# gain of -j 2 over -j 1 and the micro-benchmarks.
+#
+# Environment:
+#   BENCH_RUNS=3             runs per figure (the median is shown)
+#   BENCH_SIZES="10 100 1000" log sizes in MB (10^6 bytes)
+#   BENCH_GPSBABEL_MAX_MB=N  skip gpsbabel on logs larger than N MB (~2 min a run on 1 GB)
+#   BENCH_JOBS_LOGS=8 BENCH_JOBS_MB=50   the -j 1 / -j 2 comparison; BENCH_JOBS_LOGS=0 skips it
+#   BENCH_MICRO=0            skip the micro-benchmarks
+#   BENCH_BUILD=DIR          build folder (default build-bench)
+set -euo pipefail
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${BENCH_BUILD:-$root/build-bench}
+runs=${BENCH_RUNS:-3}
+sizes=${BENCH_SIZES:-10 100 1000}
+babel_max=${BENCH_GPSBABEL_MAX_MB:-}
+jobs_logs=${BENCH_JOBS_LOGS:-8}
+jobs_mb=${BENCH_JOBS_MB:-50}
+micro=${BENCH_MICRO:-1}
+data=$build/bench-data
+
+# ---- set-up: only the missing Debian packages --------------------------------
+missing=()
+for p in gpsbabel time libbenchmark-dev cmake g++ make; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  sudo=()
+  [ "$(id -u)" -ne 0 ] && sudo=(sudo)
+  export DEBIAN_FRONTEND=noninteractive
+  "${sudo[@]}" apt-get update -qq
+  "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DSENTROVA_WITH_BENCH=ON \
+  -DSENTROVA_WITH_APP=OFF -DSENTROVA_WITH_TESTS=OFF >/dev/null
+cmake --build "$build" -j "${JOBS:-2}" >/dev/null
+convert=$build/cli/sentrova-convert
+generate=$build/bench/generate_log
+mkdir -p "$data"
+
+# A log is generated once and kept until the generator changes.
+log_of() { # size_mb [seed] -> path
+  local mb=$1 seed=${2:-1} path
+  path=$data/log-${mb}MB-s${seed}.nmea
+  if [ ! -s "$path" ] || [ "$generate" -nt "$path" ]; then
+    echo "  (generating $path)" >&2
+    "$generate" "$mb" "$path" --seed "$seed"
+  fi
+  echo "$path"
+}
+
+median() { sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+
+# Runs a command BENCH_RUNS times; prints the medians "wall_seconds peak_rss_kb cpu_seconds".
+measure() {
+  local times=() rss=() cpu=() start end
+  for ((i = 0; i < runs; i++)); do
+    rm -f "$data/out.kml" "$data/floor.out"
+    start=$(date +%s%N)
+    /usr/bin/time -v -o "$data/time.txt" "$@" >/dev/null 2>"$data/stderr.txt" || {
+      echo "failed: $*" >&2
+      cat "$data/stderr.txt" >&2
+      return 1
+    }
+    end=$(date +%s%N)
+    times+=("$(awk -v a="$start" -v b="$end" 'BEGIN { printf "%.4f", (b - a) / 1e9 }')")
+    rss+=("$(awk -F': ' '/Maximum resident set size/ { print $2 }' "$data/time.txt")")
+    cpu+=("$(awk -F': ' '/User time|System time/ { s += $2 } END { print s }' "$data/time.txt")")
+  done
+  echo "$(printf '%s\n' "${times[@]}" | median) $(printf '%s\n' "${rss[@]}" | median) $(printf '%s\n' "${cpu[@]}" | median)"
+}
+
+floor_copy() { # log kml_bytes out: read the log, write as many bytes as our KML holds
+  dd if="$1" of=/dev/null bs=1M status=none
+  dd if=/dev/zero of="$3" bs=1M count="$2" iflag=count_bytes status=none
+}
+export -f floor_copy
+
+row() { # label size_bytes "seconds rss_kb cpu_seconds"
+  local label=$1 bytes=$2 t rss cpu
+  read -r t rss cpu <<<"$3"
+  awk -v l="$label" -v b="$bytes" -v t="$t" -v r="$rss" -v c="$cpu" \
+    'BEGIN { per_cpu = 0; if (c > 0) per_cpu = b / 1e6 / c
+             printf "  %-40s %8.1f %8.3f %10.1f %8.2f %10.1f\n", l, b / 1e6 / t, t, r / 1024, c, per_cpu }'
+}
+header() {
+  printf "  %-40s %8s %8s %10s %8s %10s\n" "" "MB/s" "wall s" "peak RSS" "CPU s" "MB/CPU-s"
+}
+
+echo
+echo "Sentrova conversion benchmark: medians of $runs runs, warm page cache, $(nproc) cores"
+echo "$(uname -r); $(gpsbabel -V 2>/dev/null | grep -o 'GPSBabel Version [0-9.]*' || echo gpsbabel)"
+declare -A ratios
+for mb in $sizes; do
+  log=$(log_of "$mb")
+  bytes=$(stat -c %s "$log")
+  echo
+  echo "log of $mb MB ($bytes bytes, $(grep -c '^\$GPGGA' "$log") fixes); MB/s of input, peak RSS in MB"
+  header
+  file=$(measure "$convert" -q -f -o "$data/out.kml" "$log")
+  kml_bytes=$(stat -c %s "$data/out.kml")
+  null=$(measure "$convert" -q -f -o /dev/null "$log")
+  floor=$(measure bash -c 'floor_copy "$@"' _ "$log" "$kml_bytes" "$data/floor.out")
+  row "sentrova-convert -o FILE" "$bytes" "$file"
+  row "sentrova-convert -o /dev/null" "$bytes" "$null"
+  if [ -z "$babel_max" ] || [ "$mb" -le "$babel_max" ]; then
+    babel=$(measure env TZ=UTC gpsbabel -i nmea -f "$log" -o kml -F "$data/out.kml")
+    row "TZ=UTC gpsbabel -i nmea -o kml" "$bytes" "$babel"
+  else
+    babel=""
+    echo "  gpsbabel skipped (BENCH_GPSBABEL_MAX_MB=$babel_max)"
+  fi
+  row "I/O floor (dd: read log, write $((kml_bytes / 1000000)) MB)" "$bytes" "$floor"
+  ours=${file%% *}
+  line="  ours into a file: $(awk -v a="${floor%% *}" -v b="$ours" 'BEGIN { printf "%.2fx the I/O floor'"'"'s time", b / a }')"
+  if [ -n "$babel" ]; then
+    line="$line, $(awk -v a="${babel%% *}" -v b="$ours" 'BEGIN { printf "%.1fx gpsbabel'"'"'s speed", a / b }')"
+  fi
+  ratios[$mb]="$line"
+  rm -f "$data/out.kml" "$data/floor.out"
+done
+
+echo
+echo "Ratios"
+for mb in $sizes; do echo "  $mb MB:${ratios[$mb]#" "}"; done
+
+if [ "$jobs_logs" -gt 0 ]; then
+  echo
+  echo "Many files: $jobs_logs logs of $jobs_mb MB"
+  logs=()
+  for ((s = 1; s <= jobs_logs; s++)); do logs+=("$(log_of "$jobs_mb" "$((100 + s))")"); done
+  header
+  j1=$(measure "$convert" -q -f -j 1 "${logs[@]}")
+  j2=$(measure "$convert" -q -f -j 2 "${logs[@]}")
+  total=$((jobs_logs * $(stat -c %s "${logs[0]}")))
+  row "sentrova-convert -j 1" "$total" "$j1"
+  row "sentrova-convert -j 2" "$total" "$j2"
+  awk -v a="${j1%% *}" -v b="${j2%% *}" 'BEGIN { printf "  -j 2 takes %.2f of the time of -j 1\n", b / a }'
+  rm -f "$data"/log-"${jobs_mb}"MB-s1??.kml
+fi
+
+if [ "$micro" != 0 ]; then
+  echo
+  echo "Micro-benchmarks"
+  "$build/bench/sentrova_micro_benchmarks" --benchmark_min_time="${BENCH_MICRO_MIN_TIME:-0.3}" 2>&1 |
+    grep -v -e '^\*\*\*WARNING' -e '^Load Average'
+fi
