@@ -40,6 +40,7 @@ ConversionOutcome ConvertStream(ByteSource &in, OutputBuffer &out, const Convers
     auto ctx = std::make_unique<nmea::SentenceContext>();
     ctx->VerifyChecksums = options.verifyChecksums;
     ctx->AnyTalker = options.anyTalker;
+    ctx->DeferDisplay = true; // the texts are read only when a cycle closes
     const nmea::DataDisplay &display = ctx->Manager.Display;
 
     ConversionOutcome outcome;
@@ -86,8 +87,9 @@ ConversionOutcome ConvertStream(ByteSource &in, OutputBuffer &out, const Convers
             continue;
         }
         ++counts.sentences;
-        if (fixSeen && !display.Date.empty() &&
+        if (fixSeen && ctx->Deferred.DateKnown(display) &&
             name == std::string_view(cycleStartName, cycleStartLength)) {
+            ctx->RefreshDisplay();
             if (hook) {
                 if (hook->OnCycle(out, ctx->Manager)) ++counts.placemarks;
             } else {
@@ -97,6 +99,7 @@ ConversionOutcome ConvertStream(ByteSource &in, OutputBuffer &out, const Convers
             if (out.Failed()) break;
         }
     }
+    ctx->RefreshDisplay();
     counts.lines = reader.LinesSeen();
     counts.cycleStartFound = cycleStartLength > 0;
     counts.fixSeen = fixSeen;

@@ -7,22 +7,12 @@
 #include <string>
 #include <string_view>
 
+#include "deferred_display.h"
 #include "manager.h"
+#include "sentence_kind.h"
 
 namespace nmea {
 
-enum class SentenceKind : uint8_t {
-    GPGGA = 0,
-    GPGLL = 1,
-    GPGSA = 2,
-    GPGSV = 3,
-    GPRMC = 4,
-    GPVTG = 5,
-    GPZDA = 6,
-    GPRPT = 7,
-    GPMSS = 8,
-    Unknown = 255,
-};
 
 // A five-character name whose talker is two letters other than GP and not a
 // proprietary "P" sentence.
@@ -43,6 +33,16 @@ class SentenceContext {
     bool VerifyChecksums = false;
     // Read any two-letter talker as GP, so multi-constellation receivers decode.
     bool AnyTalker = false;
+
+    // Whether decodes note their display values for RefreshDisplay instead of
+    // formatting the texts at once (the conversion run reads them per cycle).
+    bool DeferDisplay = false;
+    DeferredDisplay Deferred;
+
+    // Brings the display texts up to date; a no-op unless DeferDisplay.
+    void RefreshDisplay() {
+        if (DeferDisplay) Deferred.Refresh(Manager.Display);
+    }
 
     // What the last ParseSentence did with its sentence.
     SentenceKind LastKind = SentenceKind::Unknown;

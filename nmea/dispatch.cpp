@@ -68,7 +68,8 @@ uint8_t ParseSentence(SentenceContext &ctx) {
     if (decoder == nullptr || decoder->parse == nullptr) return 1;
     if (decoder->parse(ctx) == 1) {
         ctx.LastDecoded = true;
-        UpdateDataDisplay(ctx.Manager, decoder->record(ctx.Manager), kind);
+        if (ctx.DeferDisplay) ctx.Deferred.Note(ctx.Manager.Display, decoder->record(ctx.Manager), kind);
+        else UpdateDataDisplay(ctx.Manager, decoder->record(ctx.Manager), kind);
     }
     return 1;
 }

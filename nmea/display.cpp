@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "display_values.h"
 #include "number_text.h"
 
 namespace nmea {
@@ -69,13 +70,21 @@ std::string_view FixModeText(uint8_t mode) {
 
 } // namespace
 
+void FormatLatitude(DataDisplay &display, double latitude) {
+    const double v = latitude * 0.00001;
+    if (v >= 0) AssignFixed(display.Latitude, "N ", v, 6);
+    else AssignFixed(display.Latitude, "S ", -v, 6);
+}
+
+void FormatLongitude(DataDisplay &display, double longitude) {
+    const double v = longitude * 0.00001;
+    if (v >= 0) AssignFixed(display.Longitude, "E ", v, 6);
+    else AssignFixed(display.Longitude, "W ", -v, 6);
+}
+
 void FormatPosition(DataDisplay &display, double latitude, double longitude) {
-    const double lat = latitude * 0.00001;
-    const double lon = longitude * 0.00001;
-    if (lat >= 0) AssignFixed(display.Latitude, "N ", lat, 6);
-    else AssignFixed(display.Latitude, "S ", -lat, 6);
-    if (lon >= 0) AssignFixed(display.Longitude, "E ", lon, 6);
-    else AssignFixed(display.Longitude, "W ", -lon, 6);
+    FormatLatitude(display, latitude);
+    FormatLongitude(display, longitude);
 }
 
 void FormatUtcTime(DataDisplay &display, PackedTime time) {
@@ -105,7 +114,7 @@ void FormatDate(DataDisplay &display, PackedDate date) {
     Store(display.Date, buf, static_cast<size_t>(p - buf));
 }
 
-void FormatSpeedCourse(DataDisplay &display, uint16_t speed, uint16_t course) {
+void FormatSpeed(DataDisplay &display, uint16_t speed) {
     float s = speed;
     if (s != 0) {
         s = static_cast<float>(s * kTenth);
@@ -113,9 +122,17 @@ void FormatSpeedCourse(DataDisplay &display, uint16_t speed, uint16_t course) {
     }
     s = s * kMetresPerSecondToKmh;
     AssignFixed(display.Speed, {}, s, 1, " km/hr    ");
+}
+
+void FormatCourse(DataDisplay &display, uint16_t course) {
     float c = course;
     if (c != 0) c = static_cast<float>(c * kTenth);
     AssignFixed(display.Course, {}, c, 1);
+}
+
+void FormatSpeedCourse(DataDisplay &display, uint16_t speed, uint16_t course) {
+    FormatSpeed(display, speed);
+    FormatCourse(display, course);
 }
 
 void FormatAltitude(DataDisplay &display, int32_t altitude) {
@@ -128,80 +145,65 @@ void FormatHdop(DataDisplay &display, uint16_t hdop) {
     AssignFixed(display.HDOP, {}, static_cast<float>(hdop * 0.0001), 2);
 }
 
+void FormatPdop(DataDisplay &display, uint16_t pdop) {
+    AssignFixed(display.PDOP, {}, static_cast<float>(pdop * 0.0001), 2);
+}
+
+void FormatVdop(DataDisplay &display, uint16_t vdop) {
+    AssignFixed(display.VDOP, {}, static_cast<float>(vdop * 0.0001), 2);
+}
+
+void FormatFixMode(DataDisplay &display, uint8_t mode) {
+    const std::string_view text = FixModeText(mode);
+    Store(display.FixMode, text.data(), text.size());
+}
+
 void FormatGsa(DataDisplay &display, const NMEA_GSA_Object &gsa) {
-    const std::string_view mode = FixModeText(gsa.Message.FixType);
-    Store(display.FixMode, mode.data(), mode.size());
-    AssignFixed(display.PDOP, {}, static_cast<float>(gsa.Message.Pdop * 0.0001), 2);
-    AssignFixed(display.VDOP, {}, static_cast<float>(gsa.Message.Vdop * 0.0001), 2);
+    FormatFixMode(display, gsa.Message.FixType);
+    FormatPdop(display, gsa.Message.Pdop);
+    FormatVdop(display, gsa.Message.Vdop);
     FormatHdop(display, gsa.Message.Hdop);
 }
 
-void FormatRptMode(DataDisplay &display, const NMEA_RPT_Object &rpt) {
-    const std::string_view mode = FixModeText(rpt.Message.FixMode);
-    Store(display.FixMode, mode.data(), mode.size());
+void FormatRptMode(DataDisplay &display, const NMEA_RPT_Object &rpt) { FormatFixMode(display, rpt.Message.FixMode); }
+
+void FormatSatelliteValue(std::string &text, long value) { AssignInt(text, value); }
+
+void FormatSatellite(DataDisplay &display, size_t slot, const _GSV_SATELLITE &sat) {
+    AssignInt(display.SatPrn[slot], sat.Prn);
+    AssignInt(display.SatSnr[slot], sat.Snr);
+    AssignInt(display.SatElevation[slot], sat.Elevation);
+    AssignInt(display.SatAzimuth[slot], sat.Azimuth);
 }
 
 void FormatSatellites(DataDisplay &display, const NMEA_GSV_Object &gsv) {
-    for (size_t i = 0; i < gsv.Message.Satellites.size(); ++i) {
-        const _GSV_SATELLITE &sat = gsv.Message.Satellites[i];
-        AssignInt(display.SatPrn[i], sat.Prn);
-        AssignInt(display.SatSnr[i], sat.Snr);
-        AssignInt(display.SatElevation[i], sat.Elevation);
-        AssignInt(display.SatAzimuth[i], sat.Azimuth);
-    }
+    for (size_t i = 0; i < gsv.Message.Satellites.size(); ++i) FormatSatellite(display, i, gsv.Message.Satellites[i]);
 }
 
+namespace {
+
+// Writes every text at once.
+struct EagerTexts {
+    DataDisplay &d;
+    void Time(PackedTime v) { FormatUtcTime(d, v); }
+    void Date(PackedDate v) { FormatDate(d, v); }
+    void Position(double lat, double lon) { FormatPosition(d, lat, lon); }
+    void Speed(uint16_t v) { FormatSpeed(d, v); }
+    void Course(uint16_t v) { FormatCourse(d, v); }
+    void Altitude(int32_t v) { FormatAltitude(d, v); }
+    void Hdop(uint16_t v) { FormatHdop(d, v); }
+    void Pdop(uint16_t v) { FormatPdop(d, v); }
+    void Vdop(uint16_t v) { FormatVdop(d, v); }
+    void FixMode(uint8_t v) { FormatFixMode(d, v); }
+    void Satellites(const NMEA_GSV_Object &gsv) { FormatSatellites(d, gsv); }
+    void PositionValid(uint8_t v) { d.PositionValid = v; }
+};
+
+} // namespace
+
 void UpdateDataDisplay(NMEA_Manager &manager, const TObject &record, SentenceKind kind) {
-    DataDisplay &d = manager.Display;
-    switch (kind) {
-    case SentenceKind::GPGGA: {
-        const auto &m = static_cast<const NMEA_GGA_Object &>(record).Message;
-        FormatHdop(d, m.Spc.Hdop);
-        FormatAltitude(d, m.Spc.Altitude);
-        FormatUtcTime(d, m.UtcTime);
-        FormatPosition(d, m.Latitude, m.Longitude);
-        break;
-    }
-    case SentenceKind::GPGLL: {
-        const auto &m = static_cast<const NMEA_GLL_Object &>(record).Message;
-        FormatUtcTime(d, m.UtcTime);
-        FormatPosition(d, m.Latitude, m.Longitude);
-        d.PositionValid = m.Status;
-        break;
-    }
-    case SentenceKind::GPGSA:
-        FormatGsa(d, static_cast<const NMEA_GSA_Object &>(record));
-        break;
-    case SentenceKind::GPGSV:
-        FormatSatellites(d, static_cast<const NMEA_GSV_Object &>(record));
-        break;
-    case SentenceKind::GPRMC: {
-        const auto &m = static_cast<const NMEA_RMC_Object &>(record).Message;
-        FormatSpeedCourse(d, m.Speed, m.Course);
-        FormatDate(d, m.Date);
-        FormatUtcTime(d, m.UtcTime);
-        FormatPosition(d, m.Latitude, m.Longitude);
-        d.PositionValid = m.Status;
-        break;
-    }
-    case SentenceKind::GPVTG: {
-        const auto &m = static_cast<const NMEA_VTG_Object &>(record).Message;
-        FormatSpeedCourse(d, m.SpeedKnots, m.CourseTrue);
-        break;
-    }
-    case SentenceKind::GPRPT: {
-        const auto &rpt = static_cast<const NMEA_RPT_Object &>(record);
-        FormatRptMode(d, rpt);
-        FormatSpeedCourse(d, rpt.Message.Speed, rpt.Message.Course);
-        FormatAltitude(d, rpt.Message.Altitude);
-        FormatDate(d, rpt.Message.Date);
-        FormatUtcTime(d, rpt.Message.UtcTime);
-        FormatPosition(d, rpt.Message.Latitude, rpt.Message.Longitude);
-        break;
-    }
-    default:
-        break;
-    }
+    EagerTexts texts{manager.Display};
+    VisitDisplayValues(record, kind, texts);
 }
 
 } // namespace nmea

@@ -2,7 +2,9 @@
 // type carries, so the display always shows the newest value of each quantity.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "context.h"
 #include "manager.h"
@@ -20,5 +22,17 @@ void FormatGsa(DataDisplay &display, const NMEA_GSA_Object &gsa);
 void FormatRptMode(DataDisplay &display, const NMEA_RPT_Object &rpt);
 void FormatPosition(DataDisplay &display, double latitude, double longitude);
 void FormatSatellites(DataDisplay &display, const NMEA_GSV_Object &gsv);
+
+// Single texts: the steps above are made of these.
+void FormatLatitude(DataDisplay &display, double latitude);
+void FormatLongitude(DataDisplay &display, double longitude);
+void FormatSpeed(DataDisplay &display, uint16_t speed);
+void FormatCourse(DataDisplay &display, uint16_t course);
+void FormatPdop(DataDisplay &display, uint16_t pdop);
+void FormatVdop(DataDisplay &display, uint16_t vdop);
+void FormatFixMode(DataDisplay &display, uint8_t mode);
+void FormatSatellite(DataDisplay &display, size_t slot, const _GSV_SATELLITE &satellite);
+// One number of a satellite slot: its PRN, SNR, elevation or azimuth.
+void FormatSatelliteValue(std::string &text, long value);
 
 } // namespace nmea

@@ -8,7 +8,7 @@
 #include <type_traits>
 
 #include "context.h"
-#include "fields.h"
+#include "field_scan.h"
 
 namespace nmea {
 
@@ -19,18 +19,18 @@ class FieldWalker {
 
     template <typename Store> bool Int(Store store) {
         int32_t v = 0;
-        const Cursor next = ReadIntField(cursor_, sentence_, v);
+        const Cursor next = scan::Int(cursor_, sentence_, v);
         return Take(next, store, v);
     }
     template <typename Store> bool Real(Store store) {
         double v = 0;
-        const Cursor next = ReadRealField(cursor_, sentence_, v);
+        const Cursor next = scan::Real(cursor_, sentence_, v);
         return Take(next, store, v);
     }
     // A store step for a text may return false to reject the sentence.
     template <typename Store> bool Text(Store store) {
         std::string_view v;
-        const Cursor next = ReadTextView(cursor_, sentence_, v);
+        const Cursor next = scan::TextView(cursor_, sentence_, v);
         return Take(next, store, v);
     }
     bool Hex(uint8_t &checksum) {

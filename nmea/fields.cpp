@@ -1,12 +1,12 @@
 #include "fields.h"
 
+#include "field_scan.h"
+
 #include <cstring>
 #include <limits>
 
 namespace nmea {
 namespace {
-
-constexpr bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 int HexDigit(char c) {
     if (c >= '0' && c <= '9') return c - '0';
@@ -15,110 +15,19 @@ int HexDigit(char c) {
     return -1;
 }
 
-constexpr int64_t kIntegerCeiling = 1000000000000000000; // 10^18
-constexpr int kMaxFractionDigits = 18;
-
-constexpr double kPowersOfTen[kMaxFractionDigits + 1] = {
-    1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,
-    1e10, 1e11, 1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18};
-
-// Passes over what stands before a number. Returns false at "*"; `last`
-// receives the last character passed over other than the comma.
-inline bool SkipToNumber(Cursor &cursor, const char *s, Cursor n, char &last) {
-    for (; cursor < n; ++cursor) {
-        const char c = s[cursor];
-        if (IsDigit(c)) return true;
-        if (c == ',') {
-            ++cursor;
-            return true;
-        }
-        if (c == '*') return false;
-        last = c;
-    }
-    return true;
-}
 
 } // namespace
 
-// Digits saturate at the ceiling instead of wrapping: value * 10 + digit
-// exceeds the ceiling exactly when the value has passed it.
 Cursor ReadIntField(Cursor cursor, std::string_view sentence, int32_t &value) {
-    if (cursor < 0) return -1;
-    const char *const s = sentence.data();
-    const auto n = static_cast<Cursor>(sentence.size());
-    char last = 0;
-    if (!SkipToNumber(cursor, s, n, last)) return -1;
-    constexpr uint64_t kCeiling = std::numeric_limits<int32_t>::max();
-    uint64_t magnitude = 0;
-    for (; cursor < n && IsDigit(s[cursor]); ++cursor) {
-        magnitude = magnitude * 10 + static_cast<uint64_t>(s[cursor] - '0');
-        if (magnitude > kCeiling) magnitude = kCeiling;
-    }
-    const auto v = static_cast<int32_t>(magnitude);
-    value = last == '-' ? -v : v;
-    return cursor;
+    return scan::Int(cursor, sentence, value);
 }
 
 Cursor ReadRealField(Cursor cursor, std::string_view sentence, double &value) {
-    if (cursor < 0) return -1;
-    const char *const s = sentence.data();
-    const auto n = static_cast<Cursor>(sentence.size());
-    char last = 0;
-    if (!SkipToNumber(cursor, s, n, last)) return -1;
-    bool inFraction = last == '.';
-    bool negative = false;
-    if (cursor > 0 && cursor < n && s[cursor] == '-') {
-        negative = true;
-        ++cursor;
-    }
-    uint64_t integerPart = 0;
-    int64_t fraction = 0;
-    int fractionDigits = 0;
-    for (; cursor < n; ++cursor) {
-        const char c = s[cursor];
-        if (IsDigit(c)) {
-            if (!inFraction) {
-                integerPart = integerPart * 10 + static_cast<uint64_t>(c - '0');
-                if (integerPart > static_cast<uint64_t>(kIntegerCeiling)) integerPart = kIntegerCeiling;
-            } else if (fractionDigits < kMaxFractionDigits) {
-                fraction = fraction * 10 + (c - '0');
-                ++fractionDigits;
-            }
-        } else if (c == '.' && !inFraction) {
-            inFraction = true;
-        } else {
-            break;
-        }
-    }
-    double v = static_cast<double>(integerPart);
-    if (fraction != 0) v += static_cast<double>(fraction) / kPowersOfTen[fractionDigits];
-    value = negative ? -v : v;
-    return cursor;
+    return scan::Real(cursor, sentence, value);
 }
 
-Cursor ReadTextView(Cursor cursor, std::string_view s, std::string_view &value) {
-    const auto n = static_cast<Cursor>(s.size());
-    if (cursor < 0 || cursor >= n) {
-        value = {};
-        return cursor;
-    }
-    while (cursor < n) {
-        const char c = s[cursor];
-        if (c == ' ') {
-            ++cursor;
-        } else {
-            if (c == ',') ++cursor;
-            break;
-        }
-    }
-    const Cursor start = cursor;
-    while (cursor < n) {
-        const char c = s[cursor];
-        if (c == '*' || c == ',' || c == ' ') break;
-        ++cursor;
-    }
-    value = s.substr(static_cast<size_t>(start), static_cast<size_t>(cursor - start));
-    return cursor;
+Cursor ReadTextView(Cursor cursor, std::string_view sentence, std::string_view &value) {
+    return scan::TextView(cursor, sentence, value);
 }
 
 Cursor ReadTextField(Cursor cursor, std::string_view s, std::string &value) {
