@@ -41,6 +41,26 @@ inline void PrintTo(OutcomeKind kind, std::ostream *os) { *os << KindName(kind);
 
 namespace sentrova_test {
 
+// Hands out `before`, then fails with EIO.
+class FailingSource : public conversion::ByteSource {
+  public:
+    explicit FailingSource(std::string_view before) : before_(before) {}
+    long Read(char *buffer, size_t capacity) override {
+        if (before_.empty()) {
+            error_ = EIO;
+            return -1;
+        }
+        const size_t n = std::min(capacity, before_.size());
+        before_.copy(buffer, n);
+        before_.remove_prefix(n);
+        return static_cast<long>(n);
+    }
+
+  private:
+    std::string_view before_;
+};
+
+
 using conversion::KindName;
 
 // "$", the body, "*" and the two hex digits the body needs.

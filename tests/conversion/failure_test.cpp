@@ -77,27 +77,9 @@ TEST(StreamFailure, WriteFailureAtAnyByteIsReported) {
     }
 }
 
-class BrokenSource : public conversion::ByteSource {
-  public:
-    explicit BrokenSource(std::string_view before) : before_(before) {}
-    long Read(char *buffer, size_t capacity) override {
-        if (before_.empty()) {
-            error_ = EIO;
-            return -1;
-        }
-        const size_t n = std::min(capacity, before_.size());
-        before_.copy(buffer, n);
-        before_.remove_prefix(n);
-        return static_cast<long>(n);
-    }
-
-  private:
-    std::string_view before_;
-};
-
 TEST(StreamFailure, ReadErrorIsReportedWithoutFooter) {
     const std::string log = ThreeFixes();
-    BrokenSource source(log);
+    FailingSource source(log);
     conversion::MemorySink sink;
     conversion::OutputBuffer out(sink);
     const ConversionOutcome outcome = conversion::ConvertStream(source, out, {});

@@ -8,8 +8,11 @@
 
 #include "conversion/byte_io.h"
 #include "conversion/line_reader.h"
+#include "conversion_test_support.h"
 
 namespace {
+
+using sentrova_test::FailingSource;
 
 using conversion::LineReader;
 using conversion::MemorySource;
@@ -128,24 +131,6 @@ TEST(LineReader, PieceBoundariesDoNotDependOnBlocks) {
         EXPECT_EQ(lines, line) << "blocks of " << block;
     }
 }
-
-class FailingSource : public conversion::ByteSource {
-  public:
-    explicit FailingSource(std::string_view before) : before_(before) {}
-    long Read(char *buffer, size_t capacity) override {
-        if (before_.empty()) {
-            error_ = EIO;
-            return -1;
-        }
-        const size_t n = std::min(capacity, before_.size());
-        before_.copy(buffer, n);
-        before_.remove_prefix(n);
-        return static_cast<long>(n);
-    }
-
-  private:
-    std::string_view before_;
-};
 
 TEST(LineReader, ReadErrorEndsTheInputAndIsKept) {
     FailingSource source("ab\ncd");
