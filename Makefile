@@ -8,7 +8,7 @@ FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
 TEST_FUZZ_SECONDS ?= 20
 
-.PHONY: all setup build run test test-asan fuzz screenshot clean bench
+.PHONY: all setup build run test test-asan fuzz golden screenshot clean bench
 
 all: build
 
@@ -24,10 +24,18 @@ build: setup $(BUILD)/CMakeCache.txt
 run: build
 	@scripts/run.sh $(BUILD)
 
+# The sanitizer tests and a short fuzz run first, so that the plain test run's
+# summary closes the output.
 test: build
-	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 	@$(MAKE) --no-print-directory test-asan
 	@$(MAKE) --no-print-directory fuzz FUZZ_SECONDS=$(TEST_FUZZ_SECONDS)
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+# Rewrites the expected KML of the golden tests from the current program. Only
+# after the difference has been read line by line and found right.
+golden: build
+	SENTROVA_REGENERATE_GOLDEN=1 $(BUILD)/tests/sentrova_conversion_tests --gtest_filter='*Golden*'
+	git diff --stat -- tests/conversion/golden
 
 # Core, engine and batch converter under AddressSanitizer and UBSan; a report
 # aborts the process, so that a child's report cannot pass for exit status 1.

@@ -1,6 +1,7 @@
 // sentrova-convert: converts many or large NMEA logs into KML from the command line.
 #include <algorithm>
 #include <atomic>
+#include <clocale>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
@@ -126,6 +127,8 @@ bool SameFile(const std::string &log, const std::string &target) {
 } // namespace
 
 int main(int argc, char **argv) {
+    // Messages may follow the user's locale; the documents never do.
+    std::setlocale(LC_ALL, "");
     cli::BatchOptions options;
     const int parsed = cli::ParseArguments(argc, argv, options);
     if (parsed >= 0) return parsed;
