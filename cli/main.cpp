@@ -115,8 +115,11 @@ void WatchSignals(sigset_t signals, const std::vector<Job> &jobs, Reporter &repo
 std::string FileKey(const std::string &path) {
     if (path == "-") return path;
     std::error_code error;
-    const fs::path key = fs::weakly_canonical(path, error);
-    return error ? fs::absolute(path, error).lexically_normal().string() : key.string();
+    // Absolute first: weakly_canonical leaves a relative path relative when
+    // its first element does not exist yet.
+    const fs::path absolute = fs::absolute(path, error).lexically_normal();
+    const fs::path key = fs::weakly_canonical(absolute, error);
+    return error ? absolute.string() : key.string();
 }
 
 bool SameFile(const std::string &log, const std::string &target) {

@@ -193,7 +193,7 @@ TEST_P(CliSameTarget, SecondLogIsReportedAndSkipped) {
     const auto lines = Lines(r.err);
     ASSERT_EQ(lines.size(), 2u) << r.err;
     EXPECT_EQ(lines[1].rfind(second, 0), 0u) << lines[1];
-    EXPECT_TRUE(Contains(lines[1], "kml")) << lines[1];
+    EXPECT_TRUE(Contains(lines[1], "as an earlier log")) << lines[1];
     EXPECT_TRUE(TemporaryFiles(dir.Path()).empty());
 }
 
