@@ -8,11 +8,29 @@
 
 namespace nmea {
 
+namespace {
+constexpr uint32_t Key(std::string_view name) {
+    return static_cast<uint32_t>(static_cast<unsigned char>(name[2])) << 16 |
+           static_cast<uint32_t>(static_cast<unsigned char>(name[3])) << 8 |
+           static_cast<uint32_t>(static_cast<unsigned char>(name[4]));
+}
+} // namespace
+
+// Called for every line: one switch instead of nine comparisons.
 SentenceKind KindOfName(std::string_view name) {
-    for (size_t i = 0; i < kSentenceNames.size(); ++i) {
-        if (name == kSentenceNames[i]) return static_cast<SentenceKind>(i);
+    if (name.size() != 5 || name[0] != 'G' || name[1] != 'P') return SentenceKind::Unknown;
+    switch (Key(name)) {
+    case Key(kSentenceNames[0]): return SentenceKind::GPGGA;
+    case Key(kSentenceNames[1]): return SentenceKind::GPGLL;
+    case Key(kSentenceNames[2]): return SentenceKind::GPGSA;
+    case Key(kSentenceNames[3]): return SentenceKind::GPGSV;
+    case Key(kSentenceNames[4]): return SentenceKind::GPRMC;
+    case Key(kSentenceNames[5]): return SentenceKind::GPVTG;
+    case Key(kSentenceNames[6]): return SentenceKind::GPZDA;
+    case Key(kSentenceNames[7]): return SentenceKind::GPRPT;
+    case Key(kSentenceNames[8]): return SentenceKind::GPMSS;
+    default: return SentenceKind::Unknown;
     }
-    return SentenceKind::Unknown;
 }
 
 uint8_t VerifyChecksum(const SentenceContext &ctx) {

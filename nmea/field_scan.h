@@ -2,7 +2,9 @@
 // field walk compiles into one loop; fields.h holds their public form.
 #pragma once
 
+#include <bit>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 #include <string_view>
 
@@ -18,6 +20,43 @@ constexpr int kMaxFractionDigits = 18;
 constexpr double kPowersOfTen[kMaxFractionDigits + 1] = {
     1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,
     1e10, 1e11, 1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18};
+
+// Most fields are a comma and a few digits. Eight characters at a time are
+// classified and converted at once (SWAR); anything else, and any field
+// closer than eight characters to the end, takes the character loop below,
+// which gives the same results.
+namespace swar {
+
+constexpr bool kUsable = std::endian::native == std::endian::little;
+constexpr uint64_t kOnes = 0x0101010101010101;
+
+inline uint64_t Load8(const char *p) {
+    uint64_t w;
+    std::memcpy(&w, p, 8);
+    return w;
+}
+
+// How many of the eight characters lead as decimal digits (0 to 8).
+inline int LeadingDigits(uint64_t w) {
+    // A byte is a digit when its high nibble is 3 before and after adding 6.
+    // The carry of a byte >= 0xFA can only disturb bytes after a non-digit.
+    const uint64_t high = 0xF0 * kOnes;
+    const uint64_t nonDigit = ((w & high) ^ (0x30 * kOnes)) | (((w + 0x06 * kOnes) & high) ^ (0x30 * kOnes));
+    return nonDigit == 0 ? 8 : std::countr_zero(nonDigit) >> 3;
+}
+
+// The value of the first `count` (0 to 7) characters, all digits.
+inline uint32_t DigitsValue(uint64_t w, int count) {
+    if (count == 0) return 0;
+    // The digits move to the top bytes; the zero bytes below act as leading zeros.
+    uint64_t v = (w - 0x30 * kOnes) << (64 - 8 * count);
+    v = v * 10 + (v >> 8);
+    v = (((v & 0x000000FF000000FF) * (100 + (1000000ULL << 32))) +
+         (((v >> 16) & 0x000000FF000000FF) * (1 + (10000ULL << 32)))) >> 32;
+    return static_cast<uint32_t>(v);
+}
+
+} // namespace swar
 
 // Passes over what stands before a number. Returns false at "*"; `last`
 // receives the last character passed over other than the comma.
@@ -41,6 +80,14 @@ inline Cursor Int(Cursor cursor, std::string_view sentence, int32_t &value) {
     if (cursor < 0) return -1;
     const char *const s = sentence.data();
     const auto n = static_cast<Cursor>(sentence.size());
+    if (swar::kUsable && cursor + 9 <= n && s[cursor] == ',') {
+        const uint64_t w = swar::Load8(s + cursor + 1);
+        const int digits = swar::LeadingDigits(w);
+        if (digits < 8) {
+            value = static_cast<int32_t>(swar::DigitsValue(w, digits));
+            return cursor + 1 + digits;
+        }
+    }
     char last = 0;
     if (!SkipToNumber(cursor, s, n, last)) return -1;
     constexpr uint64_t kCeiling = std::numeric_limits<int32_t>::max();
@@ -58,6 +105,26 @@ inline Cursor Real(Cursor cursor, std::string_view sentence, double &value) {
     if (cursor < 0) return -1;
     const char *const s = sentence.data();
     const auto n = static_cast<Cursor>(sentence.size());
+    if (swar::kUsable && cursor + 9 <= n && s[cursor] == ',') {
+        const uint64_t w = swar::Load8(s + cursor + 1);
+        const int digits = swar::LeadingDigits(w);
+        const Cursor stop = cursor + 1 + digits; // < n
+        if (digits < 8 && s[stop] != '.' && s[stop] != '-') {
+            value = static_cast<double>(swar::DigitsValue(w, digits));
+            return stop;
+        }
+        if (digits < 8 && s[stop] == '.' && stop + 9 <= n) {
+            const uint64_t f = swar::Load8(s + stop + 1);
+            const int fractionDigits = swar::LeadingDigits(f);
+            if (fractionDigits < 8) {
+                double v = static_cast<double>(swar::DigitsValue(w, digits));
+                const uint32_t fraction = swar::DigitsValue(f, fractionDigits);
+                if (fraction != 0) v += static_cast<double>(fraction) / kPowersOfTen[fractionDigits];
+                value = v;
+                return stop + 1 + fractionDigits;
+            }
+        }
+    }
     char last = 0;
     if (!SkipToNumber(cursor, s, n, last)) return -1;
     bool inFraction = last == '.';
@@ -113,6 +180,31 @@ inline Cursor TextView(Cursor cursor, std::string_view s, std::string_view &valu
         ++cursor;
     }
     value = s.substr(static_cast<size_t>(start), static_cast<size_t>(cursor - start));
+    return cursor;
+}
+
+constexpr int HexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+inline Cursor Hex(Cursor cursor, std::string_view s, uint8_t &value) {
+    const auto n = static_cast<Cursor>(s.size());
+    if (cursor < 0 || cursor >= n) {
+        value = 0;
+        return cursor;
+    }
+    while (cursor < n && HexDigit(s[cursor]) < 0) ++cursor;
+    unsigned v = 0;
+    for (int i = 0; i < 2 && cursor < n; ++i) {
+        const int d = HexDigit(s[cursor]);
+        if (d < 0) break;
+        v = v * 16 + static_cast<unsigned>(d);
+        ++cursor;
+    }
+    value = static_cast<uint8_t>(v);
     return cursor;
 }
 

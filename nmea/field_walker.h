@@ -35,7 +35,7 @@ class FieldWalker {
     }
     bool Hex(uint8_t &checksum) {
         uint8_t v = 0;
-        const Cursor next = ReadHexField(cursor_, sentence_, v);
+        const Cursor next = scan::Hex(cursor_, sentence_, v);
         return Take(next, [&](uint8_t x) { checksum = x; }, v);
     }
 

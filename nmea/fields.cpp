@@ -8,13 +8,7 @@
 namespace nmea {
 namespace {
 
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
+using scan::HexDigit;
 
 } // namespace
 
@@ -37,23 +31,7 @@ Cursor ReadTextField(Cursor cursor, std::string_view s, std::string &value) {
     return cursor;
 }
 
-Cursor ReadHexField(Cursor cursor, std::string_view s, uint8_t &value) {
-    const auto n = static_cast<Cursor>(s.size());
-    if (cursor < 0 || cursor >= n) {
-        value = 0;
-        return cursor;
-    }
-    while (cursor < n && HexDigit(s[cursor]) < 0) ++cursor;
-    unsigned v = 0;
-    for (int i = 0; i < 2 && cursor < n; ++i) {
-        const int d = HexDigit(s[cursor]);
-        if (d < 0) break;
-        v = v * 16 + static_cast<unsigned>(d);
-        ++cursor;
-    }
-    value = static_cast<uint8_t>(v);
-    return cursor;
-}
+Cursor ReadHexField(Cursor cursor, std::string_view s, uint8_t &value) { return scan::Hex(cursor, s, value); }
 
 uint32_t HexToInt(const char *chars, uint32_t count) {
     uint32_t value = 0;
