@@ -23,6 +23,11 @@ class LineReader {
     // or on a read error (see Failed).
     bool Next(std::string_view &piece);
 
+    // The last piece's text: its length up to the first NUL byte, and whether
+    // that text holds a "*". Found in the same pass that found the line's end.
+    size_t TextLength() const { return textLength_; }
+    bool HasStar() const { return hasStar_; }
+
     // The 1-based line of the log that the last piece came from.
     uint64_t LineNumber() const { return line_; }
     // Lines of the log seen so far, a last line without line feed included.
@@ -31,8 +36,14 @@ class LineReader {
     int Error() const { return source_.Error(); }
 
   private:
+    // Bytes readable behind the block's end, so that a line's scan may load
+    // whole 16-byte chunks.
+    static constexpr size_t kPadding = 128;
+
     bool Refill();
+    bool NextWhole(std::string_view &out);
     void Emit(std::string_view piece, std::string_view &out);
+    void EmitText(std::string_view piece, std::string_view &out, size_t nul, size_t star);
 
     ByteSource &source_;
     std::unique_ptr<char[]> block_;
@@ -40,6 +51,8 @@ class LineReader {
     size_t pos_ = 0;
     size_t end_ = 0;
     char piece_[kMaxPiece];
+    size_t textLength_ = 0;
+    bool hasStar_ = false;
     uint64_t line_ = 0;
     bool lastEndedLine_ = true;
     bool ended_ = false;

@@ -60,10 +60,9 @@ ConversionOutcome ConvertStream(ByteSource &in, OutputBuffer &out, const Convers
             break;
         }
         ctx->UnrecognisedSentence = 0;
-        ctx->LoadLine(piece);
-        const std::string &sentence = ctx->CurrentSentence;
-        if (sentence.find('*') == std::string::npos) continue;
-        ctx->SentenceLength = static_cast<int32_t>(sentence.size());
+        ctx->LoadLine(piece, reader.TextLength());
+        if (!reader.HasStar()) continue;
+        ctx->SentenceLength = static_cast<int32_t>(ctx->CurrentSentence.size());
 
         const std::string_view name = ctx->SentenceName();
         if (cycleStartLength == 0 && ClosesCycle(name)) {

@@ -6,11 +6,15 @@ namespace nmea {
 
 void SentenceContext::LoadLine(std::string_view piece) {
     const size_t n = piece.size() < kMaxLine ? piece.size() : kMaxLine;
+    const void *nul = std::memchr(piece.data(), '\0', n);
+    LoadLine(piece, nul ? static_cast<size_t>(static_cast<const char *>(nul) - piece.data()) : n);
+}
+
+void SentenceContext::LoadLine(std::string_view piece, size_t textLength) {
+    const size_t n = piece.size() < kMaxLine ? piece.size() : kMaxLine;
     std::memcpy(LineBuffer, piece.data(), n);
     LineBuffer[n] = '\0';
-    const void *nul = std::memchr(LineBuffer, '\0', n);
-    const size_t length = nul ? static_cast<size_t>(static_cast<const char *>(nul) - LineBuffer) : n;
-    CurrentSentence.assign(LineBuffer, length);
+    CurrentSentence.assign(LineBuffer, textLength < n ? textLength : n);
 }
 
 void SentenceContext::SetSentence(std::string_view sentence) {

@@ -53,6 +53,9 @@ class SentenceContext {
     // Takes one piece of at most 99 characters (longer input is cut) into
     // LineBuffer and CurrentSentence; leaves SentenceLength alone.
     void LoadLine(std::string_view piece);
+    // LoadLine for a caller that knows where the piece's first NUL lies
+    // (textLength, the piece's length when it holds none).
+    void LoadLine(std::string_view piece, size_t textLength);
     // LoadLine plus SentenceLength and a cleared UnrecognisedSentence: what the
     // run does before it hands a line to ParseSentence.
     void SetSentence(std::string_view sentence);

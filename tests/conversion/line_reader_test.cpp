@@ -68,6 +68,15 @@ const std::vector<ReaderCase> &Cases() {
         {"CtrlZAfterLineFeed", "ab\n\x1a\n", {{"ab\n", 1}}, 1},
         {"NulPassesThrough", std::string("a\0b\n", 4), {{std::string("a\0b\n", 4), 1}}, 1},
         {"OnlyCr", "\r\r\r", {}, 0},
+        // The text's length (to the first NUL) and its "*" belong to the piece
+        // alone, though the next line's bytes lie in the same 16 read at once.
+        {"MarksAfterTheLineFeedBelongToTheNextLine", std::string("ab\r\n\0*\n*c\r\nd\n", 13),
+         {{"ab\n", 1}, {std::string("\0*\n", 3), 2}, {"*c\n", 3}, {"d\n", 4}}, 4},
+        {"StarBeforeAndAfterNul", std::string("a*\0b\r\nc\0*\r\n", 11),
+         {{std::string("a*\0b\n", 5), 1}, {std::string("c\0*\n", 4), 2}}, 2},
+        {"StarEndsTheFirstPieceOfALongLine", std::string(98, 'x') + "*yy*\r\n",
+         {{std::string(98, 'x') + "*", 1}, {"yy*\n", 1}}, 1},
+        {"StarJustBehindTheFirstPiece", std::string(99, 'x') + "*\r\n", {{std::string(99, 'x'), 1}, {"*\n", 1}}, 1},
     };
     return cases;
 }
@@ -79,6 +88,9 @@ std::vector<Piece> ReadAll(std::string_view input, size_t blockSize, uint64_t &l
     std::string_view piece;
     while (reader.Next(piece)) {
         pieces.push_back({std::string(piece), reader.LineNumber()});
+        const std::string_view text = piece.substr(0, piece.find('\0'));
+        EXPECT_EQ(reader.TextLength(), text.size()) << ::testing::PrintToString(std::string(piece));
+        EXPECT_EQ(reader.HasStar(), text.find('*') != text.npos) << ::testing::PrintToString(std::string(piece));
         if (pieces.size() > 1000) break; // a reader that never ends
     }
     EXPECT_FALSE(reader.Next(piece)) << "input ended, but a further read gave a piece";
