@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "short_copy.h"
+
 namespace nmea {
 
 void SentenceContext::LoadLine(std::string_view piece) {
@@ -10,31 +12,15 @@ void SentenceContext::LoadLine(std::string_view piece) {
     LoadLine(piece, nul ? static_cast<size_t>(static_cast<const char *>(nul) - piece.data()) : n);
 }
 
-namespace {
-// A copy of at most 99 bytes in 16-byte moves: for sizes known to be this
-// small the compiler picks "rep movs", whose start-up costs more than a line.
-void CopyLine(char *to, const char *from, size_t n) {
-    if (n >= 16) {
-        size_t at = 0;
-        for (; at + 16 <= n; at += 16) std::memcpy(to + at, from + at, 16);
-        std::memcpy(to + n - 16, from + n - 16, 16);
-    } else if (n >= 8) {
-        std::memcpy(to, from, 8);
-        std::memcpy(to + n - 8, from + n - 8, 8);
-    } else {
-        for (size_t i = 0; i < n; ++i) to[i] = from[i];
-    }
-}
-} // namespace
 
 void SentenceContext::LoadLine(std::string_view piece, size_t textLength) {
     const size_t n = piece.size() < kMaxLine ? piece.size() : kMaxLine;
-    CopyLine(LineBuffer, piece.data(), n);
+    CopyShort(LineBuffer, piece.data(), n);
     LineBuffer[n] = '\0';
     const size_t length = textLength < n ? textLength : n;
     // Resized, then overwritten: the line's bytes are copied once more, not twice.
     CurrentSentence.resize(length);
-    CopyLine(CurrentSentence.data(), LineBuffer, length);
+    CopyShort(CurrentSentence.data(), LineBuffer, length);
 }
 
 void SentenceContext::SetSentence(std::string_view sentence) {
