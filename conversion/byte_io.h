@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -81,6 +82,29 @@ class OutputBuffer {
         } else {
             AppendSlow(text);
         }
+    }
+    // A text of a few characters (most display texts), copied in fixed-size
+    // moves instead of a library call.
+    void AppendShort(std::string_view text) {
+        const size_t n = text.size();
+        if (n > 16 || capacity_ - used_ < 16) {
+            Append(text);
+            return;
+        }
+        char *to = block_.get() + used_;
+        const char *from = text.data();
+        if (n >= 8) {
+            std::memcpy(to, from, 8);
+            std::memcpy(to + n - 8, from + n - 8, 8);
+        } else if (n >= 4) {
+            std::memcpy(to, from, 4);
+            std::memcpy(to + n - 4, from + n - 4, 4);
+        } else if (n > 0) {
+            to[0] = from[0];
+            to[n / 2] = from[n / 2];
+            to[n - 1] = from[n - 1];
+        }
+        used_ += n;
     }
     void Append(char c) {
         if (used_ == capacity_) Flush();

@@ -47,17 +47,16 @@ std::string_view TimeHeading(std::string_view utcTime, std::array<char, 64> &buf
     return std::string_view(p, t.size() + kInsert.size());
 }
 
-void PutRow(OutputBuffer &out, std::string_view label, std::string_view value, std::string_view unit = {}) {
-    out.Append("<br>");
-    out.Append(label);
-    out.Append(value);
-    out.Append(unit);
+// The label comes with its "<br>" as a literal, so that its copy has a fixed size.
+template <size_t N> void PutRow(OutputBuffer &out, const char (&label)[N], std::string_view value) {
+    out.Append(std::string_view(label, N - 1));
+    out.AppendShort(value);
     out.Append(kRowTail);
 }
 
-void PutSatelliteColumn(OutputBuffer &out, std::string_view label, const std::array<std::string, 12> &slots) {
-    out.Append("<br>");
-    out.Append(label);
+template <size_t N>
+void PutSatelliteColumn(OutputBuffer &out, const char (&label)[N], const std::array<std::string, 12> &slots) {
+    out.Append(std::string_view(label, N - 1));
     // Slots of up to five characters (all that the decoders produce) are
     // right-aligned in one small buffer, appended at once.
     char row[12 * 5];
@@ -97,7 +96,7 @@ void PutSatelliteColumn(OutputBuffer &out, std::string_view label, const std::ar
 // Hemisphere text "S 12.345678" into the coordinate "-12.345678".
 void PutCoordinate(OutputBuffer &out, std::string_view text, char negative) {
     if (!text.empty() && text.front() == negative) out.Append('-');
-    out.Append(CopyFrom(text, 3));
+    out.AppendShort(CopyFrom(text, 3));
 }
 
 } // namespace
@@ -123,7 +122,7 @@ void WriteCoordinates(OutputBuffer &out, const nmea::DataDisplay &d) {
     out.Append(',');
     PutCoordinate(out, d.Latitude, 'S');
     out.Append(',');
-    out.Append(d.Altitude);
+    out.AppendShort(d.Altitude);
 }
 
 void WritePlacemark(OutputBuffer &out, const nmea::DataDisplay &d, std::string_view altitudeMode) {
@@ -134,7 +133,7 @@ void WritePlacemark(OutputBuffer &out, const nmea::DataDisplay &d, std::string_v
 
     out.Append("\t<Placemark>\r\n");
     out.Append("    \t\t<description><![CDATA[<pre>");
-    out.Append(heading);
+    out.AppendShort(heading);
     out.Append(", ");
     out.Append(CopyFrom(date, 13, 2));
     out.Append('-');
@@ -142,19 +141,22 @@ void WritePlacemark(OutputBuffer &out, const nmea::DataDisplay &d, std::string_v
     out.Append("-20");
     out.Append(CopyFrom(date, 7, 2));
     out.Append("       \t\t\t\t");
-    PutRow(out, "PDOP      = ", d.PDOP);
-    PutRow(out, "HDOP      = ", d.HDOP);
-    PutRow(out, "VDOP      = ", d.VDOP);
-    PutRow(out, "Lat       = ", d.Latitude);
-    PutRow(out, "Lon       = ", d.Longitude);
-    PutRow(out, "Altitude  = ", d.Altitude, " m");
-    PutRow(out, "Speed     = ", d.Speed);
-    PutRow(out, "Course    = ", d.Course);
-    PutRow(out, "Mode      = ", d.FixMode);
-    PutSatelliteColumn(out, "SV ID     = ", d.SatPrn);
-    PutSatelliteColumn(out, "SNR       = ", d.SatSnr);
-    PutSatelliteColumn(out, "Elevation = ", d.SatElevation);
-    PutSatelliteColumn(out, "Azimuth   = ", d.SatAzimuth);
+    PutRow(out, "<br>PDOP      = ", d.PDOP);
+    PutRow(out, "<br>HDOP      = ", d.HDOP);
+    PutRow(out, "<br>VDOP      = ", d.VDOP);
+    PutRow(out, "<br>Lat       = ", d.Latitude);
+    PutRow(out, "<br>Lon       = ", d.Longitude);
+    out.Append("<br>Altitude  = ");
+    out.AppendShort(d.Altitude);
+    out.Append(" m");
+    out.Append(kRowTail);
+    PutRow(out, "<br>Speed     = ", d.Speed);
+    PutRow(out, "<br>Course    = ", d.Course);
+    PutRow(out, "<br>Mode      = ", d.FixMode);
+    PutSatelliteColumn(out, "<br>SV ID     = ", d.SatPrn);
+    PutSatelliteColumn(out, "<br>SNR       = ", d.SatSnr);
+    PutSatelliteColumn(out, "<br>Elevation = ", d.SatElevation);
+    PutSatelliteColumn(out, "<br>Azimuth   = ", d.SatAzimuth);
     out.Append("</pre>]]></description>\r\n");
 
     // "20" + the date's "yy/mm/dd" with its 5th and 8th characters made "-".
