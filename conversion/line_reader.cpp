@@ -31,16 +31,20 @@ Marks FindMarks(const char *p, size_t window) {
     const __m128i nul = _mm_setzero_si128(), star = _mm_set1_epi8('*');
     for (size_t at = 0; at < window; at += 16) {
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + at));
+        const __m128i feeds = _mm_cmpeq_epi8(v, lf), special = _mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, eof));
+        const __m128i zero = _mm_cmpeq_epi8(v, nul), stars = _mm_cmpeq_epi8(v, star);
         const unsigned valid = at + 16 <= window ? 0xFFFFu : (1u << (window - at)) - 1;
         const auto bits = [&](__m128i eq) { return static_cast<unsigned>(_mm_movemask_epi8(eq)) & valid; };
-        const unsigned special = bits(_mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, eof)));
-        const unsigned zero = bits(_mm_cmpeq_epi8(v, nul));
-        const unsigned stars = bits(_mm_cmpeq_epi8(v, star));
-        if (special && m.special == kNone) m.special = at + static_cast<size_t>(std::countr_zero(special));
-        if (zero && m.nul == kNone) m.nul = at + static_cast<size_t>(std::countr_zero(zero));
-        if (stars && m.star == kNone) m.star = at + static_cast<size_t>(std::countr_zero(stars));
-        if (const unsigned feeds = bits(_mm_cmpeq_epi8(v, lf))) {
-            m.lf = at + static_cast<size_t>(std::countr_zero(feeds));
+        // Most chunks of a line hold none of the five.
+        if (bits(_mm_or_si128(_mm_or_si128(feeds, special), _mm_or_si128(zero, stars))) == 0) continue;
+        const auto first = [&](size_t &mark, unsigned hits) {
+            if (hits != 0 && mark == kNone) mark = at + static_cast<size_t>(std::countr_zero(hits));
+        };
+        first(m.special, bits(special));
+        first(m.nul, bits(zero));
+        first(m.star, bits(stars));
+        if (const unsigned hits = bits(feeds)) {
+            m.lf = at + static_cast<size_t>(std::countr_zero(hits));
             break;
         }
     }
