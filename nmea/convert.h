@@ -14,15 +14,15 @@ namespace nmea {
 namespace detail {
 constexpr double kTwoTo52 = 4503599627370496.0; // from here on every double is whole
 
-// trunc(x), except that a zero result is always +0; callers only compare it.
+// trunc(x) and floor(x) for every double, signed zeros included.
 inline double Trunc(double x) {
-    return std::fabs(x) < kTwoTo52 ? static_cast<double>(static_cast<int64_t>(x)) : x;
+    if (!(std::fabs(x) < kTwoTo52)) return x;
+    return std::copysign(static_cast<double>(static_cast<int64_t>(x)), x);
 }
-// floor(x), except that floor(-0) is +0; ConvertDegrees gives +0 either way.
 inline double Floor(double x) {
     if (!(std::fabs(x) < kTwoTo52)) return x;
     const double t = static_cast<double>(static_cast<int64_t>(x));
-    return t > x ? t - 1 : t;
+    return std::copysign(t > x ? t - 1 : t, x);
 }
 } // namespace detail
 

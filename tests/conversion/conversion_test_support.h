@@ -89,10 +89,11 @@ struct StreamResult {
     std::string kml;
 };
 
-inline StreamResult Convert(std::string_view log, const conversion::ConversionOptions &options = {}) {
+inline StreamResult Convert(std::string_view log, const conversion::ConversionOptions &options = {},
+                            size_t outputBlock = conversion::OutputBuffer::kBlockSize) {
     conversion::MemorySource source(log);
     conversion::MemorySink sink;
-    conversion::OutputBuffer out(sink);
+    conversion::OutputBuffer out(sink, outputBlock);
     StreamResult result;
     result.outcome = conversion::ConvertStream(source, out, options);
     result.kml = std::move(sink.bytes);

@@ -73,6 +73,24 @@ TEST_P(Golden, ConvertsToTheExpectedDocument) {
     EXPECT_TRUE(result.kml == expected);
 }
 
+// Short texts are copied in fixed-size moves only where the block has room;
+// near its end they take the general path. Blocks around that size, and a
+// block of one byte, must give the same document.
+TEST_P(Golden, OutputBlockSizeDoesNotChangeTheDocument) {
+    const GoldenCase &c = GetParam();
+    const fs::path folder = fs::path(SENTROVA_TEST_DATA) / "conversion" / "golden";
+    const fs::path expectedPath = folder / (std::string(c.name) + ".kml");
+    if (!fs::exists(expectedPath)) GTEST_SKIP() << "no expected document yet";
+    const std::string log = ReadFile(folder / (std::string(c.name) + ".nmea"));
+    const std::string expected = ReadFile(expectedPath);
+    conversion::ConversionOptions options;
+    options.colourIndex = c.colourIndex;
+    options.verifyChecksums = c.verifyChecksums;
+    for (size_t block : {size_t{1}, size_t{15}, size_t{16}, size_t{17}, size_t{31}, size_t{1000}}) {
+        EXPECT_TRUE(Convert(log, options, block).kml == expected) << "output blocks of " << block;
+    }
+}
+
 // The file conversion writes the same bytes as the stream conversion.
 TEST_P(Golden, FileConversionWritesTheSameBytes) {
     const GoldenCase &c = GetParam();

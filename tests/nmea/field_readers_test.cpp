@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <string>
 
 #include "nmea/fields.h"
@@ -44,6 +45,66 @@ TEST(ReadIntField, Table) {
         const Cursor next = ReadIntField(c.start, c.text, value);
         EXPECT_EQ(next, c.cursor);
         EXPECT_EQ(value, c.cursor < 0 ? kUntouchedInt : c.value);
+    }
+}
+
+// A field followed by at least eight more characters is read eight digits
+// at a time; one at the end of the sentence character by character. Both
+// ways must give the same value and cursor, to the bit.
+TEST(NumericReaders, AgreeWhateverFollowsTheField) {
+    struct Case {
+        const char *field;
+        int32_t intValue;
+        Cursor intEnd;
+        double realValue;
+        Cursor realEnd;
+    };
+    const Case cases[] = {
+        {"", 0, 1, 0.0, 1},
+        {"7", 7, 2, 7.0, 2},
+        {"359", 359, 4, 359.0, 4},
+        {"0012", 12, 5, 12.0, 5},
+        {"1234567", 1234567, 8, 1234567.0, 8},
+        {"12345678", 12345678, 9, 12345678.0, 9},
+        {"123456789012", 2147483647, 13, 123456789012.0, 13},
+        {"143212.00", 143212, 7, 143212.0, 10},
+        {"3435.8373", 3435, 5, 3435.8373, 10},
+        {"05821.4149", 5821, 6, 5821.4149, 11},
+        {"0.000001", 0, 2, 0.000001, 9},
+        {"1.12345678", 1, 2, 1.12345678, 11},
+        {".5", 0, 1, 0.5, 3},
+        {"5.", 5, 2, 5.0, 3},
+        {"1.2.3", 1, 2, 1.2, 4},
+        {"-5", 0, 1, -5.0, 3},
+        {"-2.5", 0, 1, -2.5, 5},
+        {"12-3", 12, 3, 12.0, 3},
+        {"1a", 1, 2, 1.0, 2},
+        {"12 ", 12, 3, 12.0, 3},
+        {"\xff" "1", 0, 1, 0.0, 1},
+        {"9\xfa", 9, 2, 9.0, 2},
+        {"/:", 0, 1, 0.0, 1},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(testing::PrintToString(std::string(c.field)));
+        const auto sentence = [&](const char *tail) {
+            std::string s = ",";
+            s += c.field;
+            s += tail;
+            return s;
+        };
+        for (const char *tail : {"*", ",ABCDEFGHIJ*"}) {
+            const std::string text = sentence(tail);
+            int32_t i = kUntouchedInt;
+            EXPECT_EQ(ReadIntField(0, text, i), c.intEnd) << "followed by " << tail;
+            EXPECT_EQ(i, c.intValue) << "followed by " << tail;
+            double r = kUntouchedReal;
+            EXPECT_EQ(ReadRealField(0, text, r), c.realEnd) << "followed by " << tail;
+            EXPECT_DOUBLE_EQ(r, c.realValue) << "followed by " << tail;
+        }
+        double atEnd = 0, inside = 0;
+        ReadRealField(0, sentence("*"), atEnd);
+        ReadRealField(0, sentence(",ABCDEFGHIJ*"), inside);
+        EXPECT_EQ(std::bit_cast<uint64_t>(atEnd), std::bit_cast<uint64_t>(inside));
     }
 }
 
