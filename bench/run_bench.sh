@@ -61,7 +61,9 @@ median() { sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 measure() {
   local times=() rss=() cpu=() start end
   for ((i = 0; i < runs; i++)); do
-    rm -f "$data/out.kml" "$data/floor.out"
+    # Every run writes new files: ext4 flushes a file renamed over an older
+    # one at once, which would measure the disk instead of the converter.
+    rm -f "$data/out.kml" "$data/floor.out" "$data"/log-*MB-s1??.kml
     start=$(date +%s%N)
     /usr/bin/time -v -o "$data/time.txt" "$@" >/dev/null 2>"$data/stderr.txt" || {
       echo "failed: $*" >&2
