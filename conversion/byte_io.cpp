@@ -2,7 +2,11 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <condition_variable>
 #include <cstring>
+#include <mutex>
+#include <thread>
+
 #include <unistd.h>
 
 namespace conversion {
@@ -42,18 +46,80 @@ long MemorySource::Read(char *buffer, size_t capacity) {
     return static_cast<long>(n);
 }
 
-OutputBuffer::OutputBuffer(ByteSink &sink, size_t blockSize)
-    : sink_(sink), block_(new char[blockSize]), capacity_(blockSize) {}
+struct OutputBuffer::Writer {
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::unique_ptr<char[]> spare; // the block not being filled
+    const char *data = nullptr;    // a block handed over and not yet written
+    size_t size = 0;
+    bool stop = false;
+    std::thread thread;
+};
+
+OutputBuffer::OutputBuffer(ByteSink &sink, size_t blockSize, Writes writes)
+    : sink_(sink), block_(new char[blockSize]), capacity_(blockSize), writes_(writes) {}
+
+OutputBuffer::~OutputBuffer() {
+    if (!writer_) return;
+    {
+        std::lock_guard lock(writer_->mutex);
+        writer_->stop = true;
+    }
+    writer_->changed.notify_all();
+    writer_->thread.join();
+}
+
+void OutputBuffer::WriteBlock(const char *data, size_t size) {
+    if (!failed_.load(std::memory_order_relaxed) && size > 0 && !sink_.Write(data, size))
+        failed_.store(true, std::memory_order_release);
+}
+
+void OutputBuffer::Spill() {
+    if (writes_ == Writes::InLine) {
+        Flush();
+        return;
+    }
+    if (!writer_) {
+        writer_ = std::make_unique<Writer>();
+        writer_->spare.reset(new char[capacity_]);
+        writer_->thread = std::thread([this] {
+            Writer &w = *writer_;
+            std::unique_lock lock(w.mutex);
+            for (;;) {
+                w.changed.wait(lock, [&] { return w.data != nullptr || w.stop; });
+                if (w.data == nullptr) return;
+                lock.unlock();
+                WriteBlock(w.data, w.size);
+                lock.lock();
+                w.data = nullptr;
+                w.changed.notify_all();
+            }
+        });
+    }
+    Writer &w = *writer_;
+    std::unique_lock lock(w.mutex);
+    w.changed.wait(lock, [&] { return w.data == nullptr; });
+    w.data = block_.get();
+    w.size = used_;
+    block_.swap(w.spare);
+    used_ = 0;
+    lock.unlock();
+    w.changed.notify_all();
+}
 
 bool OutputBuffer::Flush() {
-    if (!failed_ && used_ > 0 && !sink_.Write(block_.get(), used_)) failed_ = true;
+    if (writer_) {
+        std::unique_lock lock(writer_->mutex);
+        writer_->changed.wait(lock, [&] { return writer_->data == nullptr; });
+    }
+    WriteBlock(block_.get(), used_);
     used_ = 0;
-    return !failed_;
+    return !Failed();
 }
 
 void OutputBuffer::AppendSlow(std::string_view text) {
     while (!text.empty()) {
-        if (used_ == capacity_) Flush();
+        if (used_ == capacity_) Spill();
         const size_t n = std::min(text.size(), capacity_ - used_);
         std::memcpy(block_.get() + used_, text.data(), n);
         used_ += n;

@@ -2,6 +2,7 @@
 // memory. Errors are kept as errno values for the caller to show.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstring>
 #include <memory>
@@ -68,12 +69,20 @@ class MemorySink : public ByteSink {
     std::string bytes;
 };
 
-// Collects the output and hands it on in large blocks.
+// Collects the output and hands it on in large blocks. In the background
+// mode a second thread writes each full block while the next one fills, so
+// that the conversion does not wait for the system's copy of its output; the
+// thread starts with the first full block.
 class OutputBuffer {
   public:
     static constexpr size_t kBlockSize = 1 << 20;
 
-    explicit OutputBuffer(ByteSink &sink, size_t blockSize = kBlockSize);
+    enum class Writes { InLine, InBackground };
+
+    explicit OutputBuffer(ByteSink &sink, size_t blockSize = kBlockSize, Writes writes = Writes::InLine);
+    ~OutputBuffer();
+    OutputBuffer(const OutputBuffer &) = delete;
+    OutputBuffer &operator=(const OutputBuffer &) = delete;
 
     void Append(std::string_view text) {
         if (text.size() <= capacity_ - used_) {
@@ -107,22 +116,31 @@ class OutputBuffer {
         used_ += n;
     }
     void Append(char c) {
-        if (used_ == capacity_) Flush();
+        if (used_ == capacity_) Spill();
         block_[used_++] = c;
     }
-    // Writes out what is held; false once any write has failed.
+    // Writes out what is held and waits until it is written; false once any
+    // write has failed.
     bool Flush();
-    bool Failed() const { return failed_; }
+    // A failed background write shows here by the time the next block is full.
+    bool Failed() const { return failed_.load(std::memory_order_acquire); }
     int Error() const { return sink_.Error(); }
 
   private:
+    struct Writer;
+
     void AppendSlow(std::string_view text);
+    // The block is full: written now, or handed to the writer thread.
+    void Spill();
+    void WriteBlock(const char *data, size_t size);
 
     ByteSink &sink_;
     std::unique_ptr<char[]> block_;
     size_t capacity_;
     size_t used_ = 0;
-    bool failed_ = false;
+    std::atomic<bool> failed_{false};
+    Writes writes_;
+    std::unique_ptr<Writer> writer_;
 };
 
 } // namespace conversion

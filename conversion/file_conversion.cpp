@@ -115,7 +115,7 @@ ConversionOutcome FileConversion::Open() {
 ConversionOutcome FileConversion::Run() {
     FdSource source(sourceFd_);
     FdSink sink(targetFd_);
-    OutputBuffer out(sink);
+    OutputBuffer out(sink, OutputBuffer::kBlockSize, OutputBuffer::Writes::InBackground);
     ConversionOutcome outcome = ConvertStream(source, out, request_.options, request_.cancel, request_.hook);
     if (outcome.kind != OutcomeKind::Done) {
         Discard();

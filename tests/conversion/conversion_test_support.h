@@ -90,12 +90,15 @@ struct StreamResult {
 };
 
 inline StreamResult Convert(std::string_view log, const conversion::ConversionOptions &options = {},
-                            size_t outputBlock = conversion::OutputBuffer::kBlockSize) {
+                            size_t outputBlock = conversion::OutputBuffer::kBlockSize,
+                            conversion::OutputBuffer::Writes writes = conversion::OutputBuffer::Writes::InLine) {
     conversion::MemorySource source(log);
     conversion::MemorySink sink;
-    conversion::OutputBuffer out(sink, outputBlock);
     StreamResult result;
-    result.outcome = conversion::ConvertStream(source, out, options);
+    {
+        conversion::OutputBuffer out(sink, outputBlock, writes);
+        result.outcome = conversion::ConvertStream(source, out, options);
+    }
     result.kml = std::move(sink.bytes);
     return result;
 }

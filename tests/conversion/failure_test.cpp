@@ -53,26 +53,41 @@ class FullAfterSink : public conversion::ByteSink {
     size_t limit_;
 };
 
-// Every write can fail: the header, any placemark, the footer, the last flush.
+// Every write can fail: the header, any placemark, the footer, the last flush;
+// written in line or by the background writer.
 TEST(StreamFailure, WriteFailureAtAnyByteIsReported) {
+    using Writes = conversion::OutputBuffer::Writes;
     const std::string log = ThreeFixes();
     const StreamResult whole = Convert(log);
     ASSERT_EQ(whole.outcome.kind, OutcomeKind::Done);
     ASSERT_EQ(whole.outcome.counts.placemarks, 3u);
-    for (size_t block : {size_t{1}, size_t{7}, size_t{1000}, conversion::OutputBuffer::kBlockSize}) {
-        for (size_t limit = 0; limit <= whole.kml.size(); ++limit) {
-            conversion::MemorySource source(log);
-            FullAfterSink sink(limit);
-            conversion::OutputBuffer out(sink, block);
-            const ConversionOutcome outcome = conversion::ConvertStream(source, out, {});
-            if (limit == whole.kml.size()) {
-                EXPECT_EQ(outcome.kind, OutcomeKind::Done) << "block " << block;
-                EXPECT_EQ(sink.bytes, whole.kml);
-                continue;
+    for (Writes writes : {Writes::InLine, Writes::InBackground}) {
+        const bool background = writes == Writes::InBackground;
+        for (size_t block : {size_t{1}, size_t{7}, size_t{1000}, conversion::OutputBuffer::kBlockSize}) {
+            if (background && block == 1) continue; // a thread hand-over per byte: slow, and nothing new
+            // Every byte in line; in the background a spread of them (a thread hand-over per block).
+            for (size_t limit = 0; limit <= whole.kml.size(); limit += background ? 1 + limit % 89 : 1) {
+                conversion::MemorySource source(log);
+                FullAfterSink sink(limit);
+                conversion::OutputBuffer out(sink, block, writes);
+                const ConversionOutcome outcome = conversion::ConvertStream(source, out, {});
+                const std::string where = "block " + std::to_string(block) + (background ? " in the background" : "") +
+                                          ", fails after " + std::to_string(limit);
+                if (limit == whole.kml.size()) {
+                    EXPECT_EQ(outcome.kind, OutcomeKind::Done) << where;
+                    EXPECT_EQ(sink.bytes, whole.kml) << where;
+                    continue;
+                }
+                ASSERT_EQ(outcome.kind, OutcomeKind::WriteFailed) << KindName(outcome.kind) << ", " << where;
+                ASSERT_EQ(outcome.systemError, std::strerror(ENOSPC)) << where;
+                EXPECT_EQ(sink.bytes, whole.kml.substr(0, limit)) << where;
             }
-            ASSERT_EQ(outcome.kind, OutcomeKind::WriteFailed)
-                << KindName(outcome.kind) << ", block " << block << ", fails after " << limit;
-            ASSERT_EQ(outcome.systemError, std::strerror(ENOSPC));
+            // The last limit of the spread may have stepped past the end.
+            conversion::MemorySource source(log);
+            FullAfterSink sink(whole.kml.size());
+            conversion::OutputBuffer out(sink, block, writes);
+            EXPECT_EQ(conversion::ConvertStream(source, out, {}).kind, OutcomeKind::Done);
+            EXPECT_EQ(sink.bytes, whole.kml);
         }
     }
 }
