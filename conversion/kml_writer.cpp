@@ -57,33 +57,27 @@ template <size_t N> void PutRow(OutputBuffer &out, const char (&label)[N], std::
 template <size_t N>
 void PutSatelliteColumn(OutputBuffer &out, const char (&label)[N], const std::array<std::string, 12> &slots) {
     out.Append(std::string_view(label, N - 1));
-    // Slots of up to five characters (all that the decoders produce) are
-    // right-aligned in one small buffer, appended at once.
-    char row[12 * 5];
+    // Each slot is right-aligned in five characters. Texts of up to four
+    // characters (all the decoders produce) go in as fixed-size moves: eight
+    // blanks, then four bytes from the text's buffer ending on its last
+    // character. Bytes that land past the slot are overwritten by the next
+    // one, or past the row never appended. The buffer holds at least four
+    // bytes wherever the text is shorter (checked: capacity).
+    constexpr size_t kRow = 12 * 5;
+    char row[kRow + 8];
     char *p = row;
     for (const std::string &slot : slots) {
-        const std::string_view text = slot;
-        if (text.size() > 5) {
+        const size_t n = slot.size();
+        if (n > 4 || slot.capacity() < 4) {
             p = nullptr;
             break;
         }
-        std::memcpy(p, "     ", 5);
-        const size_t n = text.size();
-        if (n > 0) { // the first, middle and last characters cover up to three
-            char *to = p + 5 - n;
-            if (n > 3) {
-                std::memcpy(to, text.data(), 4);
-                to[n - 1] = text[n - 1];
-            } else {
-                to[0] = text[0];
-                to[n / 2] = text[n / 2];
-                to[n - 1] = text[n - 1];
-            }
-        }
+        std::memcpy(p, "        ", 8);
+        std::memcpy(p + 5 - n, slot.data(), 4);
         p += 5;
     }
     if (p != nullptr) {
-        out.Append(std::string_view(row, sizeof row));
+        out.Append(std::string_view(row, kRow));
     } else {
         for (const std::string &slot : slots) {
             if (slot.size() < 5) out.Append(std::string_view("     ", 5 - slot.size()));

@@ -10,8 +10,11 @@
 namespace conversion {
 namespace {
 
-bool ClosesCycle(std::string_view name) {
-    return name == "GPRMC" || name == "GPRPT" || name == "GPGGA" || name == "GPGLL";
+using nmea::SentenceKind;
+
+bool ClosesCycle(SentenceKind kind) {
+    return kind == SentenceKind::GPRMC || kind == SentenceKind::GPRPT || kind == SentenceKind::GPGGA ||
+           kind == SentenceKind::GPGLL;
 }
 
 // A sentence of one of our types from another talker: "GNRMC", "GLGSV", ...
@@ -45,8 +48,8 @@ ConversionOutcome ConvertStream(ByteSource &in, OutputBuffer &out, const Convers
 
     ConversionOutcome outcome;
     ConversionCounts &counts = outcome.counts;
-    char cycleStartName[5];
-    size_t cycleStartLength = 0;
+    // The name that opened the first cycle; each of its later sentences closes one.
+    SentenceKind cycleStart = SentenceKind::Unknown;
     bool fixSeen = false;
 
     WriteKmlHeader(out, IconColour(options.colourIndex));
@@ -65,11 +68,10 @@ ConversionOutcome ConvertStream(ByteSource &in, OutputBuffer &out, const Convers
         ctx->SentenceLength = static_cast<int32_t>(ctx->CurrentSentence.size());
 
         const std::string_view name = ctx->SentenceName();
-        if (cycleStartLength == 0 && ClosesCycle(name)) {
-            std::memcpy(cycleStartName, name.data(), name.size());
-            cycleStartLength = name.size();
-        }
-        if (!fixSeen && (name == "GPRMC" || name == "GPGLL") && display.PositionValid == 1) fixSeen = true;
+        const SentenceKind kind = nmea::KindOfName(name);
+        if (cycleStart == SentenceKind::Unknown && ClosesCycle(kind)) cycleStart = kind;
+        if (!fixSeen && (kind == SentenceKind::GPRMC || kind == SentenceKind::GPGLL) && display.PositionValid == 1)
+            fixSeen = true;
 
         if (nmea::ParseSentence(*ctx) == 0) {
             if (options.badChecksum == BadChecksumPolicy::Skip) {
@@ -86,8 +88,7 @@ ConversionOutcome ConvertStream(ByteSource &in, OutputBuffer &out, const Convers
             continue;
         }
         ++counts.sentences;
-        if (fixSeen && ctx->Deferred.DateKnown(display) &&
-            name == std::string_view(cycleStartName, cycleStartLength)) {
+        if (fixSeen && kind == cycleStart && ctx->Deferred.DateKnown(display)) {
             ctx->RefreshDisplay();
             if (hook) {
                 if (hook->OnCycle(out, ctx->Manager)) ++counts.placemarks;
@@ -100,7 +101,7 @@ ConversionOutcome ConvertStream(ByteSource &in, OutputBuffer &out, const Convers
     }
     ctx->RefreshDisplay();
     counts.lines = reader.LinesSeen();
-    counts.cycleStartFound = cycleStartLength > 0;
+    counts.cycleStartFound = cycleStart != SentenceKind::Unknown;
     counts.fixSeen = fixSeen;
     counts.dateSeen = !display.Date.empty();
     if (outcome.kind == OutcomeKind::Done && reader.Failed()) {
