@@ -2,6 +2,7 @@
 // field walk compiles into one loop; fields.h holds their public form.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <limits>
 #include <string_view>
@@ -145,12 +146,21 @@ inline Cursor TextView(Cursor cursor, std::string_view s, std::string_view &valu
     return cursor;
 }
 
-constexpr int HexDigit(char c) {
+constexpr int HexDigitOf(char c) {
     if (c >= '0' && c <= '9') return c - '0';
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
     if (c >= 'A' && c <= 'F') return c - 'A' + 10;
     return -1;
 }
+
+// Every sentence ends in a checksum: a table instead of three range tests.
+inline constexpr auto kHexDigits = [] {
+    std::array<int8_t, 256> table{};
+    for (int c = 0; c < 256; ++c) table[static_cast<size_t>(c)] = static_cast<int8_t>(HexDigitOf(static_cast<char>(c)));
+    return table;
+}();
+
+constexpr int HexDigit(char c) { return kHexDigits[static_cast<unsigned char>(c)]; }
 
 inline Cursor Hex(Cursor cursor, std::string_view s, uint8_t &value) {
     const auto n = static_cast<Cursor>(s.size());

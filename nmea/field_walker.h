@@ -19,12 +19,12 @@ class FieldWalker {
 
     template <typename Store> bool Int(Store store) {
         int32_t v = 0;
-        const Cursor next = scan::Int(cursor_, sentence_, v);
+        const Cursor next = scan::Int(NumberStart(), sentence_, v);
         return Take(next, store, v);
     }
     template <typename Store> bool Real(Store store) {
         double v = 0;
-        const Cursor next = scan::Real(cursor_, sentence_, v);
+        const Cursor next = scan::Real(NumberStart(), sentence_, v);
         return Take(next, store, v);
     }
     // A store step for a text may return false to reject the sentence.
@@ -42,6 +42,16 @@ class FieldWalker {
     Cursor Position() const { return cursor_; }
 
   private:
+    // A number read from the start passes over the address "$GPGGA" to its
+    // comma; from that comma the reader takes its fast path to the same value.
+    Cursor NumberStart() const {
+        if (cursor_ != 0 || sentence_.size() < 8 || sentence_[0] != '$' || sentence_[6] != ',') return cursor_;
+        for (size_t i = 1; i < 6; ++i) {
+            if (sentence_[i] < 'A' || sentence_[i] > 'Z') return cursor_;
+        }
+        return 6;
+    }
+
     template <typename Store, typename T> bool Take(Cursor next, Store &&store, T value) {
         if (next < 0 || next > limit_) return false;
         cursor_ = next;
