@@ -25,7 +25,7 @@ data=$build/bench-data
 
 # ---- set-up: only the missing Debian packages --------------------------------
 missing=()
-for p in gpsbabel time libbenchmark-dev cmake g++ make; do
+for p in gpsbabel time libbenchmark-dev qt6-base-dev cmake g++ make; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
 if [ ${#missing[@]} -gt 0 ]; then
@@ -38,7 +38,7 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DSENTROVA_WITH_BENCH=ON \
-  -DSENTROVA_WITH_APP=OFF -DSENTROVA_WITH_TESTS=OFF >/dev/null
+  -DSENTROVA_WITH_APP=ON -DSENTROVA_WITH_TESTS=OFF >/dev/null
 cmake --build "$build" -j "${JOBS:-2}" >/dev/null
 convert=$build/cli/sentrova-convert
 generate=$build/bench/generate_log
@@ -62,8 +62,10 @@ measure() {
   local times=() rss=() cpu=() start end
   for ((i = 0; i < runs; i++)); do
     # Every run writes new files: ext4 flushes a file renamed over an older
-    # one at once, which would measure the disk instead of the converter.
+    # one at once, which would measure the disk instead of the converter. And
+    # no run starts while the kernel still writes back an earlier run's output.
     rm -f "$data/out.kml" "$data/floor.out" "$data"/log-*MB-s1??.kml
+    sync
     start=$(date +%s%N)
     /usr/bin/time -v -o "$data/time.txt" "$@" >/dev/null 2>"$data/stderr.txt" || {
       echo "failed: $*" >&2
@@ -145,6 +147,30 @@ if [ "$jobs_logs" -gt 0 ]; then
   row "sentrova-convert -j 2" "$total" "$j2"
   awk -v a="${j1%% *}" -v b="${j2%% *}" 'BEGIN { printf "  -j 2 takes %.2f of the time of -j 1\n", b / a }'
   rm -f "$data"/log-"${jobs_mb}"MB-s1??.kml
+fi
+
+# The window's Go on the 100 MB log (or the smallest size measured): its two
+# fixed pauses plus the conversion, against the batch converter into a file.
+window_log_mb=100
+case " $sizes " in *" 100 "*) ;; *) window_log_mb=${sizes%% *} ;; esac
+if [ -x "$build/bench/window_timing" ]; then
+  echo
+  echo "The window: Go on the $window_log_mb MB log (offscreen), medians of $runs runs"
+  log=$(log_of "$window_log_mb")
+  wt=()
+  for ((i = 0; i < runs; i++)); do
+    sync
+    wt+=("$(QT_QPA_PLATFORM=offscreen "$build/bench/window_timing" "$log" 2>"$data/stderr.txt")") || {
+      echo "failed: window_timing $log" >&2
+      cat "$data/stderr.txt" >&2
+      exit 1
+    }
+  done
+  cli=$(measure "$convert" -q -f -o "$data/out.kml" "$log")
+  rm -f "$data/out.kml"
+  printf '%s\n' "${wt[@]}" | sort -g | awk -v c="${cli%% *}" '{ v[NR] = $0 } END {
+    split(v[int((NR + 1) / 2)], m, " ")
+    printf "  Go: %.3f s = %.3f s of fixed pauses + %.3f s; sentrova-convert -o FILE: %.3f s\n", m[1], m[2], m[3], c }'
 fi
 
 if [ "$micro" != 0 ]; then

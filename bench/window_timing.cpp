@@ -1,0 +1,79 @@
+// Times one conversion through the real window, offscreen: Load picks the
+// log, Go runs the conversion with its two fixed pauses. Prints the seconds
+// of the whole click, of the pauses and of the rest, which should be the
+// batch converter's time for the same log.
+#include <chrono>
+#include <cstdio>
+#include <optional>
+
+#include <QApplication>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QThread>
+
+#include "dialogs.h"
+#include "main_window.h"
+
+namespace {
+
+// The desktop's answers: the log for Load, OK for the question, the real
+// blocking pauses (summed).
+class TimedDialogs : public WindowDialogs {
+  public:
+    explicit TimedDialogs(QString log) : log_(std::move(log)) {}
+    std::optional<QString> ChooseFile(QFileDialog &) override { return log_; }
+    void ShowMessage(QWidget *, const QString &text) override { message = text; }
+    bool AskOkCancel(QWidget *, const QString &, const QString &) override { return true; }
+    void OpenFolder(const QString &) override {}
+    void Pause(int milliseconds) override {
+        pausedMs += milliseconds;
+        QThread::msleep(static_cast<unsigned long>(milliseconds));
+    }
+    void EndProgram(int) override {}
+
+    int pausedMs = 0;
+    QString message;
+
+  private:
+    QString log_;
+};
+
+} // namespace
+
+int main(int argc, char *argv[]) {
+    QApplication app(argc, argv);
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: %s LOG\n", argv[0]);
+        return 2;
+    }
+    TimedDialogs dialogs(QString::fromLocal8Bit(argv[1]));
+    TfrmMain window(dialogs);
+    window.show();
+    auto *load = window.findChild<QPushButton *>(QStringLiteral("btnLoad"));
+    auto *go = window.findChild<QPushButton *>(QStringLiteral("btnGo"));
+    auto *targetLabel = window.findChild<QLabel *>(QStringLiteral("lblTarget"));
+    auto *status = window.findChild<QStatusBar *>(QStringLiteral("StatusBar1"));
+    if (!load || !go || !targetLabel || !status) {
+        std::fprintf(stderr, "the window lacks a control this program uses\n");
+        return 1;
+    }
+    load->click();
+    const QString target = targetLabel->text().mid(QStringLiteral("Target : ").size());
+    QFile::remove(target);
+
+    const auto start = std::chrono::steady_clock::now();
+    go->click();
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const bool done = status->currentMessage() == QStringLiteral("Done !!");
+    QFile::remove(target);
+    if (!done) {
+        std::fprintf(stderr, "the conversion did not finish: %s %s\n", qPrintable(status->currentMessage()),
+                     qPrintable(dialogs.message));
+        return 1;
+    }
+    const double pauses = dialogs.pausedMs / 1000.0;
+    std::printf("%.3f %.3f %.3f\n", seconds, pauses, seconds - pauses);
+    return 0;
+}
