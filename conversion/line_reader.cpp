@@ -68,7 +68,7 @@ Marks FindMarks(const char *p, size_t window) {
 } // namespace
 
 LineReader::LineReader(ByteSource &source, size_t blockSize)
-    : source_(source), block_(new char[blockSize + kPadding]()), capacity_(blockSize) {}
+    : source_(source), block_(new char[blockSize + kPadding]), capacity_(blockSize) {}
 
 bool LineReader::Refill() {
     if (ended_) return false;
@@ -80,6 +80,9 @@ bool LineReader::Refill() {
     }
     pos_ = 0;
     end_ = static_cast<size_t>(n);
+    // A line's scan may load up to 15 bytes past the data; they are masked
+    // off, but should not be left unset.
+    std::memset(block_.get() + end_, 0, kPadding);
     return true;
 }
 
