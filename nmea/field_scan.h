@@ -37,19 +37,27 @@ inline bool SkipToNumber(Cursor &cursor, const char *s, Cursor n, char &last) {
     return true;
 }
 
+// A comma under the cursor with eight characters behind it: the eight as one
+// word and how many of them lead as digits. False where the character loops
+// must read instead.
+inline bool DigitsBehindComma(const char *s, Cursor cursor, Cursor n, uint64_t &word, int &digits) {
+    if (!swar::kUsable || cursor + 9 > n || s[cursor] != ',') return false;
+    word = swar::Load8(s + cursor + 1);
+    digits = swar::LeadingDigits(word);
+    return digits < 8;
+}
+
 // Digits saturate at the ceiling instead of wrapping: value * 10 + digit
 // exceeds the ceiling exactly when the value has passed it.
 inline Cursor Int(Cursor cursor, std::string_view sentence, int32_t &value) {
     if (cursor < 0) return -1;
     const char *const s = sentence.data();
     const auto n = static_cast<Cursor>(sentence.size());
-    if (swar::kUsable && cursor + 9 <= n && s[cursor] == ',') {
-        const uint64_t w = swar::Load8(s + cursor + 1);
-        const int digits = swar::LeadingDigits(w);
-        if (digits < 8) {
-            value = static_cast<int32_t>(swar::DigitsValue(w, digits));
-            return cursor + 1 + digits;
-        }
+    uint64_t w;
+    int digits;
+    if (DigitsBehindComma(s, cursor, n, w, digits)) {
+        value = static_cast<int32_t>(swar::DigitsValue(w, digits));
+        return cursor + 1 + digits;
     }
     char last = 0;
     if (!SkipToNumber(cursor, s, n, last)) return -1;
@@ -68,15 +76,15 @@ inline Cursor Real(Cursor cursor, std::string_view sentence, double &value) {
     if (cursor < 0) return -1;
     const char *const s = sentence.data();
     const auto n = static_cast<Cursor>(sentence.size());
-    if (swar::kUsable && cursor + 9 <= n && s[cursor] == ',') {
-        const uint64_t w = swar::Load8(s + cursor + 1);
-        const int digits = swar::LeadingDigits(w);
+    uint64_t w;
+    int digits;
+    if (DigitsBehindComma(s, cursor, n, w, digits)) {
         const Cursor stop = cursor + 1 + digits; // < n
-        if (digits < 8 && s[stop] != '.' && s[stop] != '-') {
+        if (s[stop] != '.' && s[stop] != '-') {
             value = static_cast<double>(swar::DigitsValue(w, digits));
             return stop;
         }
-        if (digits < 8 && s[stop] == '.' && stop + 9 <= n) {
+        if (s[stop] == '.' && stop + 9 <= n) {
             const uint64_t f = swar::Load8(s + stop + 1);
             const int fractionDigits = swar::LeadingDigits(f);
             if (fractionDigits < 8) {
