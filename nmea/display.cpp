@@ -38,12 +38,14 @@ void Store(std::string &text, const char *chars, size_t size) {
     }
 }
 
-void AssignFixed(std::string &text, std::string_view prefix, double value, int decimals,
-                 std::string_view suffix = {}) {
+// The decimals are a constant so that the split into whole part and fraction
+// divides by a constant (a multiplication) instead of a hardware division.
+template <int Decimals>
+void AssignFixed(std::string &text, std::string_view prefix, double value, std::string_view suffix = {}) {
     char buf[kNumberTextSize + 32];
     char *p = buf;
     for (char c : prefix) *p++ = c;
-    p = PutFixed(p, value, decimals);
+    p = PutFixed(p, value, Decimals);
     for (char c : suffix) *p++ = c;
     Store(text, buf, static_cast<size_t>(p - buf));
 }
@@ -72,14 +74,14 @@ std::string_view FixModeText(uint8_t mode) {
 
 void FormatLatitude(DataDisplay &display, double latitude) {
     const double v = latitude * 0.00001;
-    if (v >= 0) AssignFixed(display.Latitude, "N ", v, 6);
-    else AssignFixed(display.Latitude, "S ", -v, 6);
+    if (v >= 0) AssignFixed<6>(display.Latitude, "N ", v);
+    else AssignFixed<6>(display.Latitude, "S ", -v);
 }
 
 void FormatLongitude(DataDisplay &display, double longitude) {
     const double v = longitude * 0.00001;
-    if (v >= 0) AssignFixed(display.Longitude, "E ", v, 6);
-    else AssignFixed(display.Longitude, "W ", -v, 6);
+    if (v >= 0) AssignFixed<6>(display.Longitude, "E ", v);
+    else AssignFixed<6>(display.Longitude, "W ", -v);
 }
 
 void FormatPosition(DataDisplay &display, double latitude, double longitude) {
@@ -121,13 +123,13 @@ void FormatSpeed(DataDisplay &display, uint16_t speed) {
         s = static_cast<float>(s * kKnotsToMetresPerSecond);
     }
     s = s * kMetresPerSecondToKmh;
-    AssignFixed(display.Speed, {}, s, 1, " km/hr    ");
+    AssignFixed<1>(display.Speed, {}, s, " km/hr    ");
 }
 
 void FormatCourse(DataDisplay &display, uint16_t course) {
     float c = course;
     if (c != 0) c = static_cast<float>(c * kTenth);
-    AssignFixed(display.Course, {}, c, 1);
+    AssignFixed<1>(display.Course, {}, c);
 }
 
 void FormatSpeedCourse(DataDisplay &display, uint16_t speed, uint16_t course) {
@@ -138,19 +140,19 @@ void FormatSpeedCourse(DataDisplay &display, uint16_t speed, uint16_t course) {
 void FormatAltitude(DataDisplay &display, int32_t altitude) {
     float a = static_cast<float>(altitude);
     if (a != 0) a = static_cast<float>(a * 0.00001);
-    AssignFixed(display.Altitude, {}, a, 1);
+    AssignFixed<1>(display.Altitude, {}, a);
 }
 
 void FormatHdop(DataDisplay &display, uint16_t hdop) {
-    AssignFixed(display.HDOP, {}, static_cast<float>(hdop * 0.0001), 2);
+    AssignFixed<2>(display.HDOP, {}, static_cast<float>(hdop * 0.0001));
 }
 
 void FormatPdop(DataDisplay &display, uint16_t pdop) {
-    AssignFixed(display.PDOP, {}, static_cast<float>(pdop * 0.0001), 2);
+    AssignFixed<2>(display.PDOP, {}, static_cast<float>(pdop * 0.0001));
 }
 
 void FormatVdop(DataDisplay &display, uint16_t vdop) {
-    AssignFixed(display.VDOP, {}, static_cast<float>(vdop * 0.0001), 2);
+    AssignFixed<2>(display.VDOP, {}, static_cast<float>(vdop * 0.0001));
 }
 
 void FormatFixMode(DataDisplay &display, uint8_t mode) {

@@ -82,7 +82,11 @@ inline char *PutInt(char *out, long value) { return std::to_chars(out, out + 24,
 
 // printf("%02d", value) for value >= 0.
 inline char *PutInt2(char *out, long value) {
-    if (value >= 0 && value < 10) *out++ = '0';
+    if (value >= 0 && value < 100) { // the clock's and calendar's fields
+        out[0] = static_cast<char>('0' + value / 10);
+        out[1] = static_cast<char>('0' + value % 10);
+        return out + 2;
+    }
     return PutInt(out, value);
 }
 

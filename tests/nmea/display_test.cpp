@@ -52,6 +52,8 @@ TEST(FormatUtcTimeAndDate, Table) {
         {0, "GMT: 00:00:00"},
         {Time(23, 59, 59), "GMT: 23:59:59"},
         {(7u << 24) | (8u << 16) | 9999u, "GMT: 07:08:09"}, // seconds truncated
+        {(99u << 24) | (99u << 16) | 65535u, "GMT: 99:99:65"},
+        {(100u << 24) | (255u << 16) | 10000u, "GMT: 100:255:10"}, // wider than two digits
     };
     for (const auto &c : times) {
         SCOPED_TRACE(c.text);
@@ -68,6 +70,7 @@ TEST(FormatUtcTimeAndDate, Table) {
         {Date(94, 3, 23), "DATE: 94/03/23"},
         {0, "DATE: 00/00/00"},
         {(1u << 24) | Date(8, 3, 15), "DATE: 08/03/15"}, // bits 24-31 are not the year
+        {Date(255, 100, 99), "DATE: 255/100/99"},
     };
     for (const auto &c : dates) {
         SCOPED_TRACE(c.text);
