@@ -23,13 +23,8 @@ struct NotedTexts {
     // The text depends only on whether the mode is 2, 3 or anything else.
     void FixMode(uint8_t x) { v.fixMode_.Set(x == 2 || x == 3 ? x : 0); }
     void Satellites(const NMEA_GSV_Object &gsv) {
-        for (size_t i = 0; i < 12; ++i) {
-            const _GSV_SATELLITE &s = gsv.Message.Satellites[i];
-            v.prn_[i].Set(s.Prn);
-            v.snr_[i].Set(s.Snr);
-            v.elevation_[i].Set(s.Elevation);
-            v.azimuth_[i].Set(s.Azimuth);
-        }
+        v.satellites_.pending = gsv.Message.Satellites;
+        v.satellites_.noted = true;
     }
     void PositionValid(uint8_t x) { d.PositionValid = x; }
 };
@@ -51,11 +46,19 @@ void DeferredDisplay::Refresh(DataDisplay &d) {
     if (pdop_.Take()) FormatPdop(d, pdop_.shown);
     if (vdop_.Take()) FormatVdop(d, vdop_.shown);
     if (fixMode_.Take()) FormatFixMode(d, fixMode_.shown);
-    for (size_t i = 0; i < 12; ++i) {
-        if (prn_[i].Take()) FormatSatelliteValue(d.SatPrn[i], prn_[i].shown);
-        if (snr_[i].Take()) FormatSatelliteValue(d.SatSnr[i], snr_[i].shown);
-        if (elevation_[i].Take()) FormatSatelliteValue(d.SatElevation[i], elevation_[i].shown);
-        if (azimuth_[i].Take()) FormatSatelliteValue(d.SatAzimuth[i], azimuth_[i].shown);
+    if (satellites_.noted) {
+        const bool all = !satellites_.everShown;
+        for (size_t i = 0; i < 12; ++i) {
+            const _GSV_SATELLITE &now = satellites_.pending[i];
+            const _GSV_SATELLITE &was = satellites_.shown[i];
+            if (all || now.Prn != was.Prn) FormatSatelliteValue(d.SatPrn[i], now.Prn);
+            if (all || now.Snr != was.Snr) FormatSatelliteValue(d.SatSnr[i], now.Snr);
+            if (all || now.Elevation != was.Elevation) FormatSatelliteValue(d.SatElevation[i], now.Elevation);
+            if (all || now.Azimuth != was.Azimuth) FormatSatelliteValue(d.SatAzimuth[i], now.Azimuth);
+        }
+        satellites_.shown = satellites_.pending;
+        satellites_.noted = false;
+        satellites_.everShown = true;
     }
 }
 

@@ -65,10 +65,14 @@ class DeferredDisplay {
     Value<uint16_t> pdop_;
     Value<uint16_t> vdop_;
     Value<uint8_t> fixMode_;
-    std::array<Value<uint8_t>, 12> prn_;
-    std::array<Value<uint8_t>, 12> snr_;
-    std::array<Value<int8_t>, 12> elevation_;
-    std::array<Value<int16_t>, 12> azimuth_;
+    // The satellites always arrive as a whole set: noted in one copy, and
+    // compared value by value only when the texts are asked for.
+    struct Satellites {
+        std::array<_GSV_SATELLITE, 12> pending{};
+        std::array<_GSV_SATELLITE, 12> shown{};
+        bool noted = false;
+        bool everShown = false;
+    } satellites_;
 };
 
 } // namespace nmea

@@ -81,6 +81,9 @@ TEST(DeferredDisplay, MatchesImmediateTextsOnTrickySequences) {
          {"$GPGSV,2,1,08,01,40,083,46,02,17,308,41,12,07,344,39,14,22,228,45*75",
           "$GPGSV,2,2,08,15,10,100,20,16,-5,359,,17,0,0,0,18,90,-10,70*00",
           "$GPGSV,1,1,02,01,40,083,47,02,17,308,41*00"}},
+        {"only one satellite's SNR changes, then changes back",
+         {"$GPGSV,1,1,02,01,40,083,46,02,17,308,41*00", "$GPGSV,1,1,02,01,40,083,47,02,17,308,41*00",
+          "$GPGSV,1,1,02,01,40,083,46,02,17,308,41*00", "$GPGSV,1,1,02,01,40,083,46,02,17,308,41*00"}},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
