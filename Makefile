@@ -15,11 +15,9 @@ all: build
 setup:
 	@scripts/setup.sh
 
-$(BUILD)/CMakeCache.txt: | setup
-	cmake -S . -B $(BUILD) $(CMAKE_FLAGS)
-
-build: setup $(BUILD)/CMakeCache.txt
-	cmake --build $(BUILD) -j $(JOBS)
+# Profile-guided (see scripts/build.sh); PROFILE=0 builds without a profile.
+build: setup
+	@JOBS=$(JOBS) scripts/build.sh $(BUILD) $(CMAKE_FLAGS)
 
 run: build
 	@scripts/run.sh $(BUILD)
@@ -56,7 +54,7 @@ screenshot: build
 	@echo "window rendered to $(BUILD)/sentrova-window.png"
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(BUILD)-profile $(ASAN_BUILD) $(FUZZ_BUILD)
 
 # Throughput and memory against gpsbabel and an I/O floor, then the micro-benchmarks
 # (own build folder; BENCH_RUNS, BENCH_SIZES, BENCH_GPSBABEL_MAX_MB shorten it).

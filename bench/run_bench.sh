@@ -37,9 +37,9 @@ if [ ${#missing[@]} -gt 0 ]; then
   "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
 
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DSENTROVA_WITH_BENCH=ON \
+# The same profile-guided build as make run's.
+JOBS=${JOBS:-2} "$root/scripts/build.sh" "$build" -DCMAKE_BUILD_TYPE=Release -DSENTROVA_WITH_BENCH=ON \
   -DSENTROVA_WITH_APP=ON -DSENTROVA_WITH_TESTS=OFF >/dev/null
-cmake --build "$build" -j "${JOBS:-2}" >/dev/null
 convert=$build/cli/sentrova-convert
 generate=$build/bench/generate_log
 mkdir -p "$data"
