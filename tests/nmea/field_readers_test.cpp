@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <bit>
 #include <string>
 
+#include "nmea/digits_swar.h"
 #include "nmea/fields.h"
 
 namespace nmea {
@@ -139,6 +141,31 @@ const RealCase kRealCases[] = {
     {"cursor at the end", "1.5", 3, 0.0, 3},
     {"cursor past the end", "1.5", 9, 0.0, 9},
 };
+
+// Every digit run of up to four characters, and longer ones at the edges of
+// their ranges, each with what usually follows a field behind it.
+TEST(DigitRuns, ValueOfEveryShortRunAndTheLongOnesEdges) {
+    const auto check = [](const std::string &digits) {
+        for (const char *behind : {",,,,,,,,", "*7F\r\n,,,", ".99999999"}) {
+            const std::string text = digits + behind;
+            const uint64_t word = nmea::swar::Load8(text.data());
+            const int count = static_cast<int>(std::min<size_t>(digits.size(), 8));
+            ASSERT_EQ(nmea::swar::LeadingDigits(word), count) << text;
+            ASSERT_EQ(nmea::swar::DigitsValue(word, count), std::stoul(digits.substr(0, 8))) << text;
+        }
+    };
+    for (int width = 1; width <= 4; ++width) {
+        int limit = 1;
+        for (int i = 0; i < width; ++i) limit *= 10;
+        for (int v = 0; v < limit; ++v) {
+            std::string digits = std::to_string(v);
+            check(std::string(static_cast<size_t>(width) - std::min<size_t>(digits.size(), width), '0') + digits);
+        }
+    }
+    for (const char *digits : {"10000", "99999", "00001", "123456", "999999", "1000000", "9999999", "12345678",
+                               "99999999", "00000000", "90000009"})
+        check(digits);
+}
 
 TEST(ReadRealField, Table) {
     for (const auto &c : kRealCases) {
