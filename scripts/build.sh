@@ -7,14 +7,14 @@
 # sources, then guides the build in BUILD. PROFILE=0 builds without it.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-build=$1
+build=$(mkdir -p "$1" && cd "$1" && pwd)
 shift
 jobs=${JOBS:-$(nproc)}
 profiled=()
 
 if [ "${PROFILE:-1}" != 0 ]; then
   instrumented=$build-profile
-  data=$(cd "$root" && mkdir -p "$instrumented" && cd "$instrumented" && pwd)/data
+  data=$instrumented/data
   if cmake -S "$root" -B "$instrumented" -DCMAKE_BUILD_TYPE=Release -DSENTROVA_WITH_APP=OFF \
        -DSENTROVA_WITH_TESTS=OFF -DSENTROVA_PROFILE=generate -DSENTROVA_PROFILE_DIR="$data" >/dev/null &&
      cmake --build "$instrumented" -j "$jobs" --target sentrova-convert >/dev/null &&
