@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <regex>
 
 #include "cli_support.h"
 #include "conversion/track_options.h"
@@ -30,12 +29,12 @@ std::vector<std::string> Placemarks(const std::string &kml) {
 }
 
 std::string PointCoordinates(const std::string &block) {
-    const std::smatch m = [&] {
-        std::smatch match;
-        std::regex_search(block, match, std::regex("<coordinates>([^<]*)</coordinates>"));
-        return match;
-    }();
-    return m.size() > 1 ? m[1].str() : "";
+    constexpr std::string_view kOpen = "<coordinates>";
+    const size_t start = block.find(kOpen);
+    if (start == std::string::npos) return "";
+    const size_t end = block.find("</coordinates>", start);
+    if (end == std::string::npos) return "";
+    return block.substr(start + kOpen.size(), end - start - kOpen.size());
 }
 
 bool WellFormed(const std::string &path) {
