@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # make bench: converts generated logs of several sizes with sentrova-convert
-# (into a file and into /dev/null), with gpsbabel and with a plain I/O floor,
+# (into a file and into /dev/null), with gpsbabel and with a plain I/O floor
+# (each into the page cache, and the file and the floor again through to disk),
 # and prints throughput and peak memory side by side, then the ratios, the
 # gain of -j 2 over -j 1 and the micro-benchmarks.
 #
@@ -111,6 +112,9 @@ for mb in $sizes; do
   kml_bytes=$(stat -c %s "$data/out.kml")
   null=$(measure "$convert" -q -f -o /dev/null "$log")
   floor=$(measure bash -c 'floor_copy "$@"' _ "$log" "$kml_bytes" "$data/floor.out")
+  # The same two with their output written through to the disk.
+  file_disk=$(measure bash -c '"$@" && sync' _ "$convert" -q -f -o "$data/out.kml" "$log")
+  floor_disk=$(measure bash -c 'floor_copy "$@" && sync' _ "$log" "$kml_bytes" "$data/floor.out")
   row "sentrova-convert -o FILE" "$bytes" "$file"
   row "sentrova-convert -o /dev/null" "$bytes" "$null"
   if [ -z "$babel_max" ] || [ "$mb" -le "$babel_max" ]; then
@@ -121,8 +125,11 @@ for mb in $sizes; do
     echo "  gpsbabel skipped (BENCH_GPSBABEL_MAX_MB=$babel_max)"
   fi
   row "I/O floor (dd: read log, write $((kml_bytes / 1000000)) MB)" "$bytes" "$floor"
+  row "sentrova-convert -o FILE, then sync" "$bytes" "$file_disk"
+  row "I/O floor, then sync" "$bytes" "$floor_disk"
   ours=${file%% *}
   line="  ours into a file: $(awk -v a="${floor%% *}" -v b="$ours" 'BEGIN { printf "%.2fx the I/O floor'"'"'s time", b / a }')"
+  line="$line ($(awk -v a="${floor_disk%% *}" -v b="${file_disk%% *}" 'BEGIN { printf "%.2fx", b / a }') on disk)"
   if [ -n "$babel" ]; then
     line="$line, $(awk -v a="${babel%% *}" -v b="$ours" 'BEGIN { printf "%.1fx gpsbabel'"'"'s speed", a / b }')"
   fi
