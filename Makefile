@@ -7,17 +7,22 @@ ASAN_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
 TEST_FUZZ_SECONDS ?= 20
+# PROFILE=1: the profile-guided build (see scripts/build.sh).
+PROFILE ?= 0
+# Where make package puts the .deb files, and the tools it needs.
+DEB_OUT ?= build-deb
+PACKAGE_TOOLS = debhelper dpkg-dev lintian appstream desktop-file-utils groff-base man-db bash-completion
 
-.PHONY: all setup build run test test-asan fuzz golden screenshot clean bench
+.PHONY: all setup build run test test-asan fuzz golden screenshot clean bench package package-check
 
 all: build
 
 setup:
 	@scripts/setup.sh
 
-# Profile-guided (see scripts/build.sh); PROFILE=0 builds without a profile.
+# Offline once the packages are there; PROFILE=1 builds from a profile.
 build: setup
-	@JOBS=$(JOBS) scripts/build.sh $(BUILD) $(CMAKE_FLAGS)
+	@PROFILE=$(PROFILE) JOBS=$(JOBS) scripts/build.sh $(BUILD) $(CMAKE_FLAGS)
 
 run: build
 	@scripts/run.sh $(BUILD)
@@ -27,7 +32,7 @@ run: build
 test: build
 	@$(MAKE) --no-print-directory test-asan
 	@$(MAKE) --no-print-directory fuzz FUZZ_SECONDS=$(TEST_FUZZ_SECONDS)
-	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+	cd $(BUILD) && SENTROVA_TEST_MOUNT=1 ctest --output-on-failure -j $(JOBS)
 
 # Rewrites the expected KML of the golden tests from the current program. Only
 # after the difference has been read line by line and found right.
@@ -41,7 +46,7 @@ test-asan: setup
 	cmake -S . -B $(ASAN_BUILD) -DSENTROVA_SANITIZE=ON -DSENTROVA_WITH_APP=OFF \
 	  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g"
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
-	cd $(ASAN_BUILD) && ASAN_OPTIONS=abort_on_error=1:detect_leaks=1 \
+	cd $(ASAN_BUILD) && SENTROVA_TEST_MOUNT=1 ASAN_OPTIONS=abort_on_error=1:detect_leaks=1 \
 	  UBSAN_OPTIONS=abort_on_error=1:print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
 
 # libFuzzer targets (clang), each run for FUZZ_SECONDS from the seeds in fuzz/corpus/.
@@ -53,10 +58,22 @@ screenshot: build
 	QT_QPA_PLATFORM=offscreen $(BUILD)/app/sentrova-screenshot $(BUILD)/sentrova-window.png
 	@echo "window rendered to $(BUILD)/sentrova-window.png"
 
+# The Debian packages sentrova-convert and sentrova (dpkg-buildpackage -us -uc -b,
+# tests included), into $(DEB_OUT)/.
+package:
+	@scripts/setup.sh $(PACKAGE_TOOLS)
+	@JOBS=$(JOBS) scripts/package.sh $(DEB_OUT)
+
+# make package, then lintian, dpkg -i of both, their programs, pages, desktop
+# entry and AppStream file used, and dpkg -r leaving nothing behind (root).
+package-check:
+	@scripts/setup.sh $(PACKAGE_TOOLS)
+	@JOBS=$(JOBS) scripts/package_check.sh $(DEB_OUT)
+
 clean:
-	rm -rf $(BUILD) $(BUILD)-profile $(ASAN_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(BUILD)-profile $(ASAN_BUILD) $(FUZZ_BUILD) $(DEB_OUT)
 
 # Throughput and memory against gpsbabel and an I/O floor, then the micro-benchmarks
 # (own build folder; BENCH_RUNS, BENCH_SIZES, BENCH_GPSBABEL_MAX_MB shorten it).
 bench:
-	@bench/run_bench.sh
+	@PROFILE=$(PROFILE) bench/run_bench.sh

@@ -12,6 +12,7 @@
 #   BENCH_JOBS_LOGS=8 BENCH_JOBS_MB=50   the -j 1 / -j 2 comparison; BENCH_JOBS_LOGS=0 skips it
 #   BENCH_MICRO=0            skip the micro-benchmarks
 #   BENCH_BUILD=DIR          build folder (default build-bench)
+#   PROFILE=1                the profile-guided build (default: the plain one, as make build)
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -38,9 +39,10 @@ if [ ${#missing[@]} -gt 0 ]; then
   "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
 
-# The same profile-guided build as make run's.
-JOBS=${JOBS:-2} "$root/scripts/build.sh" "$build" -DCMAKE_BUILD_TYPE=Release -DSENTROVA_WITH_BENCH=ON \
-  -DSENTROVA_WITH_APP=ON -DSENTROVA_WITH_TESTS=OFF >/dev/null
+# The build make build gives, with PROFILE=1 the profile-guided one.
+echo "Build: $([ "${PROFILE:-0}" != 0 ] && echo profile-guided || echo plain) (PROFILE=${PROFILE:-0})"
+PROFILE=${PROFILE:-0} JOBS=${JOBS:-2} "$root/scripts/build.sh" "$build" -DCMAKE_BUILD_TYPE=Release -DSENTROVA_WITH_BENCH=ON \
+  -DSENTROVA_WITH_APP=ON -DBUILD_TESTING=OFF >/dev/null
 convert=$build/cli/sentrova-convert
 generate=$build/bench/generate_log
 mkdir -p "$data"

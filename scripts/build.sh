@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
-# build.sh BUILD [cmake flags...]: the release build, with the conversion core
-# and the batch converter optimised from a profile of the bundled sample log
-# (profile-guided optimisation, about a sixth less time per log). An
-# instrumented converter is built in BUILD-profile and converts the sample; its
-# profile, recorded afresh on every build so that it always matches the
-# sources, then guides the build in BUILD. PROFILE=0 builds without it.
+# build.sh BUILD [cmake flags...]: the release build. With PROFILE=1 the
+# conversion core and the batch converter are optimised from a profile of the
+# bundled sample log (GCC's profile-guided optimisation, 7-8 % less time per
+# log, twice the build time): an instrumented converter is built in
+# BUILD-profile and converts the sample; its profile, recorded afresh on every
+# build so that it always matches the sources, then guides the build in BUILD.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(mkdir -p "$1" && cd "$1" && pwd)
@@ -12,11 +12,11 @@ shift
 jobs=${JOBS:-$(nproc)}
 profiled=()
 
-if [ "${PROFILE:-1}" != 0 ]; then
+if [ "${PROFILE:-0}" != 0 ]; then
   instrumented=$build-profile
   data=$instrumented/data
   if cmake -S "$root" -B "$instrumented" -DCMAKE_BUILD_TYPE=Release -DSENTROVA_WITH_APP=OFF \
-       -DSENTROVA_WITH_TESTS=OFF -DSENTROVA_PROFILE=generate -DSENTROVA_PROFILE_DIR="$data" >/dev/null &&
+       -DBUILD_TESTING=OFF -DSENTROVA_PROFILE=generate -DSENTROVA_PROFILE_DIR="$data" >/dev/null &&
      cmake --build "$instrumented" -j "$jobs" --target sentrova-convert >/dev/null &&
      rm -rf "$data" &&
      "$instrumented/cli/sentrova-convert" --quiet --force -o /dev/null "$root/examples/drive.nmea"; then

@@ -2,8 +2,9 @@
 # Installs the Debian packages the build needs, only those that are missing.
 # Usage: scripts/setup.sh [extra package...]
 set -euo pipefail
-packages=(cmake make g++ pkg-config libgtest-dev libgmock-dev libcli11-dev qt6-base-dev
-          libgl-dev libxml2-utils locales clang libclang-rt-14-dev "$@")
+# Keep equal to the README's list.
+packages=(cmake make g++ libcli11-dev qt6-base-dev libgtest-dev libgmock-dev libxml2-utils locales
+          clang libclang-rt-14-dev "$@")
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

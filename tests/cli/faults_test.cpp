@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <chrono>
 #include <fcntl.h>
 #include <filesystem>
 #include <functional>
+#include <string_view>
 #include <sys/ioctl.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
@@ -129,7 +131,12 @@ const FaultCase kFaults[] = {
          FaultScenario s = ConvertTo(dir / "drive.nmea", dir / "small/drive.kml", {"--force"});
          s.named.push_back("No space left");
          s.keptTarget = dir / "small/drive.kml";
-         if (::geteuid() != 0) {
+         // Asked for by `make test` only: a package build may run as root in
+         // a chroot, where a mount reaches beyond the build.
+         const char *allowed = std::getenv("SENTROVA_TEST_MOUNT");
+         if (allowed == nullptr || std::string_view(allowed) != "1") {
+             s.skip = "mounting a small file system is asked for with SENTROVA_TEST_MOUNT=1";
+         } else if (::geteuid() != 0) {
              s.skip = "mounting a small file system needs root";
          } else if (::mount("tmpfs", (dir / "small").c_str(), "tmpfs", 0, "size=64k") != 0) {
              s.skip = std::string("cannot mount a small tmpfs here: ") + std::strerror(errno);
