@@ -1,7 +1,9 @@
 // Arguments: what is accepted, what is a usage error, and what --help says.
 #include <gtest/gtest.h>
 
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "cli/cli_support.h"
 #include "conversion/kml_writer.h"
@@ -44,6 +46,70 @@ TEST(CliOptions, VersionPrintsProgramAndVersion) {
     ASSERT_TRUE(r.exited);
     EXPECT_EQ(r.status, 0);
     EXPECT_TRUE(IsVersionLine(r.out)) << r.out;
+}
+
+// The option names of --help's first column: "  -c,--color COLOUR  ..." gives -c and --color.
+std::vector<std::string> HelpOptions(const std::string &help) {
+    std::vector<std::string> options;
+    size_t start = 0;
+    while (start < help.size()) {
+        size_t end = help.find('\n', start);
+        if (end == std::string::npos) end = help.size();
+        const std::string_view line(help.data() + start, end - start);
+        start = end + 1;
+        const size_t first = line.find_first_not_of(' ');
+        if (first == std::string_view::npos || line[first] != '-') continue;
+        std::string_view column = line.substr(first, line.find(' ', first) - first);
+        while (!column.empty()) {
+            const size_t comma = column.find(',');
+            options.emplace_back(column.substr(0, comma));
+            column.remove_prefix(comma == std::string_view::npos ? column.size() : comma + 1);
+        }
+    }
+    return options;
+}
+
+// The page as text: troff's escaped hyphens plain, its font changes gone.
+std::string ManPageText(const std::string &path) {
+    const std::string source = ReadFile(path);
+    std::string text;
+    for (size_t i = 0; i < source.size(); ++i) {
+        if (source[i] == '\\' && i + 1 < source.size() && source[i + 1] == '-') {
+            text += '-';
+            ++i;
+        } else if (source[i] == '\\' && i + 2 < source.size() && source[i + 1] == 'f') {
+            i += 2;
+        } else {
+            text += source[i];
+        }
+    }
+    return text;
+}
+
+// "-c" as a word of its own, not the start of "-color" nor a part of "--color".
+bool NamesOption(const std::string &text, const std::string &option) {
+    const auto partOfName = [](char c) {
+        return c == '-' || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+    };
+    for (size_t at = text.find(option); at != std::string::npos; at = text.find(option, at + 1)) {
+        const size_t after = at + option.size();
+        if ((at == 0 || !partOfName(text[at - 1])) && (after == text.size() || !partOfName(text[after])))
+            return true;
+    }
+    return false;
+}
+
+TEST(CliOptions, ManPageDescribesEveryOptionOfTheHelp) {
+    const ProcessResult r = RunConvert({"--help"});
+    ASSERT_TRUE(r.exited);
+    const std::vector<std::string> options = HelpOptions(r.out);
+    ASSERT_GE(options.size(), 10u) << "the option column of --help was not found:\n" << r.out;
+    const std::string page = std::string(SENTROVA_MAN_PAGES) + "/sentrova-convert.1";
+    const std::string text = ManPageText(page);
+    for (const std::string &option : options)
+        EXPECT_TRUE(NamesOption(text, option))
+            << "option " << option << " of sentrova-convert --help is not in its manual page: add it to "
+            << "man/sentrova-convert.1.in (checked: " << page << ")";
 }
 
 struct UsageCase {
