@@ -41,7 +41,7 @@ constexpr int OpenPauseMs = 1000;
 constexpr int DonePauseMs = 2000;
 constexpr int ProgressSteps = 1000;
 constexpr int ProgressPollMs = 50;
-constexpr int WorkerNiceness = 10;
+constexpr int WorkerNiceness = 4;
 const QString FolderKey = QStringLiteral("lastFolder");
 
 std::string ToLocalPath(const QString &path) {

@@ -27,6 +27,7 @@ cleanup() { for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done; }
 trap cleanup EXIT
 fail() { echo "FAIL: $*"; echo "--- trace"; cat "$trace"; exit 1; }
 
+rm -f "$work/display"
 Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
 pids+=($!)
 for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
