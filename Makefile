@@ -48,10 +48,10 @@ test-asan: setup
 fuzz: setup
 	JOBS=$(JOBS) fuzz/run.sh $(FUZZ_SECONDS) $(CURDIR)/$(FUZZ_BUILD)
 
-# Renders the window without a display, to check its look by eye.
+# Renders the window without a display, to check its look by eye: idle,
+# converting, done and the message of a log without placemarks.
 screenshot: build
-	QT_QPA_PLATFORM=offscreen $(BUILD)/app/sentrova-screenshot $(BUILD)/sentrova-window.png
-	@echo "window rendered to $(BUILD)/sentrova-window.png"
+	QT_QPA_PLATFORM=offscreen $(BUILD)/app/sentrova-screenshot $(BUILD)/sentrova-window
 
 clean:
 	rm -rf $(BUILD) $(BUILD)-profile $(ASAN_BUILD) $(FUZZ_BUILD)

@@ -313,11 +313,14 @@ void TfrmMain::StartRun(const conversion::ConversionOptions &options, bool repla
     cancel_ = false;
     bytesRead_ = 0;
     chkChecksum->setEnabled(false);
-    btnLoad->setEnabled(false);
     SetStatus(QStringLiteral("Converting ..."));
     prgProgress->setValue(0);
     prgProgress->show();
     btnCancel->show();
+    // A log loaded now would not be the one converted.
+    if (btnLoad->hasFocus())
+        btnCancel->setFocus();
+    btnLoad->setEnabled(false);
 
     conversion::ConversionRequest request;
     request.sourcePath = ToLocalPath(runSource_);
