@@ -13,7 +13,8 @@ constexpr int TickMs = 2;
 constexpr qint64 ReportedGapMs = 20;
 } // namespace
 
-EventTrace::EventTrace(const QString &path, QWidget &window) : QObject(&window), file_(path), window_(window) {
+EventTrace::EventTrace(const QString &path, QWidget &window)
+    : QObject(&window), file_(path), window_(window) {
     if (!file_.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
         return;
     clock_.start();
@@ -59,7 +60,7 @@ bool EventTrace::eventFilter(QObject *watched, QEvent *event) {
 }
 
 void EventTrace::Write(const char *what, const QString &detail) {
-    const QByteArray line = QByteArray::number(clock_.nsecsElapsed() / 1e6, 'f', 1) + ' ' + what + ' ' +
-                            detail.toUtf8() + '\n';
+    const QByteArray line = QByteArray::number(clock_.nsecsElapsed() / 1e6, 'f', 1) + ' ' + what +
+                            ' ' + detail.toUtf8() + '\n';
     file_.write(line);
 }

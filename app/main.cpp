@@ -71,11 +71,11 @@ int main(int argc, char *argv[]) {
             if (log.isFile())
                 frmMain.LoadFile(log.absoluteFilePath());
             else
-                dialogs.ShowMessage(&frmMain, QStringLiteral("file read open error: %1: %2")
-                                                  .arg(log.absoluteFilePath(),
-                                                       log.exists()
-                                                           ? QStringLiteral("Is a directory")
-                                                           : QStringLiteral("No such file or directory")));
+                dialogs.ShowMessage(
+                    &frmMain, QStringLiteral("file read open error: %1: %2")
+                                  .arg(log.absoluteFilePath(),
+                                       log.exists() ? QStringLiteral("Is a directory")
+                                                    : QStringLiteral("No such file or directory")));
         }
         return QApplication::exec();
     } catch (const std::exception &error) {

@@ -22,8 +22,8 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
-#include <QShortcut>
 #include <QSettings>
+#include <QShortcut>
 #include <QStatusBar>
 #include <QStyle>
 #include <QThread>
@@ -420,7 +420,8 @@ void TfrmMain::RunFinished(const conversion::ConversionOutcome &outcome) {
                                  : QStringLiteral("Cancelled: no KML written"));
         return;
     case OutcomeKind::SourceNotOpenable:
-        dialogs_.ShowMessage(this, QStringLiteral("file read open error: %1: %2").arg(source, reason));
+        dialogs_.ShowMessage(this,
+                             QStringLiteral("file read open error: %1: %2").arg(source, reason));
         break;
     case OutcomeKind::TargetNotOpenable:
         dialogs_.ShowMessage(

@@ -63,9 +63,9 @@ class ShotDialogs : public QtWindowDialogs {
         painter.drawPixmap((size.width() - under.width()) / 2, (size.height() - under.height()) / 2,
                            under);
         // The box as a window manager would frame it.
-        const QRect boxArea(QPoint((size.width() - over.width()) / 2,
-                                   (size.height() - over.height()) / 2),
-                            over.deviceIndependentSize().toSize());
+        const QRect boxArea(
+            QPoint((size.width() - over.width()) / 2, (size.height() - over.height()) / 2),
+            over.deviceIndependentSize().toSize());
         painter.fillRect(boxArea, box.palette().color(QPalette::Window));
         painter.drawPixmap(boxArea.topLeft(), over);
         painter.setPen(box.palette().color(QPalette::Shadow));

@@ -14,8 +14,8 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QProcess>
 #include <QMimeData>
+#include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
@@ -289,8 +289,8 @@ class WindowTest : public QObject {
         QVERIFY(open->nameFilters().first().startsWith("NMEA logs (*.nmea *.nma *.log *.txt) ("));
         QCOMPARE(open->nameFilters().last(), QStringLiteral("All files (*)"));
         QVERIFY(open->testOption(QFileDialog::HideNameFilterDetails));
-        for (const char *name : {"a.nmea", "b.NMEA", "c.Nma", "d.log", "e.LOG", "f.txt", "g.kml",
-                                 "h.nmea.kml", "i"})
+        for (const char *name :
+             {"a.nmea", "b.NMEA", "c.Nma", "d.log", "e.LOG", "f.txt", "g.kml", "h.nmea.kml", "i"})
             WriteLog(QString::fromLatin1(name), "x");
         const QString patterns =
             open->nameFilters().first().section('(', 2).chopped(1); // the hidden part
@@ -365,8 +365,8 @@ class WindowTest : public QObject {
     }
 
     void tabOrder() {
-        const QStringList controls{"btnLoad",   "edtFile", "cboColor", "btnCancel",
-                                   "btnGo",     "btnExit", "btnView",  "chkChecksum"};
+        const QStringList controls{"btnLoad", "edtFile", "cboColor", "btnCancel",
+                                   "btnGo",   "btnExit", "btnView",  "chkChecksum"};
         QStringList order;
         QWidget *w = window_.get();
         do {
@@ -461,8 +461,8 @@ class WindowTest : public QObject {
         QTest::newRow("two logs") << QList<QUrl>{QUrl::fromLocalFile("drive.nmea"),
                                                  QUrl::fromLocalFile("drive.nmea")}
                                   << false;
-        QTest::newRow("a web address") << QList<QUrl>{QUrl("https://example.org/drive.nmea")}
-                                       << false;
+        QTest::newRow("a web address")
+            << QList<QUrl>{QUrl("https://example.org/drive.nmea")} << false;
     }
 
     void drop() {
@@ -723,7 +723,8 @@ class WindowTest : public QObject {
         QTest::addColumn<bool>("take");
         QTest::addColumn<QString>("status");
         const QString noSentence = QStringLiteral("no sentence recognised.");
-        QTest::newRow("empty file") << QByteArray() << noSentence << false << "Done !! 0 placemarks";
+        QTest::newRow("empty file")
+            << QByteArray() << noSentence << false << "Done !! 0 placemarks";
         QTest::newRow("a picture") << QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16) << noSentence
                                    << false << "Done !! 0 placemarks";
         QTest::newRow("no fix") << Sentence("GPGSA,A,1,,,,,,,,,,,,,,,") +
@@ -732,10 +733,10 @@ class WindowTest : public QObject {
         const QString talkers =
             QStringLiteral("fixes only from other talkers: GN 18.\n\nConvert the fixes of the "
                            "other talkers too?");
-        QTest::newRow("other talkers, declined") << OtherTalkerLog() << talkers << false
-                                                 << "Done !! 0 placemarks";
-        QTest::newRow("other talkers, taken") << OtherTalkerLog() << talkers << true
-                                              << "Done !! 4 placemarks";
+        QTest::newRow("other talkers, declined")
+            << OtherTalkerLog() << talkers << false << "Done !! 0 placemarks";
+        QTest::newRow("other talkers, taken")
+            << OtherTalkerLog() << talkers << true << "Done !! 4 placemarks";
     }
 
     void zeroPlacemarks() {
@@ -751,7 +752,8 @@ class WindowTest : public QObject {
         QTRY_VERIFY_WITH_TIMEOUT(!window_->Converting(), 5000);
         const QString expected = "No placemark was written to " + Path("odd.kml") + ": " + message;
         if (offered) {
-            QCOMPARE(fake_->offers, (QList<QPair<QString, QString>>{{expected, "Convert them too"}}));
+            QCOMPARE(fake_->offers,
+                     (QList<QPair<QString, QString>>{{expected, "Convert them too"}}));
             QCOMPARE(fake_->messages, QStringList{});
         } else {
             QCOMPARE(fake_->messages, QStringList{expected});
@@ -797,8 +799,9 @@ class WindowTest : public QObject {
                           "leaving out the sentences whose checksum is wrong?",
                       "Skip bad sentences"}}));
         if (skip) {
-            QCOMPARE(Status(),
-                     QStringLiteral("Done !! 4 placemarks, 1 bad sentences skipped (first on line 19)"));
+            QCOMPARE(
+                Status(),
+                QStringLiteral("Done !! 4 placemarks, 1 bad sentences skipped (first on line 19)"));
             QVERIFY(QFileInfo::exists(Path("bad.kml")));
             return;
         }
@@ -886,9 +889,8 @@ class WindowTest : public QObject {
             fake_->answers.push_back(true);
         Load(log);
         QVERIFY(Run());
-        const QString expected =
-            reading ? QStringLiteral("file read error: %1: %2; no KML written")
-                    : QStringLiteral("file write error: %1: %2; nothing kept");
+        const QString expected = reading ? QStringLiteral("file read error: %1: %2; no KML written")
+                                         : QStringLiteral("file write error: %1: %2; nothing kept");
         QCOMPARE(fake_->messages,
                  QStringList{expected.arg(reading ? log : target,
                                           QString::fromLocal8Bit(std::strerror(error)))});
