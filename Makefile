@@ -53,10 +53,10 @@ test-asan: setup
 fuzz: setup
 	JOBS=$(JOBS) fuzz/run.sh $(FUZZ_SECONDS) $(CURDIR)/$(FUZZ_BUILD)
 
-# Renders the window without a display, to check its look by eye.
+# Renders the window without a display, to check its look by eye: idle,
+# converting, done and the message of a log without placemarks.
 screenshot: build
-	QT_QPA_PLATFORM=offscreen $(BUILD)/app/sentrova-screenshot $(BUILD)/sentrova-window.png
-	@echo "window rendered to $(BUILD)/sentrova-window.png"
+	QT_QPA_PLATFORM=offscreen $(BUILD)/app/sentrova-screenshot $(BUILD)/sentrova-window
 
 # The Debian packages sentrova-convert and sentrova (dpkg-buildpackage -us -uc -b,
 # tests included), into $(DEB_OUT)/.

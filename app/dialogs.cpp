@@ -1,10 +1,11 @@
 #include "dialogs.h"
 
+#include <QAbstractButton>
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QMessageBox>
-#include <QThread>
+#include <QPushButton>
 #include <QUrl>
 
 std::optional<QString> QtWindowDialogs::ChooseFile(QFileDialog &dialog) {
@@ -16,11 +17,25 @@ std::optional<QString> QtWindowDialogs::ChooseFile(QFileDialog &dialog) {
     return files.first();
 }
 
-void QtWindowDialogs::ShowMessage(QWidget *parent, const QString &text) {
-    QMessageBox box(QMessageBox::NoIcon, QCoreApplication::applicationName(), text, QMessageBox::Ok,
-                    parent);
+void SetUpMessageBox(QMessageBox &box, const QString &text) {
+    box.setWindowTitle(QCoreApplication::applicationName());
     // Paths may hold "<" and "&": never read them as markup.
     box.setTextFormat(Qt::PlainText);
+    box.setText(text);
+    box.setStandardButtons(QMessageBox::Ok);
+}
+
+void SetUpOfferBox(QMessageBox &box, const QString &text, const QString &action) {
+    SetUpMessageBox(box, text);
+    box.setStandardButtons(QMessageBox::Close);
+    QAbstractButton *take = box.addButton(action, QMessageBox::AcceptRole);
+    box.setDefaultButton(qobject_cast<QPushButton *>(take));
+    box.setEscapeButton(QMessageBox::Close);
+}
+
+void QtWindowDialogs::ShowMessage(QWidget *parent, const QString &text) {
+    QMessageBox box(parent);
+    SetUpMessageBox(box, text);
     box.exec();
 }
 
@@ -33,13 +48,15 @@ bool QtWindowDialogs::AskOkCancel(QWidget *parent, const QString &caption, const
     return box.exec() == QMessageBox::Ok;
 }
 
-void QtWindowDialogs::OpenFolder(const QString &folder) {
-    // Not reported when no file browser starts.
-    QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
+bool QtWindowDialogs::Offer(QWidget *parent, const QString &text, const QString &action) {
+    QMessageBox box(parent);
+    SetUpOfferBox(box, text, action);
+    box.exec();
+    return box.buttonRole(box.clickedButton()) == QMessageBox::AcceptRole;
 }
 
-void QtWindowDialogs::Pause(int milliseconds) {
-    QThread::msleep(static_cast<unsigned long>(milliseconds));
+bool QtWindowDialogs::OpenFolder(const QString &folder) {
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
 }
 
 void QtWindowDialogs::EndProgram(int status) {

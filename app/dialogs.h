@@ -7,6 +7,7 @@
 #include <QString>
 
 class QFileDialog;
+class QMessageBox;
 class QWidget;
 
 class WindowDialogs {
@@ -19,12 +20,16 @@ class WindowDialogs {
     virtual void ShowMessage(QWidget *parent, const QString &text) = 0;
     // True for OK; Cancel and closing the box are false.
     virtual bool AskOkCancel(QWidget *parent, const QString &caption, const QString &text) = 0;
-    virtual void OpenFolder(const QString &folder) = 0;
-    // Blocks the calling thread: the window neither repaints nor reacts
-    // meanwhile; the caller decides when waiting events are handled.
-    virtual void Pause(int milliseconds) = 0;
-    // Leaves the event loop with this status at once: main returns it, so
-    // everything is torn down normally and the window gets no close event.
+    // A message that offers one more step, on a button named `action`; true
+    // when the user takes it, false for Close.
+    virtual bool Offer(QWidget *parent, const QString &text, const QString &action) = 0;
+    // False when no program could be started to show it.
+    virtual bool OpenFolder(const QString &folder) = 0;
+    // How long a pause of the described sequence lasts; the window keeps
+    // answering meanwhile.
+    virtual int PauseLength(int milliseconds) { return milliseconds; }
+    // Leaves the event loop with this status: main returns it, so everything
+    // is torn down normally and the window gets no close event.
     virtual void EndProgram(int status) = 0;
 };
 
@@ -34,7 +39,11 @@ class QtWindowDialogs : public WindowDialogs {
     std::optional<QString> ChooseFile(QFileDialog &dialog) override;
     void ShowMessage(QWidget *parent, const QString &text) override;
     bool AskOkCancel(QWidget *parent, const QString &caption, const QString &text) override;
-    void OpenFolder(const QString &folder) override;
-    void Pause(int milliseconds) override;
+    bool Offer(QWidget *parent, const QString &text, const QString &action) override;
+    bool OpenFolder(const QString &folder) override;
     void EndProgram(int status) override;
 };
+
+// The boxes as the real desktop shows them, for the screenshots too.
+void SetUpMessageBox(QMessageBox &box, const QString &text);
+void SetUpOfferBox(QMessageBox &box, const QString &text, const QString &action);

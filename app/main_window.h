@@ -1,10 +1,16 @@
 // The one window: choose a log, see where its KML goes, pick the icon colour
-// and the checksum option, convert, open the folder, leave.
+// and the checksum option, convert, open the folder, leave. The conversion
+// runs on a thread of its own; the window follows it with timers.
 #pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
 
 #include <QString>
 #include <QWidget>
 
+#include "conversion/run.h"
 #include "dialogs.h"
 
 class QCheckBox;
@@ -13,8 +19,10 @@ class QFileDialog;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QProgressBar;
 class QPushButton;
 class QStatusBar;
+class QThread;
 class QTimer;
 
 class TfrmMain : public QWidget {
@@ -26,10 +34,16 @@ class TfrmMain : public QWidget {
 
     // The dialogs must outlive the window.
     explicit TfrmMain(WindowDialogs &dialogs, QWidget *parent = nullptr);
+    // Stops a running conversion and waits for its thread.
+    ~TfrmMain() override;
 
     // The colour table's index for the drop-down's text; -1 (Red) when it
     // names no colour.
     int ColourIndex() const;
+    // What a confirmed Load... does with the chosen file; also for a dropped
+    // file and the file named on the command line.
+    void LoadFile(const QString &path);
+    bool Converting() const { return phase_ != Phase::Idle; }
 
   public slots:
     void btnLoadClick();
@@ -39,15 +53,50 @@ class TfrmMain : public QWidget {
     void Timer1Timer();
     void FormCreate();
     void btnViewClick();
+    // Esc and the Cancel button: stops the conversion, keeps what was there.
+    void btnCancelClick();
+
+  protected:
+    void closeEvent(QCloseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
   private:
+    enum class Phase { Idle, Opened, Reading };
+
     void SetStatus(const QString &text);
-    // After a failed run the window is ready for another try.
-    void BackToReady();
+    void StartRun(const conversion::ConversionOptions &options, bool replaceExisting);
+    void StartReading();
+    void ShowProgress();
+    void RunFinished(const conversion::ConversionOutcome &outcome);
+    void ShowDone(const conversion::ConversionOutcome &outcome);
+    void EndRun();
+    // After a failed or cancelled run the window is ready for another try.
+    void BackToReady(const QString &status);
+    // Asks whether a running conversion may be stopped; stops it on yes.
+    bool StopRunAsked();
+    void StopRun();
+    conversion::ConversionOptions ChosenOptions() const;
 
     WindowDialogs &dialogs_;
     QString sourcePath_; // the last file chosen with Load...
-    bool converting_ = false;
+    QString targetPath_; // the KML beside it
+
+    // The run in progress: what it converts, its thread and its counters.
+    Phase phase_ = Phase::Idle;
+    QString runSource_;
+    QString runTarget_;
+    bool runReplaces_ = false;
+    conversion::ConversionOptions runOptions_;
+    std::unique_ptr<conversion::FileConversion> job_;
+    std::unique_ptr<QThread> worker_;
+    std::atomic<bool> cancel_{false};
+    std::atomic<uint64_t> bytesRead_{0};
+    qint64 sourceSize_ = 0;
+    QTimer *openPause_;
+    QTimer *donePause_;
+    QTimer *progressPoll_;
 
     QGroupBox *gpbWorkspace;
     QGroupBox *gpbColor;
@@ -65,4 +114,6 @@ class TfrmMain : public QWidget {
     QTimer *Timer1;
     QPushButton *btnView;
     QCheckBox *chkChecksum;
+    QPushButton *btnCancel;
+    QProgressBar *prgProgress;
 };

@@ -158,8 +158,9 @@ if [ "$jobs_logs" -gt 0 ]; then
   rm -f "$data"/log-"${jobs_mb}"MB-s1??.kml
 fi
 
-# The window's Go on the 100 MB log (or the smallest size measured): its two
-# fixed pauses plus the conversion, against the batch converter into a file.
+# The window's Go on the 100 MB log (or the smallest size measured), to "Done !!":
+# the pause before reading plus the conversion on its thread, against the batch
+# converter into a file.
 window_log_mb=100
 case " $sizes " in *" 100 "*) ;; *) window_log_mb=${sizes%% *} ;; esac
 if [ -x "$build/bench/window_timing" ]; then
@@ -179,7 +180,7 @@ if [ -x "$build/bench/window_timing" ]; then
   rm -f "$data/out.kml"
   printf '%s\n' "${wt[@]}" | sort -g | awk -v c="${cli%% *}" '{ v[NR] = $0 } END {
     split(v[int((NR + 1) / 2)], m, " ")
-    printf "  Go: %.3f s = %.3f s of fixed pauses + %.3f s; sentrova-convert -o FILE: %.3f s\n", m[1], m[2], m[3], c }'
+    printf "  Go to Done: %.3f s = %.3f s of pause + %.3f s; sentrova-convert -o FILE: %.3f s\n", m[1], m[2], m[3], c }'
 fi
 
 if [ "$micro" != 0 ]; then

@@ -1,5 +1,7 @@
 #include "report.h"
 
+#include "conversion/no_placemark.h"
+
 namespace cli {
 
 using conversion::OutcomeKind;
@@ -7,22 +9,6 @@ using conversion::OutcomeKind;
 namespace {
 
 std::string Shown(const std::string &path, const char *stdName) { return path == "-" ? stdName : path; }
-
-// The first thing missing on the way from a line to a placemark.
-std::string WhyNoPlacemark(const conversion::ConversionCounts &c) {
-    std::string talkers;
-    for (size_t i = 0; i < c.otherTalkerKinds; ++i) {
-        if (!talkers.empty()) talkers += ", ";
-        talkers += std::string(c.otherTalkers[i].talker, 2) + " " + std::to_string(c.otherTalkers[i].count);
-    }
-    const std::string hint = talkers.empty() ? "" : "; sentences from other talkers: " + talkers + "; try --any-talker";
-    if (!c.cycleStartFound && !talkers.empty()) return "fixes only from other talkers: " + talkers + "; try --any-talker";
-    if (c.sentences == 0) return "no sentence recognised";
-    if (!c.cycleStartFound) return "no RMC, GGA, GLL or RPT sentence";
-    if (!c.fixSeen) return "no valid position" + hint;
-    if (!c.dateSeen) return "no date" + hint;
-    return "every fix left out by the options";
-}
 
 } // namespace
 
@@ -38,7 +24,7 @@ std::string DescribeOutcome(const std::string &log, const std::string &target,
         std::string line = source + " -> " + kml + ": " + std::to_string(c.lines) + " lines, " +
                            std::to_string(c.sentences) + " sentences, " + std::to_string(c.unrecognised) +
                            " unrecognised, " + std::to_string(c.placemarks) + " placemarks";
-        if (c.placemarks == 0) line += " (" + WhyNoPlacemark(c) + ")";
+        if (c.placemarks == 0) line += " (" + conversion::WhyNoPlacemark(c) + ")";
         if (c.badChecksums > 0) {
             line += ", " + std::to_string(c.badChecksums) + " bad checksums skipped (first on line " +
                     std::to_string(c.firstBadChecksumLine) + ")";

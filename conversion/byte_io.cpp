@@ -14,7 +14,10 @@ namespace conversion {
 long FdSource::Read(char *buffer, size_t capacity) {
     for (;;) {
         const ssize_t n = ::read(fd_, buffer, capacity);
-        if (n >= 0) return static_cast<long>(n);
+        if (n >= 0) {
+            if (bytesRead_) bytesRead_->fetch_add(static_cast<uint64_t>(n), std::memory_order_relaxed);
+            return static_cast<long>(n);
+        }
         if (errno == EINTR) continue;
         error_ = errno;
         return -1;

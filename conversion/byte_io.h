@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -35,11 +36,13 @@ class ByteSink {
 
 class FdSource : public ByteSource {
   public:
-    explicit FdSource(int fd) : fd_(fd) {}
+    // `bytesRead`, when given, grows by each block read, for a progress display.
+    explicit FdSource(int fd, std::atomic<uint64_t> *bytesRead = nullptr) : fd_(fd), bytesRead_(bytesRead) {}
     long Read(char *buffer, size_t capacity) override;
 
   private:
     int fd_;
+    std::atomic<uint64_t> *bytesRead_;
 };
 
 class FdSink : public ByteSink {

@@ -113,7 +113,7 @@ ConversionOutcome FileConversion::Open() {
 }
 
 ConversionOutcome FileConversion::Run() {
-    FdSource source(sourceFd_);
+    FdSource source(sourceFd_, request_.bytesRead);
     FdSink sink(targetFd_);
     OutputBuffer out(sink, OutputBuffer::kBlockSize, OutputBuffer::Writes::InBackground);
     ConversionOutcome outcome = ConvertStream(source, out, request_.options, request_.cancel, request_.hook);

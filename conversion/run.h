@@ -91,6 +91,7 @@ struct ConversionRequest {
     bool replaceExisting = false; // the user agreed to replace an existing target
     const std::atomic<bool> *cancel = nullptr;
     CycleHook *hook = nullptr;
+    std::atomic<uint64_t> *bytesRead = nullptr; // grows by each block of the log read
 };
 
 // A file conversion in two steps, so that a window can pause between opening

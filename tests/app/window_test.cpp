@@ -13,8 +13,12 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QProcess>
+#include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
+#include <QSettings>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -33,12 +37,16 @@ namespace {
 class FakeDialogs : public WindowDialogs {
   public:
     std::deque<std::optional<QString>> files; // the open dialog's next answers
-    std::deque<bool> answers;                 // the overwrite question's next answers
+    std::deque<bool> answers;                 // the questions' next answers
+    std::deque<bool> offerAnswers;            // the offers' next answers
     QList<QFileDialog *> fileDialogs;
     QStringList messages;
     QList<QPair<QString, QString>> questions; // caption, text
+    QList<QPair<QString, QString>> offers;    // text, action
     QStringList folders;
+    bool folderOpens = true;
     QList<int> pauses;
+    int pauseMs = 0; // how long the pauses really last
     QList<int> endStatuses;
     int unanswered = 0;
     std::function<void(int)> onPause;
@@ -59,21 +67,34 @@ class FakeDialogs : public WindowDialogs {
         questions.append({caption, text});
         if (onAsk)
             onAsk();
-        if (answers.empty()) {
-            ++unanswered;
-            return false;
-        }
-        const bool answer = answers.front();
-        answers.pop_front();
-        return answer;
+        return Next(answers);
     }
-    void OpenFolder(const QString &folder) override { folders.append(folder); }
-    void Pause(int milliseconds) override {
+    bool Offer(QWidget *, const QString &text, const QString &action) override {
+        offers.append({text, action});
+        return Next(offerAnswers);
+    }
+    bool OpenFolder(const QString &folder) override {
+        folders.append(folder);
+        return folderOpens;
+    }
+    int PauseLength(int milliseconds) override {
         pauses.append(milliseconds);
         if (onPause)
             onPause(milliseconds);
+        return pauseMs;
     }
     void EndProgram(int status) override { endStatuses.append(status); }
+
+  private:
+    bool Next(std::deque<bool> &queue) {
+        if (queue.empty()) {
+            ++unanswered;
+            return false;
+        }
+        const bool answer = queue.front();
+        queue.pop_front();
+        return answer;
+    }
 };
 
 QByteArray Sentence(const QByteArray &body) {
@@ -130,6 +151,28 @@ QString ControlText(QObject *control) {
     return QStringLiteral("<no text>");
 }
 
+// The same fixes from a multi-constellation receiver's talker.
+QByteArray OtherTalkerLog() {
+    QByteArray log = DriveLog();
+    log.replace("$GP", "$GN");
+    QByteArray fixed;
+    for (const QByteArray &line : log.split('\n')) {
+        if (line.size() > 5)
+            fixed += Sentence(line.mid(1, line.indexOf('*') - 1));
+    }
+    return fixed;
+}
+
+// Large enough that reading it takes several progress polls.
+QByteArray BigLog() {
+    const QByteArray drive = DriveLog();
+    QByteArray log;
+    log.reserve(64 << 20);
+    while (log.size() < (64 << 20))
+        log += drive;
+    return log;
+}
+
 enum Failure { SourceGone, TargetIsFolder, TargetAppears };
 
 } // namespace
@@ -138,8 +181,10 @@ class WindowTest : public QObject {
     Q_OBJECT
 
     std::unique_ptr<QTemporaryDir> dir_;
+    std::unique_ptr<QTemporaryDir> settings_;
     std::unique_ptr<FakeDialogs> fake_;
     std::unique_ptr<TfrmMain> window_;
+    QStringList states_; // the state at every change of the status line
 
     template <typename T> T *Control(const char *name) {
         return window_->findChild<T *>(QString::fromLatin1(name));
@@ -160,6 +205,14 @@ class WindowTest : public QObject {
         Button("btnLoad")->click();
     }
     void Go() { Button("btnGo")->click(); }
+    // Go, and wait until the run has ended (the pauses may still run).
+    bool Run() {
+        Go();
+        return QTest::qWaitFor([&] { return !window_->Converting(); }, 20000);
+    }
+    bool WaitForReady() {
+        return QTest::qWaitFor([&] { return Status() == QStringLiteral("Ready"); }, 5000);
+    }
     QStringList Folder() {
         return QDir(dir_->path()).entryList(QDir::Files | QDir::Hidden, QDir::Name);
     }
@@ -175,11 +228,20 @@ class WindowTest : public QObject {
     }
 
   private slots:
+    void initTestCase() {
+        // The remembered folder goes to a folder of the test's own.
+        settings_ = std::make_unique<QTemporaryDir>();
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings_->path());
+    }
+
     void init() {
         dir_ = std::make_unique<QTemporaryDir>();
         QVERIFY(dir_->isValid());
         fake_ = std::make_unique<FakeDialogs>();
         window_ = std::make_unique<TfrmMain>(*fake_);
+        states_.clear();
+        connect(Control<QStatusBar>("StatusBar1"), &QStatusBar::messageChanged, window_.get(),
+                [this] { states_ << StateLine(); });
         window_->show();
         QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
     }
@@ -189,6 +251,7 @@ class WindowTest : public QObject {
         QCOMPARE(fake_->unanswered, 0);
         QCOMPARE(fake_->files.size(), size_t{0});
         QCOMPARE(fake_->answers.size(), size_t{0});
+        QCOMPARE(fake_->offerAnswers.size(), size_t{0});
         fake_.reset();
         dir_.reset();
     }
@@ -208,13 +271,30 @@ class WindowTest : public QObject {
         auto *timer = Control<QTimer>("Timer1");
         QVERIFY(timer->isSingleShot());
         QCOMPARE(timer->interval(), 1000);
+        QVERIFY(!Button("btnCancel")->isVisible());
+        QVERIFY(!Control<QProgressBar>("prgProgress")->isVisible());
+        QVERIFY(Button("btnGo")->isDefault());
 
         auto *open = Control<QFileDialog>("OpenDialog1");
         QVERIFY(open);
-        QCOMPARE(open->nameFilters(), QStringList{"All File(*.*) (*)"});
-        QVERIFY(open->testOption(QFileDialog::HideNameFilterDetails));
         QCOMPARE(open->fileMode(), QFileDialog::ExistingFile);
         QCOMPARE(open->acceptMode(), QFileDialog::AcceptOpen);
+    }
+
+    // The logs first, in any case, then everything.
+    void fileFilter() {
+        auto *open = Control<QFileDialog>("OpenDialog1");
+        QCOMPARE(open->nameFilters().size(), 2);
+        QVERIFY(open->nameFilters().first().startsWith("NMEA logs (*.nmea *.nma *.log *.txt) ("));
+        QCOMPARE(open->nameFilters().last(), QStringLiteral("All files (*)"));
+        QVERIFY(open->testOption(QFileDialog::HideNameFilterDetails));
+        for (const char *name :
+             {"a.nmea", "b.NMEA", "c.Nma", "d.log", "e.LOG", "f.txt", "g.kml", "h.nmea.kml", "i"})
+            WriteLog(QString::fromLatin1(name), "x");
+        const QString patterns =
+            open->nameFilters().first().section('(', 2).chopped(1); // the hidden part
+        QCOMPARE(QDir(dir_->path()).entryList(patterns.split(' '), QDir::Files, QDir::Name),
+                 (QStringList{"a.nmea", "b.NMEA", "c.Nma", "d.log", "e.LOG", "f.txt"}));
     }
 
     void window() {
@@ -227,6 +307,11 @@ class WindowTest : public QObject {
         QVERIFY(flags.testFlag(Qt::WindowCloseButtonHint));
         QVERIFY(flags.testFlag(Qt::CustomizeWindowHint));
         QVERIFY(!flags.testFlag(Qt::WindowMaximizeButtonHint));
+        // Its own icon, drawn, and its place in the middle of its screen.
+        QVERIFY(!window_->windowIcon().pixmap(32).isNull());
+        const QPoint offCentre =
+            window_->geometry().center() - window_->screen()->availableGeometry().center();
+        QVERIFY2(offCentre.manhattanLength() <= 4, qPrintable(QString::number(offCentre.x())));
     }
 
     void controls_data() {
@@ -240,7 +325,7 @@ class WindowTest : public QObject {
                                  << "QLabel";
         QTest::newRow("edtFile") << "gpbWorkspace" << QRect(80, 24, 273, 21) << ""
                                  << "QLineEdit";
-        QTest::newRow("btnLoad") << "gpbWorkspace" << QRect(360, 24, 57, 25) << "Load..."
+        QTest::newRow("btnLoad") << "gpbWorkspace" << QRect(360, 24, 57, 25) << "&Load..."
                                  << "QPushButton";
         QTest::newRow("lblSource") << "gpbWorkspace" << QRect(8, 48, 409, 17) << "Source : "
                                    << "QLabel";
@@ -254,11 +339,11 @@ class WindowTest : public QObject {
                                   << "QComboBox";
         QTest::newRow("chkChecksum") << "frmMain" << QRect(152, 112, 105, 25) << "Check checksum"
                                      << "QCheckBox";
-        QTest::newRow("btnView") << "frmMain" << QRect(152, 168, 57, 25) << "View KML"
+        QTest::newRow("btnView") << "frmMain" << QRect(152, 168, 57, 25) << "&View KML"
                                  << "QPushButton";
-        QTest::newRow("btnGo") << "frmMain" << QRect(312, 168, 57, 25) << "Go"
+        QTest::newRow("btnGo") << "frmMain" << QRect(312, 168, 57, 25) << "&Go"
                                << "QPushButton";
-        QTest::newRow("btnExit") << "frmMain" << QRect(376, 168, 57, 25) << "Exit"
+        QTest::newRow("btnExit") << "frmMain" << QRect(376, 168, 57, 25) << "E&xit"
                                  << "QPushButton";
         QTest::newRow("StatusBar1") << "frmMain" << QRect(0, 197, 441, 17) << "Ready"
                                     << "QStatusBar";
@@ -279,8 +364,8 @@ class WindowTest : public QObject {
     }
 
     void tabOrder() {
-        const QStringList controls{"btnLoad", "edtFile", "cboColor",   "btnGo",
-                                   "btnExit", "btnView", "chkChecksum"};
+        const QStringList controls{"btnLoad", "edtFile", "cboColor", "btnCancel",
+                                   "btnGo",   "btnExit", "btnView",  "chkChecksum"};
         QStringList order;
         QWidget *w = window_.get();
         do {
@@ -318,7 +403,25 @@ class WindowTest : public QObject {
         QCOMPARE(Control<QLineEdit>("edtFile")->text(), Path(log));
         QCOMPARE(Control<QLabel>("lblSource")->text(), "Source : " + Path(log));
         QCOMPARE(Control<QLabel>("lblTarget")->text(), "Target : " + Path(target));
+        QCOMPARE(Control<QLabel>("lblTarget")->toolTip(), Path(target));
         QCOMPARE(StateLine(), QStringLiteral("go=1 view=0 checksum=1 timer=0 status=Ready"));
+    }
+
+    // A path wider than its label loses its middle; the tooltip keeps it whole.
+    void longPathElided() {
+        const QString log = Path(QString(30, 'a') + "/" + QString(40, 'b') + "/" +
+                                 QString(40, 'c') + "/drive.nmea");
+        Load(log);
+        for (const char *name : {"lblSource", "lblTarget"}) {
+            auto *label = Control<QLabel>(name);
+            const QString shown = label->text();
+            QVERIFY2(shown.contains(QChar(0x2026)), qPrintable(shown));
+            QVERIFY(shown.endsWith(".nmea") || shown.endsWith(".kml"));
+            QVERIFY(shown.contains(dir_->path().left(5)));
+            QVERIFY(QFontMetrics(label->font()).horizontalAdvance(shown) <= label->width());
+        }
+        QCOMPARE(Control<QLabel>("lblSource")->toolTip(), log);
+        QCOMPARE(Control<QLineEdit>("edtFile")->text(), log);
     }
 
     void loadCancel() {
@@ -335,6 +438,53 @@ class WindowTest : public QObject {
         QCOMPARE(Control<QLabel>("lblSource")->text(), "Source : " + Path("first.nmea"));
         QCOMPARE(Control<QLabel>("lblTarget")->text(), "Target : " + Path("first.kml"));
         QVERIFY(Button("btnGo")->isEnabled());
+    }
+
+    // The folder of the last log is where the next window's dialog opens.
+    void lastFolderRemembered() {
+        const QString log = WriteLog("logs/day1/drive.nmea", DriveLog());
+        Load(log);
+        QCOMPARE(Control<QFileDialog>("OpenDialog1")->directory().absolutePath(),
+                 QFileInfo(log).absolutePath());
+        FakeDialogs other;
+        TfrmMain next(other);
+        QCOMPARE(next.findChild<QFileDialog *>("OpenDialog1")->directory().absolutePath(),
+                 QFileInfo(log).absolutePath());
+    }
+
+    void drop_data() {
+        QTest::addColumn<QList<QUrl>>("urls");
+        QTest::addColumn<bool>("loads");
+        QTest::newRow("one log") << QList<QUrl>{QUrl::fromLocalFile("drive.nmea")} << true;
+        QTest::newRow("a folder") << QList<QUrl>{QUrl::fromLocalFile("logs")} << false;
+        QTest::newRow("two logs") << QList<QUrl>{QUrl::fromLocalFile("drive.nmea"),
+                                                 QUrl::fromLocalFile("drive.nmea")}
+                                  << false;
+        QTest::newRow("a web address")
+            << QList<QUrl>{QUrl("https://example.org/drive.nmea")} << false;
+    }
+
+    void drop() {
+        QFETCH(QList<QUrl>, urls);
+        QFETCH(bool, loads);
+        WriteLog("drive.nmea", DriveLog());
+        QDir().mkpath(Path("logs"));
+        QMimeData data;
+        QList<QUrl> resolved;
+        for (const QUrl &url : urls)
+            resolved << (url.isLocalFile() ? QUrl::fromLocalFile(Path(url.toLocalFile())) : url);
+        data.setUrls(resolved);
+        const QPoint at(200, 150);
+        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(window_.get(), &enter);
+        QCOMPARE(enter.isAccepted(), loads);
+        QDropEvent dropped(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(window_.get(), &dropped);
+        QCOMPARE(Button("btnGo")->isEnabled(), loads);
+        QCOMPARE(Control<QLineEdit>("edtFile")->text(), loads ? Path("drive.nmea") : QString());
+        // Neither the colour's nor the file's text takes a drop.
+        QVERIFY(!Control<QComboBox>("cboColor")->lineEdit()->acceptDrops());
+        QVERIFY(!Control<QLineEdit>("edtFile")->acceptDrops());
     }
 
     void colour_data() {
@@ -384,8 +534,8 @@ class WindowTest : public QObject {
         QCOMPARE(window_->ColourIndex(), index);
 
         Load(WriteLog("drive.nmea", DriveLog()));
-        Go();
-        QCOMPARE(Status(), QStringLiteral("Done !!"));
+        QVERIFY(Run());
+        QVERIFY(Status().startsWith(QStringLiteral("Done !!")));
         const QByteArray style =
             "<color>" + QByteArray(conversion::IconColour(index).data()) + "</color>";
         QVERIFY2(ReadAll(Path("drive.kml")).contains(style), style.constData());
@@ -406,49 +556,49 @@ class WindowTest : public QObject {
         QString stateAsked;
         fake_->onAsk = [&] { stateAsked = StateLine(); };
         fake_->answers.push_back(ok);
-        Go();
+        QVERIFY(Run());
 
-        const QString target = Path("drive.kml");
-        QCOMPARE(
-            fake_->questions,
-            (QList<QPair<QString, QString>>{
-                {"Message", "<" + target + "> This file is exist.Do you want to overwrite?"}}));
+        QCOMPARE(fake_->questions,
+                 (QList<QPair<QString, QString>>{
+                     {"Replace the KML?", "drive.kml already exists in " + dir_->path() +
+                                              ".\nDo you want to replace it?"}}));
         QCOMPARE(stateAsked, QStringLiteral("go=1 view=0 checksum=1 timer=0 status=Ready"));
         QCOMPARE(fake_->messages, QStringList{});
         QCOMPARE(Folder(), (QStringList{"drive.kml", "drive.nmea"}));
         if (ok) {
-            QCOMPARE(StateLine(), QStringLiteral("go=0 view=1 checksum=1 timer=1 status=Done !!"));
-            QVERIFY(ReadAll(target).startsWith("<?xml"));
+            QCOMPARE(Status(), QStringLiteral("Done !! 4 placemarks"));
+            QVERIFY(ReadAll(Path("drive.kml")).startsWith("<?xml"));
         } else {
-            QCOMPARE(ReadAll(target), old);
+            QCOMPARE(ReadAll(Path("drive.kml")), old);
             QCOMPARE(fake_->pauses, QList<int>{});
             QCOMPARE(StateLine(), QStringLiteral("go=1 view=0 checksum=1 timer=0 status=Ready"));
         }
     }
 
+    // The described sequence, each state as the status line changes, the
+    // pauses taken as timers, and the count of what was written.
     void done() {
         const QString log = WriteLog("drive.nmea", DriveLog());
         Load(log);
-        QString stateConverting;
-        fake_->onPause = [&](int ms) {
-            if (ms == 1000)
-                stateConverting = StateLine();
-        };
-        Go();
-        QCOMPARE(stateConverting,
-                 QStringLiteral("go=1 view=0 checksum=0 timer=0 status=Converting ..."));
+        Button("btnGo")->setFocus();
+        QVERIFY(Run());
+        QVERIFY(WaitForReady());
         QCOMPARE(fake_->pauses, (QList<int>{1000, 2000}));
+        QCOMPARE(states_, (QStringList{
+                              "go=1 view=0 checksum=0 timer=0 status=Converting ...",
+                              "go=0 view=1 checksum=1 timer=0 status=Done !! 4 placemarks",
+                              "go=0 view=1 checksum=1 timer=0 status=Ready",
+                          }));
         QCOMPARE(fake_->messages, QStringList{});
         QCOMPARE(fake_->questions.size(), 0);
-        QCOMPARE(StateLine(), QStringLiteral("go=0 view=1 checksum=1 timer=1 status=Done !!"));
         const QByteArray kml = ReadAll(Path("drive.kml"));
         QVERIFY(kml.endsWith("</Document>\r\n</kml>\r\n"));
-        QVERIFY(kml.count("<Placemark>") >= 3);
+        QCOMPARE(kml.count("<Placemark>"), 4);
         QCOMPARE(Folder(), (QStringList{"drive.kml", "drive.nmea"}));
-
-        // Timer1 turns the status back, once.
-        QTRY_COMPARE_WITH_TIMEOUT(Status(), QStringLiteral("Ready"), 3000);
-        QCOMPARE(StateLine(), QStringLiteral("go=0 view=1 checksum=1 timer=0 status=Ready"));
+        // The focus left Go for a control that cannot quit.
+        QCOMPARE(window_->focusWidget(), Button("btnLoad"));
+        QVERIFY(!Control<QProgressBar>("prgProgress")->isVisible());
+        QVERIFY(!Button("btnCancel")->isVisible());
 
         // Go stays off until the next Load.
         Go();
@@ -461,31 +611,188 @@ class WindowTest : public QObject {
         QCOMPARE(fake_->questions.size(), 1);
     }
 
+    // While converting the window answers: the pause before reading is a
+    // timer, and Enter, the default button's key, starts Go.
+    void answersDuringPauses() {
+        Load(WriteLog("drive.nmea", DriveLog()));
+        fake_->pauseMs = 300;
+        QTest::keyClick(window_.get(), Qt::Key_Return);
+        QCOMPARE(Status(), QStringLiteral("Converting ..."));
+        QVERIFY(window_->Converting());
+        QVERIFY(Button("btnCancel")->isVisible());
+        QVERIFY(Control<QProgressBar>("prgProgress")->isVisible());
+        QVERIFY(!Button("btnLoad")->isEnabled());
+        // A second Go while converting is no second run.
+        Go();
+        QCOMPARE(fake_->pauses, QList<int>{1000});
+        QTRY_VERIFY_WITH_TIMEOUT(Status().startsWith("Done !!"), 5000);
+        QCOMPARE(fake_->pauses, (QList<int>{1000, 2000}));
+        QVERIFY(!Control<QTimer>("Timer1")->isActive()); // the 2 s pause runs first
+        QTRY_VERIFY_WITH_TIMEOUT(Control<QTimer>("Timer1")->isActive(), 5000);
+    }
+
+    void cancel_data() {
+        QTest::addColumn<bool>("reading"); // else in the pause before reading
+        QTest::addColumn<bool>("targetExists");
+        QTest::addColumn<bool>("byEsc");
+        QTest::newRow("Esc in the pause") << false << false << true;
+        QTest::newRow("Cancel while reading") << true << false << false;
+        QTest::newRow("Esc while reading, old KML kept") << true << true << true;
+    }
+
+    void cancel() {
+        QFETCH(bool, reading);
+        QFETCH(bool, targetExists);
+        QFETCH(bool, byEsc);
+        Load(WriteLog("big.nmea", BigLog()));
+        if (targetExists) {
+            QVERIFY(WriteAll(Path("big.kml"), "old"));
+            fake_->answers.push_back(true);
+        }
+        const QStringList before = Folder();
+        if (!reading)
+            fake_->pauseMs = 5000;
+        Go();
+        if (reading) {
+            // The bar shows the share read, a part of the whole while reading.
+            auto *bar = Control<QProgressBar>("prgProgress");
+            QTRY_VERIFY_WITH_TIMEOUT(bar->value() > 0, 10000);
+            QVERIFY(window_->Converting());
+            QVERIFY(bar->value() < bar->maximum());
+        }
+        if (byEsc) {
+            QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+            QTest::keyClick(window_.get(), Qt::Key_Escape);
+        } else {
+            Button("btnCancel")->click();
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(!window_->Converting(), 2000);
+        QCOMPARE(Status(), targetExists ? QStringLiteral("Cancelled: the KML was left as it was")
+                                        : QStringLiteral("Cancelled: no KML written"));
+        QCOMPARE(Folder(), before);
+        if (targetExists)
+            QCOMPARE(ReadAll(Path("big.kml")), QByteArray("old"));
+        QCOMPARE(StateLine().left(30), QStringLiteral("go=1 view=0 checksum=1 timer=0"));
+        QCOMPARE(fake_->messages, QStringList{});
+    }
+
+    // Exit and closing the window ask first while converting.
+    void leaveWhileConverting_data() {
+        QTest::addColumn<bool>("byClose");
+        QTest::addColumn<bool>("ok");
+        QTest::newRow("Exit, OK") << false << true;
+        QTest::newRow("Exit, Cancel") << false << false;
+        QTest::newRow("close, OK") << true << true;
+        QTest::newRow("close, Cancel") << true << false;
+    }
+
+    void leaveWhileConverting() {
+        QFETCH(bool, byClose);
+        QFETCH(bool, ok);
+        Load(WriteLog("drive.nmea", DriveLog()));
+        fake_->pauseMs = 5000;
+        Go();
+        fake_->answers.push_back(ok);
+        if (byClose)
+            QCOMPARE(window_->close(), ok);
+        else
+            Button("btnExit")->click();
+        QCOMPARE(fake_->questions.size(), 1);
+        QCOMPARE(fake_->questions.first().first, QStringLiteral("Stop the conversion?"));
+        QCOMPARE(fake_->endStatuses, (ok && !byClose) ? QList<int>{0} : QList<int>{});
+        QCOMPARE(window_->Converting(), !ok);
+        if (ok)
+            QCOMPARE(Folder(), QStringList{"drive.nmea"});
+    }
+
+    void zeroPlacemarks_data() {
+        QTest::addColumn<QByteArray>("log");
+        QTest::addColumn<QString>("message"); // or the offer, when it ends in "?"
+        QTest::addColumn<bool>("take");
+        QTest::addColumn<QString>("status");
+        const QString noSentence = QStringLiteral("no sentence recognised.");
+        QTest::newRow("empty file")
+            << QByteArray() << noSentence << false << "Done !! 0 placemarks";
+        QTest::newRow("a picture") << QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16) << noSentence
+                                   << false << "Done !! 0 placemarks";
+        QTest::newRow("no fix") << Sentence("GPGSA,A,1,,,,,,,,,,,,,,,") +
+                                       Sentence("GPRMC,123510.00,V,,,,,,,230394,,")
+                                << "no valid position." << false << "Done !! 0 placemarks";
+        const QString talkers =
+            QStringLiteral("fixes only from other talkers: GN 18.\n\nConvert the fixes of the "
+                           "other talkers too?");
+        QTest::newRow("other talkers, declined")
+            << OtherTalkerLog() << talkers << false << "Done !! 0 placemarks";
+        QTest::newRow("other talkers, taken")
+            << OtherTalkerLog() << talkers << true << "Done !! 4 placemarks";
+    }
+
+    void zeroPlacemarks() {
+        QFETCH(QByteArray, log);
+        QFETCH(QString, message);
+        QFETCH(bool, take);
+        QFETCH(QString, status);
+        Load(WriteLog("odd.nmea", log));
+        const bool offered = message.endsWith('?');
+        if (offered)
+            fake_->offerAnswers.push_back(take);
+        QVERIFY(Run());
+        QTRY_VERIFY_WITH_TIMEOUT(!window_->Converting(), 5000);
+        const QString expected = "No placemark was written to " + Path("odd.kml") + ": " + message;
+        if (offered) {
+            QCOMPARE(fake_->offers,
+                     (QList<QPair<QString, QString>>{{expected, "Convert them too"}}));
+            QCOMPARE(fake_->messages, QStringList{});
+        } else {
+            QCOMPARE(fake_->messages, QStringList{expected});
+            QCOMPARE(fake_->offers.size(), 0);
+        }
+        QCOMPARE(Status(), status);
+        QCOMPARE(Folder(), (QStringList{"odd.kml", "odd.nmea"}));
+    }
+
     void formatError_data() {
         QTest::addColumn<bool>("verify");
         QTest::addColumn<bool>("afterDone");
-        QTest::newRow("checksums verified") << true << false;
-        QTest::newRow("checksums verified, View on from before") << true << true;
-        QTest::newRow("checksums not verified") << false << false;
+        QTest::addColumn<bool>("skip");
+        QTest::newRow("checksums verified") << true << false << false;
+        QTest::newRow("checksums verified, View on from before") << true << true << false;
+        QTest::newRow("checksums verified, bad ones skipped") << true << false << true;
+        QTest::newRow("checksums not verified") << false << false << false;
     }
 
     void formatError() {
         QFETCH(bool, verify);
         QFETCH(bool, afterDone);
+        QFETCH(bool, skip);
         if (afterDone) {
             Load(WriteLog("good.nmea", DriveLog()));
-            Go();
-            QTRY_COMPARE_WITH_TIMEOUT(Status(), QStringLiteral("Ready"), 3000);
+            QVERIFY(Run());
+            QVERIFY(WaitForReady());
             fake_->pauses.clear();
         }
         Load(WriteLog("bad.nmea", WithBadChecksum(DriveLog())));
         Control<QCheckBox>("chkChecksum")->setChecked(verify);
-        Go();
+        if (verify)
+            fake_->offerAnswers.push_back(skip);
+        QVERIFY(Run());
         if (!verify) {
-            QCOMPARE(Status(), QStringLiteral("Done !!"));
+            QCOMPARE(Status(), QStringLiteral("Done !! 5 placemarks"));
             return;
         }
-        QCOMPARE(fake_->messages, QStringList{"NMEA format error!"});
+        QCOMPARE(fake_->offers,
+                 (QList<QPair<QString, QString>>{
+                     {"NMEA format error! " + Path("bad.nmea") +
+                          ", line 19: checksum mismatch; no KML written.\n\nConvert the log "
+                          "leaving out the sentences whose checksum is wrong?",
+                      "Skip bad sentences"}}));
+        if (skip) {
+            QCOMPARE(
+                Status(),
+                QStringLiteral("Done !! 4 placemarks, 1 bad sentences skipped (first on line 19)"));
+            QVERIFY(QFileInfo::exists(Path("bad.kml")));
+            return;
+        }
         QCOMPARE(fake_->pauses, QList<int>{1000});
         QCOMPARE(StateLine(),
                  QStringLiteral("go=1 view=%1 checksum=1 timer=0 status=Ready").arg(afterDone));
@@ -493,19 +800,28 @@ class WindowTest : public QObject {
         QVERIFY(!QFileInfo::exists(Path("bad.kml")));
 
         // A new run is possible at once.
-        Go();
-        QCOMPARE(fake_->messages.size(), 2);
+        fake_->offerAnswers.push_back(false);
+        QVERIFY(Run());
+        QCOMPARE(fake_->offers.size(), 2);
     }
 
     void openError_data() {
         QTest::addColumn<int>("failure");
-        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("message"); // %1 the log, %2 the target
         QTest::addColumn<QList<int>>("pauses");
-        QTest::newRow("log gone") << int(SourceGone) << "file read open error" << QList<int>{};
+        QTest::newRow("log gone") << int(SourceGone)
+                                  << "file read open error: %1: No such file or directory"
+                                  << QList<int>{};
         QTest::newRow("target is a folder")
-            << int(TargetIsFolder) << "file write open error" << QList<int>{};
+            << int(TargetIsFolder)
+            << "file write open error: %2: Is a directory\nA folder of that name is in the way; "
+               "move or rename it and press Go again."
+            << QList<int>{};
         QTest::newRow("target appears during the run")
-            << int(TargetAppears) << "file write open error" << QList<int>{1000};
+            << int(TargetAppears)
+            << "file write open error: %2: File exists\nIt appeared during the conversion and "
+               "was left as it is; press Go again to replace it."
+            << QList<int>{1000};
     }
 
     void openError() {
@@ -520,15 +836,15 @@ class WindowTest : public QObject {
             QVERIFY(QFile::remove(log));
             break;
         case TargetIsFolder:
-            QVERIFY(QDir().mkpath(target));
-            fake_->answers.push_back(true);
+            QVERIFY(QDir().mkpath(target)); // an error, not a question
             break;
         case TargetAppears:
             fake_->onPause = [&](int) { WriteAll(target, "someone else's"); };
             break;
         }
-        Go();
-        QCOMPARE(fake_->messages, QStringList{message});
+        QVERIFY(Run());
+        QCOMPARE(fake_->messages, QStringList{message.replace("%1", log).replace("%2", target)});
+        QCOMPARE(fake_->questions.size(), 0);
         QCOMPARE(fake_->pauses, pauses);
         QCOMPARE(fake_->endStatuses, QList<int>{});
         QCOMPARE(StateLine(), QStringLiteral("go=1 view=0 checksum=1 timer=0 status=Ready"));
@@ -560,57 +876,57 @@ class WindowTest : public QObject {
         if (!reading)
             fake_->answers.push_back(true);
         Load(log);
-        Go();
-        const QString expected = QStringLiteral("file %1 error\n%2: %3")
-                                     .arg(reading ? "read" : "write", reading ? log : target,
-                                          QString::fromLocal8Bit(std::strerror(error)));
-        QCOMPARE(fake_->messages, QStringList{expected});
+        QVERIFY(Run());
+        const QString expected = reading ? QStringLiteral("file read error: %1: %2; no KML written")
+                                         : QStringLiteral("file write error: %1: %2; nothing kept");
+        QCOMPARE(fake_->messages,
+                 QStringList{expected.arg(reading ? log : target,
+                                          QString::fromLocal8Bit(std::strerror(error)))});
         QCOMPARE(StateLine(), QStringLiteral("go=1 view=0 checksum=1 timer=0 status=Ready"));
-    }
-
-    // A click on Go handled in the run's pass over waiting events.
-    void secondGoIgnored() {
-        Load(WriteLog("drive.nmea", DriveLog()));
-        bool passDone = false;
-        bool clicked = false;
-        fake_->onPause = [&](int ms) {
-            if (ms != 1000 || clicked)
-                return;
-            clicked = true;
-            QMetaObject::invokeMethod(Button("btnGo"), &QPushButton::click, Qt::QueuedConnection);
-            QMetaObject::invokeMethod(
-                window_.get(), [&] { passDone = true; }, Qt::QueuedConnection);
-        };
-        Go();
-        QVERIFY(passDone);
-        QCOMPARE(fake_->pauses, (QList<int>{1000, 2000}));
-        QCOMPARE(fake_->questions.size(), 0);
-        QCOMPARE(fake_->messages, QStringList{});
-        QCOMPARE(StateLine(), QStringLiteral("go=0 view=1 checksum=1 timer=1 status=Done !!"));
     }
 
     void viewKml_data() {
         QTest::addColumn<QString>("log");
-        QTest::newRow("plain folder") << "logs/drive.nmea";
-        QTest::newRow("blank and dot in folder") << "my logs.2008/drive";
+        QTest::addColumn<bool>("opens");
+        QTest::newRow("plain folder") << "logs/drive.nmea" << true;
+        QTest::newRow("blank and dot in folder") << "my logs.2008/drive" << true;
+        QTest::newRow("no file browser") << "logs/drive.nmea" << false;
     }
 
     void viewKml() {
         QFETCH(QString, log);
+        QFETCH(bool, opens);
+        fake_->folderOpens = opens;
         const QString path = WriteLog(log, DriveLog());
         Button("btnView")->click();
         QCOMPARE(fake_->folders, QStringList{});
         Load(path);
-        Go();
+        QVERIFY(Run());
         Button("btnView")->click();
-        QCOMPARE(fake_->folders, QStringList{QFileInfo(path).absolutePath()});
-        QVERIFY(QFileInfo::exists(QFileInfo(path).absolutePath() + "/drive.kml"));
+        const QString folder = QFileInfo(path).absolutePath();
+        QCOMPARE(fake_->folders, QStringList{folder});
+        QVERIFY(QFileInfo::exists(folder + "/drive.kml"));
+        QCOMPARE(fake_->messages,
+                 opens ? QStringList{}
+                       : QStringList{"No file browser could be started.\nThe KML is at: " + folder +
+                                     "/drive.kml"});
     }
 
     void exit() {
         Button("btnExit")->click();
         QCOMPARE(fake_->endStatuses, QList<int>{0});
+        QCOMPARE(fake_->questions.size(), 0);
         QVERIFY(window_->isVisible());
+    }
+
+    // The mnemonics work from the keyboard.
+    void mnemonics() {
+        QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+        Load(WriteLog("drive.nmea", DriveLog()));
+        QTest::keyClick(window_.get(), Qt::Key_G, Qt::AltModifier);
+        QTRY_VERIFY_WITH_TIMEOUT(Status().startsWith("Done !!"), 5000);
+        QTest::keyClick(window_.get(), Qt::Key_X, Qt::AltModifier);
+        QTRY_COMPARE_WITH_TIMEOUT(fake_->endStatuses, QList<int>{0}, 2000);
     }
 
     void sameBytesAsBatchConverter_data() {
@@ -645,8 +961,8 @@ class WindowTest : public QObject {
         Control<QComboBox>("cboColor")->setCurrentIndex(index);
         Control<QCheckBox>("chkChecksum")->setChecked(verify);
         Load(log);
-        Go();
-        QCOMPARE(Status(), QStringLiteral("Done !!"));
+        QVERIFY(Run());
+        QVERIFY(Status().startsWith(QStringLiteral("Done !!")));
 
         const QString reference = Path("reference.kml");
         const QString converter = QStringLiteral(SENTROVA_CONVERT_BIN);

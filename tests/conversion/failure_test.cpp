@@ -354,6 +354,19 @@ TEST(FileConversion, SecondFileIsIndependentOfTheFirst) {
     EXPECT_EQ(ReadFile(request.targetPath), alone);
 }
 
+// The progress counter ends at the log's size, over several read blocks, and
+// counts on from where the caller left it.
+TEST(FileConversion, CountsTheBytesRead) {
+    Scene scene(false, false);
+    std::string log;
+    while (log.size() < 3 * (size_t{1} << 20)) log += ThreeFixes();
+    WriteFile(scene.request.sourcePath, log);
+    std::atomic<uint64_t> bytesRead{7};
+    scene.request.bytesRead = &bytesRead;
+    ASSERT_EQ(conversion::ConvertFile(scene.request).kind, OutcomeKind::Done);
+    EXPECT_EQ(bytesRead.load(), log.size() + 7);
+}
+
 // A device is written straight, never replaced by a file. The device is
 // reached through a link in the scratch folder first, so that a faulty
 // rename could only ever replace the link.

@@ -1,0 +1,20 @@
+#include "no_placemark.h"
+
+namespace conversion {
+
+std::string WhyNoPlacemark(const ConversionCounts &c) {
+    std::string talkers;
+    for (size_t i = 0; i < c.otherTalkerKinds; ++i) {
+        if (!talkers.empty()) talkers += ", ";
+        talkers += std::string(c.otherTalkers[i].talker, 2) + " " + std::to_string(c.otherTalkers[i].count);
+    }
+    const std::string hint = talkers.empty() ? "" : "; sentences from other talkers: " + talkers + "; try --any-talker";
+    if (!c.cycleStartFound && !talkers.empty()) return "fixes only from other talkers: " + talkers + "; try --any-talker";
+    if (c.sentences == 0) return "no sentence recognised";
+    if (!c.cycleStartFound) return "no RMC, GGA, GLL or RPT sentence";
+    if (!c.fixSeen) return "no valid position" + hint;
+    if (!c.dateSeen) return "no date" + hint;
+    return "every fix left out by the options";
+}
+
+} // namespace conversion
