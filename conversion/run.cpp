@@ -143,8 +143,9 @@ ConversionOutcome ConvertStream(ByteSource &in, OutputBuffer &out, const Convers
         outcome.systemError = std::strerror(hook->Error());
     }
     // Up to its footer the document is not complete: a cancel still wins, and
-    // no closing lines follow it.
-    if (outcome.kind == OutcomeKind::Done && cancelled()) outcome.kind = OutcomeKind::Cancelled;
+    // no closing lines follow it. The placemarks go out first, so that a cancel
+    // that comes while they are written is seen too.
+    if (outcome.kind == OutcomeKind::Done && out.Flush() && cancelled()) outcome.kind = OutcomeKind::Cancelled;
     if (outcome.kind == OutcomeKind::Done) WriteKmlFooter(out);
     out.Flush();
     if (out.Failed() && outcome.kind == OutcomeKind::Done) {
