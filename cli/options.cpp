@@ -42,7 +42,9 @@ int ParseArguments(int argc, char **argv, BatchOptions &options) {
     auto *extras = "Beyond the plain document (all off by default)";
     app.add_flag("--any-talker", options.conversion.anyTalker,
                  "read GN, GL, GA, GB, BD, QZ... fixes as GP ones\n"
-                 "(multi-constellation receivers); e.g. --any-talker gnss.nmea")
+                 "(multi-constellation receivers); one talker per sentence\n"
+                 "type: the first seen, or GN from its first sentence on;\n"
+                 "the others' are counted and ignored; e.g. --any-talker gnss.nmea")
         ->group(extras);
     app.add_flag("--line", options.track.line,
                  "add a track line through all placemarks, named after the log;\n"

@@ -25,6 +25,13 @@ std::string DescribeOutcome(const std::string &log, const std::string &target,
                            std::to_string(c.sentences) + " sentences, " + std::to_string(c.unrecognised) +
                            " unrecognised, " + std::to_string(c.placemarks) + " placemarks";
         if (c.placemarks == 0) line += " (" + conversion::WhyNoPlacemark(c) + ")";
+        if (c.cyclesWithoutPosition > 0)
+            line += ", " + std::to_string(c.cyclesWithoutPosition) + " cycles without a position";
+        if (c.timeStampsLeftOut > 0)
+            line += ", " + std::to_string(c.timeStampsLeftOut) + " placemarks without a time stamp (no calendar date)";
+        if (c.datesMoved > 0) line += ", " + std::to_string(c.datesMoved) + " placemarks dated the day after midnight";
+        if (c.otherTalkerIgnored > 0)
+            line += ", " + std::to_string(c.otherTalkerIgnored) + " sentences from a second talker ignored";
         if (c.badChecksums > 0) {
             line += ", " + std::to_string(c.badChecksums) + " bad checksums skipped (first on line " +
                     std::to_string(c.firstBadChecksumLine) + ")";

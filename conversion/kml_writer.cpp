@@ -87,6 +87,16 @@ void PutSatelliteColumn(OutputBuffer &out, const char (&label)[N], const std::ar
     out.Append(kRowTail);
 }
 
+// A number of the moved date, zero-padded to `width` digits (a date's fields fit).
+void PutNumber(OutputBuffer &out, int value, int width) {
+    char digits[4];
+    for (int i = width - 1; i >= 0; --i) {
+        digits[i] = static_cast<char>('0' + value % 10);
+        value /= 10;
+    }
+    out.Append(std::string_view(digits, static_cast<size_t>(width)));
+}
+
 // Hemisphere text "S 12.345678" into the coordinate "-12.345678".
 void PutCoordinate(OutputBuffer &out, std::string_view text, char negative) {
     if (!text.empty() && text.front() == negative) out.Append('-');
@@ -119,7 +129,8 @@ void WriteCoordinates(OutputBuffer &out, const nmea::DataDisplay &d) {
     out.AppendShort(d.Altitude);
 }
 
-void WritePlacemark(OutputBuffer &out, const nmea::DataDisplay &d, std::string_view altitudeMode) {
+void WritePlacemark(OutputBuffer &out, const nmea::DataDisplay &d, const PlacemarkDate &moved,
+                    std::string_view altitudeMode) {
     std::array<char, 64> headingBuffer;
     std::string headingSpill;
     const std::string_view heading = TimeHeading(d.UtcTime, headingBuffer, headingSpill);
@@ -129,11 +140,19 @@ void WritePlacemark(OutputBuffer &out, const nmea::DataDisplay &d, std::string_v
     out.Append("    \t\t<description><![CDATA[<pre>");
     out.AppendShort(heading);
     out.Append(", ");
-    out.Append(CopyFrom(date, 13, 2));
-    out.Append('-');
-    out.Append(CopyFrom(date, 10, 2));
-    out.Append("-20");
-    out.Append(CopyFrom(date, 7, 2));
+    if (moved.nextDay) {
+        PutNumber(out, moved.day, 2);
+        out.Append('-');
+        PutNumber(out, moved.month, 2);
+        out.Append('-');
+        PutNumber(out, moved.year, 4);
+    } else {
+        out.Append(CopyFrom(date, 13, 2));
+        out.Append('-');
+        out.Append(CopyFrom(date, 10, 2));
+        out.Append("-20");
+        out.Append(CopyFrom(date, 7, 2));
+    }
     out.Append("       \t\t\t\t");
     PutRow(out, "<br>PDOP      = ", d.PDOP);
     PutRow(out, "<br>HDOP      = ", d.HDOP);
@@ -153,21 +172,33 @@ void WritePlacemark(OutputBuffer &out, const nmea::DataDisplay &d, std::string_v
     PutSatelliteColumn(out, "<br>Azimuth   = ", d.SatAzimuth);
     out.Append("</pre>]]></description>\r\n");
 
-    // "20" + the date's "yy/mm/dd" with its 5th and 8th characters made "-".
-    out.Append("         \t<TimeStamp><when>20");
-    const std::string_view yymmdd = CopyFrom(date, 7);
-    out.Append(yymmdd.substr(0, 2));
-    if (yymmdd.size() > 2) {
-        out.Append('-');
-        out.Append(yymmdd.substr(3, 2));
+    // A date that does not exist would be a false claim: no time stamp then.
+    if (moved.calendar) {
+        if (moved.nextDay) {
+            out.Append("         \t<TimeStamp><when>");
+            PutNumber(out, moved.year, 4);
+            out.Append('-');
+            PutNumber(out, moved.month, 2);
+            out.Append('-');
+            PutNumber(out, moved.day, 2);
+        } else {
+            // "20" + the date's "yy/mm/dd" with its 5th and 8th characters made "-".
+            out.Append("         \t<TimeStamp><when>20");
+            const std::string_view yymmdd = CopyFrom(date, 7);
+            out.Append(yymmdd.substr(0, 2));
+            if (yymmdd.size() > 2) {
+                out.Append('-');
+                out.Append(yymmdd.substr(3, 2));
+            }
+            if (yymmdd.size() > 5) {
+                out.Append('-');
+                out.Append(yymmdd.substr(6));
+            }
+        }
+        out.Append('T');
+        out.Append(CopyFrom(heading, 13));
+        out.Append("Z</when></TimeStamp>\r\n");
     }
-    if (yymmdd.size() > 5) {
-        out.Append('-');
-        out.Append(yymmdd.substr(6));
-    }
-    out.Append('T');
-    out.Append(CopyFrom(heading, 13));
-    out.Append("Z</when></TimeStamp>\r\n");
 
     out.Append("\t\t<styleUrl>#Point</styleUrl>\r\n");
     out.Append("\t\t<Point>");

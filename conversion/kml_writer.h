@@ -7,6 +7,7 @@
 
 #include "byte_io.h"
 #include "nmea/manager.h"
+#include "placemark_rules.h"
 
 namespace conversion {
 
@@ -24,9 +25,12 @@ std::string_view IconColour(int index);
 
 void WriteKmlHeader(OutputBuffer &out, std::string_view colour);
 void WriteKmlFooter(OutputBuffer &out);
-// Reads the display texts only: the caller's record stays as it was. A
-// non-empty altitude mode goes into the Point (batch converter option).
-void WritePlacemark(OutputBuffer &out, const nmea::DataDisplay &display, std::string_view altitudeMode = {});
+// Reads the display texts only: the caller's record stays as it was. The date
+// shown is the Date text's unless `date` moves it; without a calendar date no
+// TimeStamp is written. A non-empty altitude mode goes into the Point (batch
+// converter option).
+void WritePlacemark(OutputBuffer &out, const nmea::DataDisplay &display, const PlacemarkDate &date = {},
+                    std::string_view altitudeMode = {});
 
 // The Point's coordinates text: longitude, latitude, altitude.
 void WriteCoordinates(OutputBuffer &out, const nmea::DataDisplay &display);

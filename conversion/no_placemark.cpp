@@ -14,6 +14,7 @@ std::string WhyNoPlacemark(const ConversionCounts &c) {
     if (!c.cycleStartFound) return "no RMC, GGA, GLL or RPT sentence";
     if (!c.fixSeen) return "no valid position" + hint;
     if (!c.dateSeen) return "no date" + hint;
+    if (c.cyclesWithoutPosition > 0 && c.cyclesWithoutPosition == c.cycles) return "no cycle with a position";
     return "every fix left out by the options";
 }
 

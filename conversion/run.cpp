@@ -5,6 +5,7 @@
 #include "kml_writer.h"
 #include "line_reader.h"
 #include "nmea/context.h"
+#include "nmea/display.h"
 #include "nmea/dispatch.h"
 
 namespace conversion {
@@ -51,6 +52,9 @@ ConversionOutcome ConvertStream(ByteSource &in, OutputBuffer &out, const Convers
     // The name that opened the first cycle; each of its later sentences closes one.
     SentenceKind cycleStart = SentenceKind::Unknown;
     bool fixSeen = false;
+    // The clock of the RMC or RPT that last brought the date.
+    nmea::PackedTime clockWithDate = 0;
+    bool clockWithDateSeen = false;
 
     WriteKmlHeader(out, IconColour(options.colourIndex));
     if (hook) hook->WriteHeaderExtra(out);
@@ -68,7 +72,9 @@ ConversionOutcome ConvertStream(ByteSource &in, OutputBuffer &out, const Convers
         ctx->SentenceLength = static_cast<int32_t>(ctx->CurrentSentence.size());
 
         const std::string_view name = ctx->SentenceName();
-        const SentenceKind kind = nmea::KindOfName(name);
+        SentenceKind kind = nmea::KindOfName(name);
+        // A second talker's sentence of a kind neither opens nor closes a cycle.
+        if (ctx->AnyTalker && kind != SentenceKind::Unknown && !ctx->ReadsTalker(kind)) kind = SentenceKind::Unknown;
         if (cycleStart == SentenceKind::Unknown && ClosesCycle(kind)) cycleStart = kind;
         if (!fixSeen && (kind == SentenceKind::GPRMC || kind == SentenceKind::GPGLL) && display.PositionValid == 1)
             fixSeen = true;
@@ -87,14 +93,34 @@ ConversionOutcome ConvertStream(ByteSource &in, OutputBuffer &out, const Convers
             CountOtherTalker(name, counts);
             continue;
         }
+        if (ctx->LastFromOtherTalker) {
+            ++counts.otherTalkerIgnored;
+            continue;
+        }
         ++counts.sentences;
+        if (ctx->LastDecoded && (kind == SentenceKind::GPRMC || kind == SentenceKind::GPRPT)) {
+            clockWithDate = kind == SentenceKind::GPRMC ? ctx->Manager.RmcRecord.Message.UtcTime
+                                                        : ctx->Manager.RptRecord.Message.UtcTime;
+            clockWithDateSeen = true;
+        }
         if (fixSeen && kind == cycleStart && ctx->Deferred.DateKnown(display)) {
             ctx->RefreshDisplay();
-            if (hook) {
-                if (hook->OnCycle(out, ctx->Manager)) ++counts.placemarks;
-            } else {
-                WritePlacemark(out, display);
+            ++counts.cycles;
+            if (!HasPosition(display)) {
+                ++counts.cyclesWithoutPosition;
+                continue;
+            }
+            char clock[nmea::kUtcTimeTextSize];
+            const size_t clockLength = clockWithDateSeen ? nmea::PutUtcTimeText(clock, clockWithDate) : 0;
+            const PlacemarkDate date =
+                DateOfPlacemark(display.Date, display.UtcTime, std::string_view(clock, clockLength));
+            bool written = true;
+            if (hook) written = hook->OnCycle(out, ctx->Manager, date);
+            else WritePlacemark(out, display, date);
+            if (written) {
                 ++counts.placemarks;
+                counts.timeStampsLeftOut += date.calendar ? 0 : 1;
+                counts.datesMoved += date.nextDay ? 1 : 0;
             }
             if (out.Failed()) break;
         }
@@ -108,16 +134,19 @@ ConversionOutcome ConvertStream(ByteSource &in, OutputBuffer &out, const Convers
         outcome.kind = OutcomeKind::ReadFailed;
         outcome.systemError = std::strerror(reader.Error());
     }
-    // Cancelled while a read waited: the end of input that followed is no end of the log.
-    if (outcome.kind == OutcomeKind::Done && cancel && cancel->load(std::memory_order_relaxed))
-        outcome.kind = OutcomeKind::Cancelled;
-    if (outcome.kind == OutcomeKind::Done) {
-        if (hook && !hook->WriteBeforeFooter(out)) {
-            outcome.kind = OutcomeKind::WriteFailed;
-            outcome.systemError = std::strerror(hook->Error());
-        }
-        WriteKmlFooter(out);
+    // Cancelled while a read waited or after the last line: the end of input
+    // that followed is no end of the log.
+    const auto cancelled = [cancel] { return cancel && cancel->load(std::memory_order_relaxed); };
+    if (outcome.kind == OutcomeKind::Done && cancelled()) outcome.kind = OutcomeKind::Cancelled;
+    if (outcome.kind == OutcomeKind::Done && hook && !hook->WriteBeforeFooter(out)) {
+        outcome.kind = OutcomeKind::WriteFailed;
+        outcome.systemError = std::strerror(hook->Error());
     }
+    // Up to its footer the document is not complete: a cancel still wins, and
+    // no closing lines follow it. The placemarks go out first, so that a cancel
+    // that comes while they are written is seen too.
+    if (outcome.kind == OutcomeKind::Done && out.Flush() && cancelled()) outcome.kind = OutcomeKind::Cancelled;
+    if (outcome.kind == OutcomeKind::Done) WriteKmlFooter(out);
     out.Flush();
     if (out.Failed() && outcome.kind == OutcomeKind::Done) {
         outcome.kind = OutcomeKind::WriteFailed;

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "byte_io.h"
+#include "placemark_rules.h"
 #include "nmea/manager.h"
 
 namespace conversion {
@@ -34,6 +35,12 @@ struct ConversionCounts {
     bool fixSeen = false;
     bool dateSeen = false;
     // Sentences of our types from other talkers (GN, GL, ...), by talker.
+    // Left out of the document because the log did not say it.
+    uint64_t cycles = 0;                // fix cycles closed with a date known
+    uint64_t cyclesWithoutPosition = 0; // closed with both coordinates zero: no placemark
+    uint64_t timeStampsLeftOut = 0;     // placemarks whose Date text is no calendar date
+    uint64_t datesMoved = 0;            // placemarks set on the day after the Date text's
+    uint64_t otherTalkerIgnored = 0;    // --any-talker: sentences of a kind from a second talker
     struct TalkerCount {
         char talker[2];
         uint64_t count;
@@ -68,8 +75,9 @@ class CycleHook {
     virtual ~CycleHook() = default;
     // Extra header lines, written after the icon style.
     virtual void WriteHeaderExtra(OutputBuffer &out) { (void)out; }
-    // A fix cycle has closed: write its placemark or not; true when written.
-    virtual bool OnCycle(OutputBuffer &out, const nmea::NMEA_Manager &fix) = 0;
+    // A fix cycle with a position has closed: write its placemark, on `date`,
+    // or not; true when written.
+    virtual bool OnCycle(OutputBuffer &out, const nmea::NMEA_Manager &fix, const PlacemarkDate &date) = 0;
     // Extra lines before the footer; false when they could not be produced.
     virtual bool WriteBeforeFooter(OutputBuffer &out) {
         (void)out;

@@ -60,13 +60,13 @@ void TrackHook::WriteHeaderExtra(OutputBuffer &out) {
     out.Append("</color><width>2</width></LineStyle></Style>\r\n");
 }
 
-bool TrackHook::OnCycle(OutputBuffer &out, const nmea::NMEA_Manager &fix) {
+bool TrackHook::OnCycle(OutputBuffer &out, const nmea::NMEA_Manager &fix, const PlacemarkDate &date) {
     const nmea::DataDisplay &d = fix.Display;
     if (options_.skipInvalid && (d.PositionValid != 1 || fix.GgaRecord.Message.Spc.FixQuality == 0)) {
         return false;
     }
     if (due_++ % options_.every != 0) return false;
-    WritePlacemark(out, d, options_.altitudeMode);
+    WritePlacemark(out, d, date, options_.altitudeMode);
     if (options_.line) SpillCoordinates(d);
     return true;
 }

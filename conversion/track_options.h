@@ -28,7 +28,7 @@ class TrackHook : public CycleHook {
     ~TrackHook() override;
 
     void WriteHeaderExtra(OutputBuffer &out) override;
-    bool OnCycle(OutputBuffer &out, const nmea::NMEA_Manager &fix) override;
+    bool OnCycle(OutputBuffer &out, const nmea::NMEA_Manager &fix, const PlacemarkDate &date) override;
     bool WriteBeforeFooter(OutputBuffer &out) override;
     int Error() const override { return error_; }
 

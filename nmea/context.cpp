@@ -1,6 +1,7 @@
 #include "context.h"
 
 #include <cstring>
+#include <iterator>
 
 #include "short_copy.h"
 
@@ -49,6 +50,28 @@ std::string_view SentenceContext::SentenceName() {
         name = std::string_view(normalisedName_, 5);
     }
     return name;
+}
+
+namespace {
+bool IsTalker(const char *talker, char a, char b) { return talker[0] == a && talker[1] == b; }
+} // namespace
+
+bool SentenceContext::ReadsTalker(SentenceKind kind) const {
+    const auto index = static_cast<size_t>(kind);
+    if (index >= std::size(talkers_) || CurrentSentence.size() < 3) return true;
+    const char a = CurrentSentence[1], b = CurrentSentence[2];
+    const char *chosen = talkers_[index];
+    return chosen[0] == '\0' || IsTalker(chosen, a, b) || IsTalker("GN", a, b);
+}
+
+bool SentenceContext::TakeTalker(SentenceKind kind) {
+    if (!ReadsTalker(kind)) return false;
+    const auto index = static_cast<size_t>(kind);
+    if (index < std::size(talkers_) && CurrentSentence.size() >= 3) {
+        talkers_[index][0] = CurrentSentence[1];
+        talkers_[index][1] = CurrentSentence[2];
+    }
+    return true;
 }
 
 } // namespace nmea

@@ -47,6 +47,17 @@ class SentenceContext {
     // What the last ParseSentence did with its sentence.
     SentenceKind LastKind = SentenceKind::Unknown;
     bool LastDecoded = false;
+    // Under AnyTalker: the sentence came from a talker other than the one read
+    // for its kind, and was left alone.
+    bool LastFromOtherTalker = false;
+
+    // Under AnyTalker one talker is read per sentence kind, so that a receiver
+    // that sends a kind from two talkers (GPGGA and GLGGA) does not give every
+    // fix twice: the first talker seen, until GN (the combined solution) comes.
+    // Whether the current sentence, of `kind`, is read; changes nothing.
+    bool ReadsTalker(SentenceKind kind) const;
+    // ReadsTalker, and the current sentence's talker taken for `kind` when it is.
+    bool TakeTalker(SentenceKind kind);
 
     SentenceContext() { CurrentSentence.reserve(kLineBufferSize); }
 
@@ -65,6 +76,8 @@ class SentenceContext {
 
   private:
     char normalisedName_[5] = {};
+    // The talker read per kind; two NULs while none was seen.
+    char talkers_[9][2] = {};
 };
 
 } // namespace nmea

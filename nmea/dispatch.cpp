@@ -75,11 +75,16 @@ const Decoder *DecoderOf(SentenceKind kind) {
 uint8_t ParseSentence(SentenceContext &ctx) {
     ctx.LastKind = SentenceKind::Unknown;
     ctx.LastDecoded = false;
+    ctx.LastFromOtherTalker = false;
     if (ctx.VerifyChecksums && !VerifyChecksum(ctx)) return 0;
     const SentenceKind kind = KindOfName(ctx.SentenceName());
     ctx.LastKind = kind;
     if (kind == SentenceKind::Unknown) {
         ctx.UnrecognisedSentence = 1;
+        return 1;
+    }
+    if (ctx.AnyTalker && !ctx.TakeTalker(kind)) {
+        ctx.LastFromOtherTalker = true;
         return 1;
     }
     const Decoder *decoder = DecoderOf(kind);

@@ -89,18 +89,23 @@ void FormatPosition(DataDisplay &display, double latitude, double longitude) {
     FormatLongitude(display, longitude);
 }
 
-void FormatUtcTime(DataDisplay &display, PackedTime time) {
+size_t PutUtcTimeText(char *out, PackedTime time) {
     int hour, minute;
     float seconds;
     UnpackTime(time, hour, minute, seconds);
-    char buf[32] = "GMT: ";
-    char *p = buf + 5;
+    std::memcpy(out, "GMT: ", 5);
+    char *p = out + 5;
     p = PutInt2(p, hour);
     *p++ = ':';
     p = PutInt2(p, minute);
     *p++ = ':';
     p = PutInt2(p, static_cast<long>(seconds));
-    Store(display.UtcTime, buf, static_cast<size_t>(p - buf));
+    return static_cast<size_t>(p - out);
+}
+
+void FormatUtcTime(DataDisplay &display, PackedTime time) {
+    char buf[kUtcTimeTextSize];
+    Store(display.UtcTime, buf, PutUtcTimeText(buf, time));
 }
 
 void FormatDate(DataDisplay &display, PackedDate date) {

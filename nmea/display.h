@@ -14,6 +14,10 @@ namespace nmea {
 void UpdateDataDisplay(NMEA_Manager &manager, const TObject &record, SentenceKind kind);
 
 void FormatUtcTime(DataDisplay &display, PackedTime time);
+// The UtcTime text of `time` ("GMT: hh:mm:ss") into `out`, which holds at
+// least kUtcTimeTextSize characters; returns its length.
+inline constexpr size_t kUtcTimeTextSize = 32;
+size_t PutUtcTimeText(char *out, PackedTime time);
 void FormatDate(DataDisplay &display, PackedDate date);
 void FormatSpeedCourse(DataDisplay &display, uint16_t speed, uint16_t course);
 void FormatAltitude(DataDisplay &display, int32_t altitude);

@@ -21,6 +21,9 @@ TEST(CliOptions, HelpNamesEveryOptionAndExitsZero) {
     }
     for (const char *colour : {"red", "blue", "yellow", "green", "orange"})
         EXPECT_NE(r.out.find(colour), std::string::npos) << colour;
+    // Which talker --any-talker reads when a receiver sends a type from several.
+    EXPECT_NE(r.out.find("one talker per sentence"), std::string::npos);
+    EXPECT_NE(r.out.find("or GN from its first sentence on"), std::string::npos);
 }
 
 // "sentrova-convert MAJOR.MINOR.PATCH" and a line feed.

@@ -123,7 +123,8 @@ inline std::vector<std::string> SplitCrLf(std::string_view text) {
     return lines;
 }
 
-// The six lines of one placemark, without their CR LF.
+// The lines of one placemark, without their CR LF; timeStamp is empty when
+// the placemark has none (a date that is no calendar date).
 struct Placemark {
     std::string description;
     std::string timeStamp;
@@ -134,8 +135,13 @@ struct Placemark {
 inline std::vector<Placemark> Placemarks(std::string_view kml) {
     const std::vector<std::string> lines = SplitCrLf(kml);
     std::vector<Placemark> placemarks;
-    for (size_t i = 4; i + 5 < lines.size() && lines[i] == "\t<Placemark>"; i += 6)
-        placemarks.push_back({lines[i + 1], lines[i + 2], lines[i + 4]});
+    for (size_t i = 4; i + 4 < lines.size() && lines[i] == "\t<Placemark>";) {
+        const bool stamped = lines[i + 2].find("<TimeStamp>") != std::string::npos;
+        const size_t size = stamped ? 6 : 5;
+        if (i + size > lines.size()) break;
+        placemarks.push_back({lines[i + 1], stamped ? lines[i + 2] : std::string(), lines[i + size - 2]});
+        i += size;
+    }
     return placemarks;
 }
 

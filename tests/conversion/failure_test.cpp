@@ -107,8 +107,9 @@ TEST(StreamFailure, ReadErrorIsReportedWithoutFooter) {
 class CancelAfterFirst : public conversion::CycleHook {
   public:
     explicit CancelAfterFirst(std::atomic<bool> &cancel) : cancel_(cancel) {}
-    bool OnCycle(conversion::OutputBuffer &out, const nmea::NMEA_Manager &fix) override {
-        conversion::WritePlacemark(out, fix.Display);
+    bool OnCycle(conversion::OutputBuffer &out, const nmea::NMEA_Manager &fix,
+                 const conversion::PlacemarkDate &date) override {
+        conversion::WritePlacemark(out, fix.Display, date);
         cancel_ = true;
         return true;
     }

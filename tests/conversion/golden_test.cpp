@@ -6,7 +6,9 @@
 // the tests with SENTROVA_REGENERATE_GOLDEN=1, then read the difference
 // (git diff tests/conversion/golden) before committing it. Those runs skip
 // instead of passing.
+#include <atomic>
 #include <cstdlib>
+#include <memory>
 #include <filesystem>
 #include <ostream>
 #include <string>
@@ -15,7 +17,9 @@
 
 #include <gtest/gtest.h>
 
+#include "conversion/kml_writer.h"
 #include "conversion/run.h"
+#include "conversion/track_options.h"
 #include "conversion_test_support.h"
 
 namespace {
@@ -27,7 +31,11 @@ struct GoldenCase {
     const char *name;
     int colourIndex;
     bool verifyChecksums;
-    uint64_t placemarks; // counted by hand from the log
+    uint64_t placemarks;       // counted by hand from the log
+    const char *log = nullptr; // the log, when it is not named after the case
+    bool anyTalker = false;
+    unsigned every = 1; // with `line`: the batch converter's track options
+    bool line = false;
 };
 
 const GoldenCase kGoldenCases[] = {
@@ -37,7 +45,66 @@ const GoldenCase kGoldenCases[] = {
     {"rpt_only", 4, false, 0},       // no GLL or RMC: never a valid position
     {"rpt_gll", 2, false, 2},        // RPT closes the cycle, GLL brings the fix
     {"mixed_lines", 9, false, 2},    // CR LF, comments, junk, unknown names; colour out of range
+    // Midnight with GGA first: the 00:00:00 placemark is on the next day (leap and common
+    // February, the end of April, of 2010 and of 2099). With RMC first nothing moves.
+    {"midnight_gga_first", 0, false, 19},
+    {"midnight_rmc_first", 0, false, 24},
+    // RMC dates empty, 000000, 310499, 290201, 311399: no TimeStamp; 290200 is one. An
+    // impossible date after midnight is not moved.
+    {"impossible_dates", 0, false, 10},
+    // Empty position fields after a fix, "0000.0000,S" and texts that round to zero: no
+    // placemark; a position off 0,0 by a millionth of a degree keeps its placemark.
+    {"empty_positions", 0, false, 6},
+    {"empty_positions_every_line", 0, false, 3, "empty_positions", false, 2, true},
+    // GP and GL GGA, GP and from the fourth second also GN RMC: one placemark a second
+    // either way; with --any-talker the GN speed and course from the fourth second on.
+    {"gp_gn", 0, false, 4},
+    {"gp_gn_any_talker", 0, false, 4, "gp_gn", true},
 };
+
+fs::path Folder() { return fs::path(SENTROVA_TEST_DATA) / "conversion" / "golden"; }
+fs::path LogOf(const GoldenCase &c) { return Folder() / (std::string(c.log ? c.log : c.name) + ".nmea"); }
+fs::path ExpectedOf(const GoldenCase &c) { return Folder() / (std::string(c.name) + ".kml"); }
+
+conversion::ConversionOptions OptionsOf(const GoldenCase &c) {
+    conversion::ConversionOptions options;
+    options.colourIndex = c.colourIndex;
+    options.verifyChecksums = c.verifyChecksums;
+    options.anyTalker = c.anyTalker;
+    return options;
+}
+
+// The batch converter's hook for the cases with track options; none otherwise.
+std::unique_ptr<conversion::TrackHook> HookOf(const GoldenCase &c) {
+    if (c.every <= 1 && !c.line) return nullptr;
+    conversion::TrackOptions track;
+    track.every = c.every;
+    track.line = c.line;
+    track.lineName = LogOf(c).filename().string();
+    return std::make_unique<conversion::TrackHook>(track, conversion::IconColour(c.colourIndex));
+}
+
+StreamResult ConvertCase(const GoldenCase &c, conversion::ByteSource &source,
+                         size_t block = conversion::OutputBuffer::kBlockSize,
+                         conversion::OutputBuffer::Writes writes = conversion::OutputBuffer::Writes::InLine,
+                         const std::atomic<bool> *cancel = nullptr) {
+    const auto hook = HookOf(c);
+    conversion::MemorySink sink;
+    StreamResult result;
+    {
+        conversion::OutputBuffer out(sink, block, writes);
+        result.outcome = conversion::ConvertStream(source, out, OptionsOf(c), cancel, hook.get());
+    }
+    result.kml = std::move(sink.bytes);
+    return result;
+}
+
+StreamResult ConvertCase(const GoldenCase &c, std::string_view log,
+                         size_t block = conversion::OutputBuffer::kBlockSize,
+                         conversion::OutputBuffer::Writes writes = conversion::OutputBuffer::Writes::InLine) {
+    conversion::MemorySource source(log);
+    return ConvertCase(c, source, block, writes);
+}
 
 void PrintTo(const GoldenCase &c, std::ostream *os) { *os << c.name; }
 
@@ -45,15 +112,11 @@ class Golden : public ::testing::TestWithParam<GoldenCase> {};
 
 TEST_P(Golden, ConvertsToTheExpectedDocument) {
     const GoldenCase &c = GetParam();
-    const fs::path folder = fs::path(SENTROVA_TEST_DATA) / "conversion" / "golden";
-    const fs::path log = folder / (std::string(c.name) + ".nmea");
-    const fs::path expectedPath = folder / (std::string(c.name) + ".kml");
+    const fs::path log = LogOf(c);
+    const fs::path expectedPath = ExpectedOf(c);
     ASSERT_TRUE(fs::exists(log)) << log;
 
-    conversion::ConversionOptions options;
-    options.colourIndex = c.colourIndex;
-    options.verifyChecksums = c.verifyChecksums;
-    const StreamResult result = Convert(ReadFile(log), options);
+    const StreamResult result = ConvertCase(c, ReadFile(log));
     ASSERT_EQ(result.outcome.kind, conversion::OutcomeKind::Done);
     EXPECT_EQ(result.outcome.counts.placemarks, c.placemarks);
 
@@ -78,19 +141,15 @@ TEST_P(Golden, ConvertsToTheExpectedDocument) {
 // second thread. None of it may change the document.
 TEST_P(Golden, OutputBlockSizeDoesNotChangeTheDocument) {
     const GoldenCase &c = GetParam();
-    const fs::path folder = fs::path(SENTROVA_TEST_DATA) / "conversion" / "golden";
-    const fs::path expectedPath = folder / (std::string(c.name) + ".kml");
+    const fs::path expectedPath = ExpectedOf(c);
     if (!fs::exists(expectedPath)) GTEST_SKIP() << "no expected document yet";
-    const std::string log = ReadFile(folder / (std::string(c.name) + ".nmea"));
+    const std::string log = ReadFile(LogOf(c));
     const std::string expected = ReadFile(expectedPath);
-    conversion::ConversionOptions options;
-    options.colourIndex = c.colourIndex;
-    options.verifyChecksums = c.verifyChecksums;
     using Writes = conversion::OutputBuffer::Writes;
     for (size_t block : {size_t{1}, size_t{15}, size_t{16}, size_t{17}, size_t{31}, size_t{1000}}) {
-        EXPECT_TRUE(Convert(log, options, block).kml == expected) << "output blocks of " << block;
+        EXPECT_TRUE(ConvertCase(c, log, block).kml == expected) << "output blocks of " << block;
         if (block > 1) { // the writer thread hands blocks over as the conversion fills the next
-            EXPECT_TRUE(Convert(log, options, block, Writes::InBackground).kml == expected)
+            EXPECT_TRUE(ConvertCase(c, log, block, Writes::InBackground).kml == expected)
                 << "output blocks of " << block << " written in the background";
         }
     }
@@ -99,33 +158,94 @@ TEST_P(Golden, OutputBlockSizeDoesNotChangeTheDocument) {
 // The file conversion writes the same bytes as the stream conversion.
 TEST_P(Golden, FileConversionWritesTheSameBytes) {
     const GoldenCase &c = GetParam();
-    const fs::path folder = fs::path(SENTROVA_TEST_DATA) / "conversion" / "golden";
-    const fs::path expectedPath = folder / (std::string(c.name) + ".kml");
+    const fs::path expectedPath = ExpectedOf(c);
     if (!fs::exists(expectedPath)) GTEST_SKIP() << "no expected document yet";
 
     ScratchDir scratch;
+    const auto hook = HookOf(c);
     conversion::ConversionRequest request;
-    request.sourcePath = (folder / (std::string(c.name) + ".nmea")).string();
+    request.sourcePath = LogOf(c).string();
     request.targetPath = scratch / "out.kml";
-    request.options.colourIndex = c.colourIndex;
-    request.options.verifyChecksums = c.verifyChecksums;
+    request.options = OptionsOf(c);
+    request.hook = hook.get();
     const conversion::ConversionOutcome outcome = conversion::ConvertFile(request);
     ASSERT_EQ(outcome.kind, conversion::OutcomeKind::Done) << outcome.systemError;
     EXPECT_TRUE(ReadFile(request.targetPath) == ReadFile(expectedPath));
     EXPECT_EQ(scratch.Entries(), std::vector<std::string>{"out.kml"});
 }
 
+// Sets the cancel flag when the log's end is reached: after its last line.
+class CancelAtEnd : public conversion::ByteSource {
+  public:
+    CancelAtEnd(std::string_view bytes, std::atomic<bool> &cancel) : source_(bytes), cancel_(cancel) {}
+    long Read(char *buffer, size_t capacity) override {
+        const long n = source_.Read(buffer, capacity);
+        if (n == 0) cancel_ = true;
+        return n;
+    }
+
+  private:
+    conversion::MemorySource source_;
+    std::atomic<bool> &cancel_;
+};
+
+// Sets the cancel flag while the lines before the footer are written.
+class CancelBeforeFooter : public conversion::CycleHook {
+  public:
+    explicit CancelBeforeFooter(std::atomic<bool> &cancel) : cancel_(cancel) {}
+    bool OnCycle(conversion::OutputBuffer &out, const nmea::NMEA_Manager &fix,
+                 const conversion::PlacemarkDate &date) override {
+        conversion::WritePlacemark(out, fix.Display, date);
+        return true;
+    }
+    bool WriteBeforeFooter(conversion::OutputBuffer &) override {
+        cancel_ = true;
+        return true;
+    }
+
+  private:
+    std::atomic<bool> &cancel_;
+};
+
+// A cancel after the last line was read still ends the run as cancelled: the
+// bytes written are the document's start, without its closing lines, and no
+// target is written.
+TEST_P(Golden, CancelAfterTheLastLineLeavesTheDocumentOpen) {
+    const GoldenCase &c = GetParam();
+    const fs::path expectedPath = ExpectedOf(c);
+    if (!fs::exists(expectedPath)) GTEST_SKIP() << "no expected document yet";
+    const std::string log = ReadFile(LogOf(c));
+    const std::string expected = ReadFile(expectedPath);
+
+    std::atomic<bool> cancel{false};
+    CancelAtEnd source(log, cancel);
+    const StreamResult result = ConvertCase(c, source, conversion::OutputBuffer::kBlockSize,
+                                            conversion::OutputBuffer::Writes::InBackground, &cancel);
+    EXPECT_EQ(result.outcome.kind, conversion::OutcomeKind::Cancelled);
+    EXPECT_EQ(result.outcome.counts.placemarks, c.placemarks);
+    EXPECT_TRUE(expected.starts_with(result.kml));
+    EXPECT_EQ(result.kml.find("</Document>"), std::string::npos);
+
+    if (c.every > 1 || c.line) return; // the file conversion below takes its own hook
+    ScratchDir scratch;
+    cancel = false;
+    CancelBeforeFooter hook(cancel);
+    conversion::ConversionRequest request;
+    request.sourcePath = LogOf(c).string();
+    request.targetPath = scratch / "out.kml";
+    request.options = OptionsOf(c);
+    request.cancel = &cancel;
+    request.hook = &hook;
+    EXPECT_EQ(conversion::ConvertFile(request).kind, conversion::OutcomeKind::Cancelled);
+    EXPECT_TRUE(scratch.Entries().empty());
+}
+
 // Conversions on several threads share nothing: each still gives its document.
 TEST(GoldenThreads, ConcurrentConversionsGiveTheSameDocuments) {
-    const fs::path folder = fs::path(SENTROVA_TEST_DATA) / "conversion" / "golden";
     std::vector<std::string> logs, expected;
-    std::vector<conversion::ConversionOptions> options;
     for (const GoldenCase &c : kGoldenCases) {
-        logs.push_back(ReadFile(folder / (std::string(c.name) + ".nmea")));
-        expected.push_back(ReadFile(folder / (std::string(c.name) + ".kml")));
-        options.push_back({});
-        options.back().colourIndex = c.colourIndex;
-        options.back().verifyChecksums = c.verifyChecksums;
+        logs.push_back(ReadFile(LogOf(c)));
+        expected.push_back(ReadFile(ExpectedOf(c)));
     }
     std::vector<int> mismatches(4, 0);
     std::vector<std::thread> threads;
@@ -133,7 +253,7 @@ TEST(GoldenThreads, ConcurrentConversionsGiveTheSameDocuments) {
         threads.emplace_back([&, t] {
             for (int round = 0; round < 50; ++round) {
                 const size_t i = (t + static_cast<size_t>(round)) % logs.size();
-                if (Convert(logs[i], options[i]).kml != expected[i]) ++mismatches[t];
+                if (ConvertCase(kGoldenCases[i], logs[i]).kml != expected[i]) ++mismatches[t];
             }
         });
     }

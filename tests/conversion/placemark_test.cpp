@@ -1,11 +1,13 @@
 // What a placemark shows when sentence types are missing, in the southern and
 // western hemispheres, with wide satellite slots, and after another log.
+#include <cstdio>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "conversion/kml_writer.h"
+#include "conversion/placemark_rules.h"
 #include "conversion/run.h"
 #include "conversion_test_support.h"
 
@@ -171,6 +173,60 @@ TEST(Placemark, SecondConversionIsIndependentOfTheFirst) {
     EXPECT_EQ(Row(placemarks[0].description, "Mode      = "), "NON Fix");
     EXPECT_EQ(Row(placemarks[0].description, "SV ID     = "), kSixtyBlanks);
     EXPECT_EQ(When(placemarks[0]), "2008-03-15T23:59:59Z");
+}
+
+} // namespace
+
+namespace {
+
+// The texts of a closing cycle decide whether it has a position.
+TEST(PlacemarkRules, NoPositionWhenBothTextsReadZero) {
+    const struct {
+        const char *latitude;
+        const char *longitude;
+        bool has;
+    } rows[] = {
+        {"0.00", "0.00", false},          {"N 0.000000", "E 0.000000", false},
+        {"N -0.000000", "W 0.000000", false}, {"S 0.000000", "0.00", false},
+        {"N 0.000001", "E 0.000000", true}, {"0.00", "E 1.000000", true},
+        {"N 0.0000000", "E 0.000000", true}, // not the text of a zero
+    };
+    for (const auto &row : rows) {
+        nmea::DataDisplay display;
+        display.Latitude = row.latitude;
+        display.Longitude = row.longitude;
+        EXPECT_EQ(conversion::HasPosition(display), row.has) << row.latitude << " " << row.longitude;
+    }
+}
+
+TEST(PlacemarkRules, TheDayAfterMidnightAndDatesThatDoNotExist) {
+    const struct {
+        const char *date;
+        const char *clock;
+        const char *clockWithDate;
+        bool calendar;
+        const char *moved; // "" when not moved
+    } rows[] = {
+        {"DATE: 08/02/28", "GMT: 00:00:00", "GMT: 23:59:59", true, "2008-02-29"},
+        {"DATE: 08/02/28", "GMT: 11:59:59", "GMT: 23:59:59", true, ""}, // twelve hours exactly
+        {"DATE: 08/02/28", "GMT: 11:59:58", "GMT: 23:59:59", true, "2008-02-29"},
+        {"DATE: 09/02/28", "GMT: 00:00:00", "GMT: 23:59:59", true, "2009-03-01"},
+        {"DATE: 99/12/31", "GMT: 00:00:00", "GMT: 23:59:59", true, "2100-01-01"},
+        {"DATE: 08/02/28", "GMT: 00:00:00", "", true, ""}, // no date came with a clock
+        {"DATE: 08/02/28", "GMT: 0:00:00", "GMT: 23:59:59", true, ""},
+        {"DATE: 08/02/28", "GMT: 00:00:00", "GMT: 123:00:00", true, ""},
+        {"DATE: 00/00/00", "GMT: 00:00:00", "GMT: 23:59:59", false, ""},
+        {"DATE: 01/02/29", "GMT: 12:00:00", "GMT: 12:00:00", false, ""},
+        {"DATE: 00/02/29", "GMT: 12:00:00", "GMT: 12:00:00", true, ""},
+        {"DATE: 08/2/28", "GMT: 12:00:00", "GMT: 12:00:00", false, ""},
+    };
+    for (const auto &row : rows) {
+        const conversion::PlacemarkDate date = conversion::DateOfPlacemark(row.date, row.clock, row.clockWithDate);
+        EXPECT_EQ(date.calendar, row.calendar) << row.date << " " << row.clock << " " << row.clockWithDate;
+        char moved[16] = "";
+        if (date.nextDay) std::snprintf(moved, sizeof moved, "%04d-%02d-%02d", date.year, date.month, date.day);
+        EXPECT_STREQ(moved, row.moved) << row.date << " " << row.clock << " " << row.clockWithDate;
+    }
 }
 
 } // namespace
