@@ -16,11 +16,13 @@ std::string WhyNoPlacemark(const conversion::ConversionCounts &c) {
         talkers += std::string(c.otherTalkers[i].talker, 2) + " " + std::to_string(c.otherTalkers[i].count);
     }
     const std::string hint = talkers.empty() ? "" : "; sentences from other talkers: " + talkers + "; try --any-talker";
+    if (c.epochDocument && c.sentences == 0) return "no sentence recognised";
+    if (c.epochDocument && !c.cycleStartFound) return "no timed sentence (GGA, RMC, GLL, GNS, ZDA, GST)";
     if (!c.cycleStartFound && !talkers.empty()) return "fixes only from other talkers: " + talkers + "; try --any-talker";
     if (c.sentences == 0) return "no sentence recognised";
     if (!c.cycleStartFound) return "no RMC, GGA, GLL or RPT sentence";
     if (!c.fixSeen) return "no valid position" + hint;
-    if (!c.dateSeen) return "no date" + hint;
+    if (!c.dateSeen) return c.epochDocument ? "no date; give one with --date" : "no date" + hint;
     return "every fix left out by the options";
 }
 
@@ -37,7 +39,13 @@ std::string DescribeOutcome(const std::string &log, const std::string &target,
     case OutcomeKind::Done: {
         std::string line = source + " -> " + kml + ": " + std::to_string(c.lines) + " lines, " +
                            std::to_string(c.sentences) + " sentences, " + std::to_string(c.unrecognised) +
-                           " unrecognised, " + std::to_string(c.placemarks) + " placemarks";
+                           " unrecognised, ";
+        if (c.epochDocument) {
+            line += std::to_string(c.epochs) + " epochs, " + std::to_string(c.placemarks) + " points in " +
+                    std::to_string(c.segments) + " segments";
+        } else {
+            line += std::to_string(c.placemarks) + " placemarks";
+        }
         if (c.placemarks == 0) line += " (" + WhyNoPlacemark(c) + ")";
         if (c.badChecksums > 0) {
             line += ", " + std::to_string(c.badChecksums) + " bad checksums skipped (first on line " +

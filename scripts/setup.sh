@@ -2,7 +2,7 @@
 # Installs the Debian packages the build needs, only those that are missing.
 # Usage: scripts/setup.sh [extra package...]
 set -euo pipefail
-packages=(cmake make g++ pkg-config libgtest-dev libgmock-dev libcli11-dev qt6-base-dev
+packages=(cmake make g++ pkg-config libgtest-dev libgmock-dev libcli11-dev qt6-base-dev libminizip-dev
           libgl-dev libxml2-utils locales clang libclang-rt-14-dev "$@")
 missing=()
 for p in "${packages[@]}"; do
