@@ -28,10 +28,8 @@ void PutInt(OutputBuffer &out, long value) {
 
 // An integer count as written (GGA's "08"), or nothing when it is not one.
 bool WholeCount(const Number &n, long &value) {
-    if (!n.Known() || n.value < 0 || n.value > 1e6 || n.value != static_cast<double>(static_cast<long>(n.value)))
-        return false;
-    value = static_cast<long>(n.value);
-    return true;
+    value = n.Count();
+    return value >= 0;
 }
 
 long SatsUsed(const Epoch &e) {
@@ -92,7 +90,7 @@ class GpxWriter : public TrackWriter {
         NumberElement(out, "<hdop>", e.hdop, "</hdop>");
         NumberElement(out, "<vdop>", e.vdop, "</vdop>");
         NumberElement(out, "<pdop>", e.pdop, "</pdop>");
-        if (e.dgpsAge.Known() && e.dgpsAge.value >= 0)
+        if (e.dgpsAge.Known() && e.dgpsAge.Value() >= 0)
             NumberElement(out, "<ageofdgpsdata>", e.dgpsAge, "</ageofdgpsdata>");
         // Many receivers fill the station field without a correction; the
         // schema allows stations 0 to 1023 only.

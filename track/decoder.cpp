@@ -152,20 +152,30 @@ bool ParseNumber(std::string_view s, Number &number) {
     if (!WellFormedNumber(s)) return false;
     if (s[0] == '+') s.remove_prefix(1);
     if (s.size() > Number::kMaxText) return false;
-    double value = 0;
-    // from_chars takes neither "+" nor a bare ".5".
-    char buffer[Number::kMaxText + 2];
-    size_t n = 0;
-    if (s[0] == '-') buffer[n++] = '-';
-    const std::string_view rest = s[0] == '-' ? s.substr(1) : s;
-    if (rest[0] == '.') buffer[n++] = '0';
-    std::memcpy(buffer + n, rest.data(), rest.size());
-    n += rest.size();
-    std::from_chars(buffer, buffer + n, value);
-    number.value = value;
     std::memcpy(number.text, s.data(), s.size());
     number.length = static_cast<uint8_t>(s.size());
     return true;
+}
+
+double Number::Value() const {
+    // from_chars takes no bare ".5".
+    char buffer[kMaxText + 2];
+    size_t n = 0;
+    std::string_view s = Text();
+    if (!s.empty() && s[0] == '-') {
+        buffer[n++] = '-';
+        s.remove_prefix(1);
+    }
+    if (!s.empty() && s[0] == '.') buffer[n++] = '0';
+    std::memcpy(buffer + n, s.data(), s.size());
+    double value = 0;
+    std::from_chars(buffer, buffer + n + s.size(), value);
+    return value;
+}
+
+long Number::Count() const {
+    int value = 0;
+    return ParseInt(Text(), value) ? value : -1;
 }
 
 int64_t DaysFromCivil(CivilDate date) {
@@ -191,13 +201,17 @@ CivilDate CivilFromDays(int64_t z) {
 }
 
 struct EpochDecoder::Sentence {
-    std::string_view field[kMaxFields]; // field[0] is the address, "GPGGA"
+    std::string_view body;
+    // Field i spans body[start[i], start[i + 1] - 1); field 0 is the address, "GPGGA".
+    uint16_t start[kMaxFields + 1];
     size_t count = 0;
     System system = System::Gps;
     Type type = Type::Other;
     bool combined = false;
 
-    std::string_view operator[](size_t i) const { return i < count ? field[i] : std::string_view(); }
+    std::string_view operator[](size_t i) const {
+        return i < count ? body.substr(start[i], static_cast<size_t>(start[i + 1] - start[i] - 1)) : std::string_view();
+    }
 };
 
 EpochDecoder::EpochDecoder(DecoderOptions options) : options_(options), date_(options.startDate) {
@@ -222,18 +236,18 @@ LineResult EpochDecoder::Feed(std::string_view line, uint64_t lineNumber) {
             static_cast<unsigned>(HexValue(sum[0]) * 16 + HexValue(sum[1])) != x)
             return LineResult::BadChecksum;
     }
-    if (body.size() < 6 || body[5] != ',') return LineResult::Ignored;
+    if (body.size() < 6 || body[5] != ',' || body.size() > 4096) return LineResult::Ignored;
     Sentence s;
     if (!FindTalker(body, s.system)) return LineResult::Ignored;
     s.type = TypeOf(body.substr(2, 3));
     if (s.type == Type::Other) return LineResult::Ignored;
     s.combined = s.system == System::Combined;
-    for (size_t from = 0; s.count < kMaxFields;) {
-        const size_t comma = body.find(',', from);
-        s.field[s.count++] = body.substr(from, comma == std::string_view::npos ? comma : comma - from);
-        if (comma == std::string_view::npos) break;
-        from = comma + 1;
+    s.body = body;
+    s.start[0] = 0;
+    for (size_t i = 0; i < body.size() && s.count < kMaxFields - 1; ++i) {
+        if (body[i] == ',') s.start[++s.count] = static_cast<uint16_t>(i + 1);
     }
+    s.start[++s.count] = static_cast<uint16_t>(body.size() + 1);
     Decode(s, lineNumber);
     ++sentences_;
     return LineResult::Decoded;
@@ -296,8 +310,8 @@ void EpochDecoder::Decode(const Sentence &s, uint64_t lineNumber) {
         current_.latitude = lat;
         current_.longitude = lon;
         current_.positionLine = lineNumber;
-        current_.talker[0] = s.field[0][0];
-        current_.talker[1] = s.field[0][1];
+        current_.talker[0] = s.body[0];
+        current_.talker[1] = s.body[1];
         positionRank_ = rank;
     };
     const auto status = [&](std::string_view field, int rank) {

@@ -12,12 +12,15 @@ namespace track {
 // can copy the receiver's own text instead of a rounded one.
 struct Number {
     static constexpr size_t kMaxText = 15;
-    double value = 0;
     char text[kMaxText] = {};
     uint8_t length = 0; // 0: absent
 
     bool Known() const { return length > 0; }
     std::string_view Text() const { return {text, length}; }
+    // The value, read from the text when asked: most numbers are only copied.
+    double Value() const;
+    // A whole number of at most nine digits without sign or point, else -1.
+    long Count() const;
 };
 
 // The constellations whose satellites in view are counted separately.

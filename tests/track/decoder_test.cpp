@@ -300,15 +300,17 @@ TEST(EpochDecoder, FieldParsers) {
         std::string_view field;
         bool ok;
         std::string_view text;
-    } numbers[] = {{"12.50", true, "12.50"}, {"+3", true, "3"}, {"-.5", true, "-.5"},
-                   {"", false, ""},          {"1e5", false, ""}, {"1.2.3", false, ""},
-                   {"-", false, ""},         {"1234567890123456", false, ""}};
+        double value;
+        long count;
+    } numbers[] = {{"12.50", true, "12.50", 12.5, -1}, {"+3", true, "3", 3, 3},   {"-.5", true, "-.5", -0.5, -1},
+                   {"08", true, "08", 8, 8},            {"", false, "", 0, -1},    {"1e5", false, "", 0, -1},
+                   {"1.2.3", false, "", 0, -1},         {"-", false, "", 0, -1},   {"1234567890123456", false, "", 0, -1}};
     for (const Num &n : numbers) {
         track::Number number;
         EXPECT_EQ(track::ParseNumber(n.field, number), n.ok) << n.field;
-        if (n.ok) {
-            EXPECT_EQ(number.Text(), n.text);
-        }
+        EXPECT_EQ(number.Text(), n.text);
+        EXPECT_EQ(number.Value(), n.value) << n.field;
+        EXPECT_EQ(number.Count(), n.count) << n.field;
     }
     for (int64_t days : {-719468, -1, 0, 59, 11016, 20000, 2932896}) {
         EXPECT_EQ(track::DaysFromCivil(track::CivilFromDays(days)), days);
