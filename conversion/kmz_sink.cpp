@@ -91,9 +91,10 @@ KmzSink::KmzSink(int fd) {
     ::gmtime_r(&now, &t);
     info.tmz_date = {static_cast<uInt>(t.tm_sec), static_cast<uInt>(t.tm_min), static_cast<uInt>(t.tm_hour),
                      static_cast<uInt>(t.tm_mday), static_cast<uInt>(t.tm_mon), static_cast<uInt>(t.tm_year + 1900)};
-    // Zip64 headers: a document of a long log may pass 4 GB.
+    // Zip64 headers: a document of a long log may pass 4 GB. The fastest
+    // deflate level: a track's text shrinks about tenfold even so.
     if (zipOpenNewFileInZip64(zip, "doc.kml", &info, nullptr, 0, nullptr, 0, nullptr, Z_DEFLATED,
-                              Z_DEFAULT_COMPRESSION, 1) != ZIP_OK) {
+                              Z_BEST_SPEED, 1) != ZIP_OK) {
         error_ = stream->error ? stream->error : EIO;
         zipClose(zip, nullptr);
         delete stream;
