@@ -1,18 +1,83 @@
 // The run of the documents made of fix epochs: lines into the epoch decoder,
 // valid epochs into the format's writer, segments broken at gaps.
+#include <algorithm>
 #include <cstring>
+#include <memory>
 #include <string>
 
 #include "kml_writer.h"
-#include "line_reader.h"
 #include "run.h"
 #include "track/decoder.h"
 
 namespace conversion {
 
 namespace {
-// Longer lines are no sentences of ours; their rest is dropped.
-constexpr size_t kMaxLine = 1024;
+
+// The lines of a log, split at line feeds, read in large blocks. A line
+// longer than kMaxLine is no sentence of ours: only its start is kept.
+class RawLines {
+  public:
+    static constexpr size_t kBlock = 1 << 20;
+    static constexpr size_t kMaxLine = 1024;
+
+    explicit RawLines(ByteSource &source) : source_(source), block_(new char[kBlock]) {}
+
+    bool Next(std::string_view &line) {
+        carry_.clear();
+        for (;;) {
+            if (pos_ == end_ && !Refill()) {
+                if (carry_.empty() && !partial_) return false;
+                partial_ = false;
+                ++line_;
+                line = carry_;
+                return true;
+            }
+            const char *from = block_.get() + pos_;
+            const auto *feed = static_cast<const char *>(std::memchr(from, '\n', end_ - pos_));
+            const size_t n = feed ? static_cast<size_t>(feed - from) : end_ - pos_;
+            pos_ += feed ? n + 1 : n;
+            ++line_;
+            if (feed && carry_.empty() && !partial_) {
+                line = std::string_view(from, n);
+                return true;
+            }
+            carry_.append(from, std::min(n, kMaxLine - std::min(kMaxLine, carry_.size())));
+            if (feed) {
+                partial_ = false;
+                line = carry_;
+                return true;
+            }
+            --line_; // the line goes on in the next block
+            partial_ = true;
+        }
+    }
+    uint64_t LineNumber() const { return line_; }
+    bool Failed() const { return failed_; }
+    int Error() const { return source_.Error(); }
+
+  private:
+    bool Refill() {
+        if (ended_) return false;
+        const long n = source_.Read(block_.get(), kBlock);
+        if (n <= 0) {
+            failed_ = n < 0;
+            ended_ = true;
+            return false;
+        }
+        pos_ = 0;
+        end_ = static_cast<size_t>(n);
+        return true;
+    }
+
+    ByteSource &source_;
+    std::unique_ptr<char[]> block_;
+    size_t pos_ = 0, end_ = 0;
+    std::string carry_;
+    bool partial_ = false; // carry_ holds the start of a line, maybe empty of text
+    bool ended_ = false, failed_ = false;
+    uint64_t line_ = 0;
+};
+
 } // namespace
 
 ConversionOutcome ConvertTrack(ByteSource &in, OutputBuffer &out, const ConversionOptions &options,
@@ -48,29 +113,17 @@ ConversionOutcome ConvertTrack(ByteSource &in, OutputBuffer &out, const Conversi
     };
 
     writer->Begin(out);
-    LineReader reader(in);
-    std::string joined;
-    joined.reserve(kMaxLine);
-    uint64_t lineNumber = 0;
-    std::string_view piece;
-    while (reader.Next(piece)) {
+    // The log's bytes as they are: unlike the text-mode reader of the plain
+    // document, a Ctrl-Z in a receiver's binary messages does not end the log.
+    RawLines reader(in);
+    std::string_view line;
+    while (reader.Next(line)) {
         if (cancel && cancel->load(std::memory_order_relaxed)) {
             outcome.kind = OutcomeKind::Cancelled;
             break;
         }
-        // The reader hands long lines on in pieces; a line is whole at its line feed.
-        const bool ends = piece.back() == '\n';
-        std::string_view line = piece;
-        if (!joined.empty() || !ends) {
-            if (joined.empty()) lineNumber = reader.LineNumber();
-            joined.append(piece.substr(0, kMaxLine - std::min(kMaxLine, joined.size())));
-            if (!ends) continue;
-            line = joined;
-        } else {
-            lineNumber = reader.LineNumber();
-        }
+        const uint64_t lineNumber = reader.LineNumber();
         const track::LineResult result = decoder.Feed(line, lineNumber);
-        joined.clear();
         if (result == track::LineResult::BadChecksum) {
             if (options.badChecksum == BadChecksumPolicy::Skip) {
                 if (counts.badChecksums++ == 0) counts.firstBadChecksumLine = lineNumber;
@@ -88,15 +141,7 @@ ConversionOutcome ConvertTrack(ByteSource &in, OutputBuffer &out, const Conversi
         if (const track::Epoch *e = decoder.TakeClosed()) take(*e);
         if (out.Failed()) break;
     }
-    if (outcome.kind == OutcomeKind::Done && !joined.empty()) {
-        const track::LineResult result = decoder.Feed(joined, lineNumber);
-        counts.sentences += result == track::LineResult::Decoded;
-        if (result == track::LineResult::BadChecksum && options.badChecksum == BadChecksumPolicy::Stop) {
-            outcome.kind = OutcomeKind::FormatError;
-            outcome.line = lineNumber;
-        }
-    }
-    counts.lines = reader.LinesSeen();
+    counts.lines = reader.LineNumber();
     if (outcome.kind == OutcomeKind::Done && reader.Failed()) {
         outcome.kind = OutcomeKind::ReadFailed;
         outcome.systemError = std::strerror(reader.Error());

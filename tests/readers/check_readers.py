@@ -36,9 +36,8 @@ def run(args, **kw):
 # ---- the value of a log line, read here on its own ----
 
 def log_lines(path):
-    """The log's lines as the converter numbers them: split at LF, CRs gone, Ctrl-Z ends."""
-    data = open(path, "rb").read()
-    data = data.split(b"\x1a", 1)[0].replace(b"\r", b"")
+    """The log's lines as the converter numbers them: split at LF, CRs gone."""
+    data = open(path, "rb").read().replace(b"\r", b"")
     return data.split(b"\n")
 
 
