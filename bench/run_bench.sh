@@ -143,13 +143,16 @@ for mb in $sizes; do
     case $doc in
       gpx) ours=(--format gpx) ext=gpx babel_out=gpx ;;
       kml-track) ours=(--format kml-track) ext=kml babel_out=kml,track=1,points=0 ;;
+      # -t: unicsv writes waypoints only unless the track is turned into them.
       csv) ours=(--format csv) ext=csv babel_out=unicsv ;;
       kmz) ours=(--format kml-track --kmz) ext=kmz babel_out="" ;;
     esac
     mine=$(measure "$convert" -q -f "${ours[@]}" -o "$data/out-doc.$ext" "$log")
     row "sentrova-convert ${ours[*]}" "$bytes" "$mine"
     if [ -n "$babel_out" ] && { [ -z "$babel_max" ] || [ "$mb" -le "$babel_max" ]; }; then
-      theirs=$(measure env TZ=UTC gpsbabel -i nmea -f "$log" -o "$babel_out" -F "$data/out-doc.$ext")
+      babel_t=()
+      [ "$doc" = csv ] && babel_t=(-t)
+      theirs=$(measure env TZ=UTC gpsbabel "${babel_t[@]}" -i nmea -f "$log" -o "$babel_out" -F "$data/out-doc.$ext")
       row "TZ=UTC gpsbabel -o $babel_out" "$bytes" "$theirs"
       ratios[$mb]="${ratios[$mb]}; $doc $(awk -v a="${theirs%% *}" -v b="${mine%% *}" 'BEGIN { printf "%.1fx", a / b }')"
     fi

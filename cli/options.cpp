@@ -9,8 +9,10 @@
 namespace cli {
 
 int ParseArguments(int argc, char **argv, BatchOptions &options) {
-    CLI::App app{"Converts NMEA-0183 GPS logs into KML documents, one placemark per fix.\n"
-                 "Each LOG.ext becomes LOG.kml beside it; an existing KML is kept unless --force.",
+    CLI::App app{"Converts NMEA-0183 GPS logs into KML documents, one placemark per fix,\n"
+                 "or into GPX, a KML track, CSV or KMZ (--format, --kmz).\n"
+                 "Each LOG.ext becomes LOG.kml (.gpx, .csv, .kmz) beside it; an existing\n"
+                 "document is kept unless --force.",
                  "sentrova-convert"};
     app.footer("Examples:\n"
                "  sentrova-convert drive.nmea                  writes drive.kml\n"
@@ -37,9 +39,9 @@ int ParseArguments(int argc, char **argv, BatchOptions &options) {
         ->option_text("COLOUR");
     app.add_flag("-k,--checksum", options.conversion.verifyChecksums,
                  "verify every sentence's checksum; a log stops at its first bad sentence");
-    app.add_option("-o,--output", options.output, "KML to write (one LOG only); - is standard output")
+    app.add_option("-o,--output", options.output, "document to write (one LOG only); - is standard output")
         ->option_text("PATH");
-    app.add_flag("-f,--force", options.force, "replace an existing KML");
+    app.add_flag("-f,--force", options.force, "replace an existing document");
     app.add_option("-j,--jobs", options.jobs, "logs converted in parallel (default: one per processor)")
         ->check(CLI::Range(1u, 1024u))
         ->option_text("N");
