@@ -4,6 +4,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "kml_writer.h"
 #include "run.h"
@@ -78,6 +79,8 @@ class RawLines {
     uint64_t line_ = 0;
 };
 
+constexpr size_t kUndatedMax = 64;
+
 } // namespace
 
 ConversionOutcome ConvertTrack(ByteSource &in, OutputBuffer &out, const ConversionOptions &options,
@@ -96,7 +99,7 @@ ConversionOutcome ConvertTrack(ByteSource &in, OutputBuffer &out, const Conversi
     bool broken = true;    // the next point starts a segment
     int64_t lastAt = 0;    // milliseconds since 1970 of the last point written
 
-    const auto take = [&](const track::Epoch &e) {
+    const auto write = [&](const track::Epoch &e) {
         counts.fixSeen = counts.fixSeen || (e.hasPosition && e.status != 'V' && e.quality != 0);
         if (!e.Valid()) {
             broken = true;
@@ -110,6 +113,28 @@ ConversionOutcome ConvertTrack(ByteSource &in, OutputBuffer &out, const Conversi
         ++counts.placemarks;
         broken = false;
         lastAt = at;
+    };
+    // Receivers often send GGA or GLL before the first RMC: the epochs before
+    // the log's first date wait for it (a bounded few) and get it, or the day
+    // before when their clock is later than the dated one's.
+    std::vector<track::Epoch> undated;
+    undated.reserve(kUndatedMax);
+    bool dated = false;
+    const auto take = [&](const track::Epoch &e) {
+        if (!dated && !e.date.Known()) {
+            if (undated.size() < kUndatedMax) undated.push_back(e);
+            return;
+        }
+        if (!dated && e.date.Known()) {
+            dated = true;
+            const int64_t day = track::DaysFromCivil(e.date);
+            for (track::Epoch &u : undated) {
+                if (u.timeMs >= 0) u.date = track::CivilFromDays(u.timeMs <= e.timeMs ? day : day - 1);
+                write(u);
+            }
+            undated.clear();
+        }
+        write(e);
     };
 
     writer->Begin(out);

@@ -58,6 +58,8 @@ TEST(TrackRun, LinesReachTheDecoderWhole) {
         {"the last line without line feed", Second(10) + Second(11).substr(0, Second(11).size() - 2), 2, 1, 4},
         {"an overlong line is no sentence", Second(10) + std::string(5000, 'x') + "\n" + Second(11), 2, 1, 5},
         {"lone fix quality 0 breaks the segment", Second(10) + Second(11, "0") + Second(12), 2, 2, 6},
+        {"fixes before the first date get it", Nmea("GPGGA,235959.00,4807.0381234,N,01131.0000001,E,1,08,0.9,545.4,M,46.9,M,,") +
+                                                   "\n" + Nmea("GPGLL,4807.038,N,01131.000,E,000000.50,A") + "\n" + Second(1), 3, 1, 4},
         {"several megabytes", big, big.size() / Second(36000).size(), 1, 2 * (big.size() / Second(36000).size())},
     };
     for (const Row &r : rows) {
@@ -68,6 +70,10 @@ TEST(TrackRun, LinesReachTheDecoderWhole) {
         EXPECT_EQ(t.outcome.counts.lines, r.lines) << r.name;
         EXPECT_EQ(Count(t.doc, "\r\n"), r.points + 1) << r.name;
     }
+    // The day before the first RMC's for the fix before midnight.
+    const TrackResult early = ConvertTrack(rows[4].log, DocumentFormat::Csv);
+    EXPECT_NE(early.doc.find(",2026-06-07T23:59:59.000Z,"), std::string::npos) << early.doc;
+    EXPECT_NE(early.doc.find(",2026-06-08T00:00:00.500Z,"), std::string::npos) << early.doc;
 }
 
 TEST(TrackRun, EveryFormatFramesItsSegments) {
