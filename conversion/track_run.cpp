@@ -100,7 +100,6 @@ ConversionOutcome ConvertTrack(ByteSource &in, OutputBuffer &out, const Conversi
     int64_t lastAt = 0;    // milliseconds since 1970 of the last point written
 
     const auto write = [&](const track::Epoch &e) {
-        counts.fixSeen = counts.fixSeen || (e.hasPosition && e.status != 'V' && e.quality != 0);
         if (!e.Valid()) {
             broken = true;
             return;
@@ -121,6 +120,7 @@ ConversionOutcome ConvertTrack(ByteSource &in, OutputBuffer &out, const Conversi
     undated.reserve(kUndatedMax);
     bool dated = false;
     const auto take = [&](const track::Epoch &e) {
+        counts.fixSeen = counts.fixSeen || (e.hasPosition && e.status != 'V' && e.quality != 0);
         if (!dated && !e.date.Known()) {
             if (undated.size() < kUndatedMax) undated.push_back(e);
             return;
