@@ -10,6 +10,8 @@ namespace {
 constexpr int32_t kDayMs = 86'400'000;
 constexpr int32_t kHalfDayMs = kDayMs / 2;
 constexpr size_t kMaxFields = 40;
+// More satellites in view than all constellations have is no count.
+constexpr int kMaxInView = 1000;
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
@@ -445,7 +447,7 @@ void EpochDecoder::Decode(const Sentence &s, uint64_t lineNumber) {
         hasData_ = true;
         int total = 0, index = 0, inView = 0;
         if (!ParseInt(s[1], total) || !ParseInt(s[2], index) || index < 1 || index > total ||
-            !ParseInt(s[3], inView))
+            !ParseInt(s[3], inView) || inView > kMaxInView)
             return;
         const auto system = static_cast<size_t>(s.system);
         // Sets of several signals (NMEA 4.10) list the same satellites again.
