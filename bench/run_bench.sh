@@ -2,8 +2,9 @@
 # make bench: converts generated logs of several sizes with sentrova-convert
 # (into a file and into /dev/null), with gpsbabel and with a plain I/O floor
 # (each into the page cache, and the file and the floor again through to disk),
-# and prints throughput and peak memory side by side, then the ratios, the
-# gain of -j 2 over -j 1 and the micro-benchmarks.
+# and prints throughput and peak memory side by side, then the same for the
+# GPX, KML track, CSV and KMZ documents against gpsbabel writing the same
+# format, then the ratios, the gain of -j 2 over -j 1 and the micro-benchmarks.
 #
 # Environment:
 #   BENCH_RUNS=3             runs per figure (the median is shown)
@@ -67,7 +68,7 @@ measure() {
     # Every run writes new files: ext4 flushes a file renamed over an older
     # one at once, which would measure the disk instead of the converter. And
     # no run starts while the kernel still writes back an earlier run's output.
-    rm -f "$data/out.kml" "$data/floor.out" "$data"/log-*MB-s1??.kml
+    rm -f "$data/out.kml" "$data/floor.out" "$data"/log-*MB-s1??.kml "$data"/out-doc.*
     sync
     start=$(date +%s%N)
     /usr/bin/time -v -o "$data/time.txt" "$@" >/dev/null 2>"$data/stderr.txt" || {
@@ -137,6 +138,28 @@ for mb in $sizes; do
   fi
   ratios[$mb]="$line"
   rm -f "$data/out.kml" "$data/floor.out"
+
+  # The other documents, each against gpsbabel writing the same format.
+  echo "  other documents"
+  for doc in gpx kml-track csv kmz; do
+    case $doc in
+      gpx) ours=(--format gpx) ext=gpx babel_out=gpx ;;
+      kml-track) ours=(--format kml-track) ext=kml babel_out=kml,track=1,points=0 ;;
+      # -t: unicsv writes waypoints only unless the track is turned into them.
+      csv) ours=(--format csv) ext=csv babel_out=unicsv ;;
+      kmz) ours=(--format kml-track --kmz) ext=kmz babel_out="" ;;
+    esac
+    mine=$(measure "$convert" -q -f "${ours[@]}" -o "$data/out-doc.$ext" "$log")
+    row "sentrova-convert ${ours[*]}" "$bytes" "$mine"
+    if [ -n "$babel_out" ] && { [ -z "$babel_max" ] || [ "$mb" -le "$babel_max" ]; }; then
+      babel_t=()
+      [ "$doc" = csv ] && babel_t=(-t)
+      theirs=$(measure env TZ=UTC gpsbabel "${babel_t[@]}" -i nmea -f "$log" -o "$babel_out" -F "$data/out-doc.$ext")
+      row "TZ=UTC gpsbabel -o $babel_out" "$bytes" "$theirs"
+      ratios[$mb]="${ratios[$mb]}; $doc $(awk -v a="${theirs%% *}" -v b="${mine%% *}" 'BEGIN { printf "%.1fx", a / b }')"
+    fi
+  done
+  rm -f "$data"/out-doc.*
 done
 
 echo

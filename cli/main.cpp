@@ -152,7 +152,8 @@ int main(int argc, char **argv) {
     for (size_t i = 0; i < jobs.size(); ++i) {
         Job &job = jobs[i];
         job.log = options.logs[i];
-        job.target = options.output.empty() ? conversion::TargetPathFor(job.log) : options.output;
+        job.target = options.output.empty() ? conversion::TargetPathFor(job.log, conversion::TargetExtension(options.conversion))
+                                            : options.output;
         if (!targets.emplace(FileKey(job.target), i).second) {
             job.skipped = "same KML " + job.target + " as an earlier log, skipped";
         } else if (SameFile(job.log, job.target)) {

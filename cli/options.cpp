@@ -9,14 +9,22 @@
 namespace cli {
 
 int ParseArguments(int argc, char **argv, BatchOptions &options) {
-    CLI::App app{"Converts NMEA-0183 GPS logs into KML documents, one placemark per fix.\n"
-                 "Each LOG.ext becomes LOG.kml beside it; an existing KML is kept unless --force.",
+    CLI::App app{"Converts NMEA-0183 GPS logs into KML documents, one placemark per fix,\n"
+                 "or into GPX, a KML track, CSV or KMZ (--format, --kmz).\n"
+                 "Each LOG.ext becomes LOG.kml (.gpx, .csv, .kmz) beside it; an existing\n"
+                 "document is kept unless --force.",
                  "sentrova-convert"};
     app.footer("Examples:\n"
                "  sentrova-convert drive.nmea                  writes drive.kml\n"
                "  sentrova-convert -c green -k day1.log day2.log\n"
                "  sentrova-convert -o - track.nmea > track.kml  writes standard output\n"
                "  gunzip -c big.nmea.gz | sentrova-convert -o big.kml -\n"
+               "  sentrova-convert --format gpx drive.nmea      writes drive.gpx (GPX 1.1)\n"
+               "  sentrova-convert --format kml-track --style quality rtk.nmea\n"
+               "                                                writes rtk.kml, a time-aware track\n"
+               "  sentrova-convert --format kml-track --kmz drive.nmea   writes drive.kmz\n"
+               "  sentrova-convert --format kml --kmz drive.nmea         the placemarks in drive.kmz\n"
+               "  sentrova-convert --format csv --date 2024-05-01 nodate.nmea   writes nodate.csv\n"
                "\nExit status: 0 every log converted, 1 a log failed, 2 usage error.");
     app.set_version_flag("--version", "sentrova-convert " SENTROVA_VERSION);
 
@@ -31,9 +39,9 @@ int ParseArguments(int argc, char **argv, BatchOptions &options) {
         ->option_text("COLOUR");
     app.add_flag("-k,--checksum", options.conversion.verifyChecksums,
                  "verify every sentence's checksum; a log stops at its first bad sentence");
-    app.add_option("-o,--output", options.output, "KML to write (one LOG only); - is standard output")
+    app.add_option("-o,--output", options.output, "document to write (one LOG only); - is standard output")
         ->option_text("PATH");
-    app.add_flag("-f,--force", options.force, "replace an existing KML");
+    app.add_flag("-f,--force", options.force, "replace an existing document");
     app.add_option("-j,--jobs", options.jobs, "logs converted in parallel (default: one per processor)")
         ->check(CLI::Range(1u, 1024u))
         ->option_text("N");
@@ -76,6 +84,45 @@ int ParseArguments(int argc, char **argv, BatchOptions &options) {
         ->option_text("N")
         ->group(extras);
 
+    auto *formats = "Other documents";
+    const std::map<std::string, conversion::DocumentFormat> formatNames = {
+        {"kml", conversion::DocumentFormat::Kml},
+        {"gpx", conversion::DocumentFormat::Gpx},
+        {"kml-track", conversion::DocumentFormat::KmlTrack},
+        {"csv", conversion::DocumentFormat::Csv}};
+    app.add_option("--format", options.conversion.format,
+                   "kml (default): one placemark per fix; gpx: GPX 1.1 track;\n"
+                   "kml-track: KML 2.2 gx:Track with time; csv: one row per fix.\n"
+                   "gpx, kml-track and csv keep the log's full precision, read every\n"
+                   "talker and constellation and write one point per UTC time;\n"
+                   "e.g. --format gpx drive.nmea")
+        ->transform(CLI::CheckedTransformer(formatNames, CLI::ignore_case))
+        ->option_text("FORMAT")
+        ->group(formats);
+    app.add_flag("--kmz", options.conversion.kmz,
+                 "pack the KML (kml or kml-track) as doc.kml into LOG.kmz;\n"
+                 "e.g. --format kml-track --kmz drive.nmea")
+        ->group(formats);
+    std::string date;
+    app.add_option("--date", date,
+                   "the date of a log that carries none (no RMC or ZDA), YYYY-MM-DD;\n"
+                   "gpx, kml-track, csv; e.g. --date 2024-05-01")
+        ->option_text("DATE")
+        ->group(formats);
+    app.add_option("--split-gap", options.conversion.track.splitGapSeconds,
+                   "start a new segment after a gap of more than SECONDS between\n"
+                   "fixes (default 10); gpx, kml-track, csv; e.g. --split-gap 60")
+        ->check(CLI::Range(0.001, 1e9))
+        ->option_text("SECONDS")
+        ->group(formats);
+    std::string style;
+    app.add_option("--style", style,
+                   "quality: colour the kml-track by fix quality (RTK fixed, RTK float,\n"
+                   "DGPS, GPS, estimated) with a legend; e.g. --style quality")
+        ->transform(CLI::IsMember({"quality"}, CLI::ignore_case))
+        ->option_text("STYLE")
+        ->group(formats);
+
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError &e) {
@@ -101,6 +148,39 @@ int ParseArguments(int argc, char **argv, BatchOptions &options) {
     if (badChecksum == "skip") {
         options.conversion.verifyChecksums = true;
         options.conversion.badChecksum = conversion::BadChecksumPolicy::Skip;
+    }
+    const auto usage = [](const std::string &message) {
+        std::cerr << "sentrova-convert: " << message << '\n';
+        return 2;
+    };
+    const conversion::DocumentFormat format = options.conversion.format;
+    const bool epochs = format != conversion::DocumentFormat::Kml;
+    if (options.conversion.kmz && (format == conversion::DocumentFormat::Gpx || format == conversion::DocumentFormat::Csv))
+        return usage("--kmz packs KML only: use it with --format kml or kml-track");
+    if (epochs && (!options.track.Plain() || options.conversion.anyTalker))
+        return usage("--line, --altitude-mode, --skip-invalid, --every and --any-talker apply to --format kml only");
+    if (!epochs && (!date.empty() || app.count("--split-gap") > 0 || !style.empty()))
+        return usage("--date, --split-gap and --style apply to --format gpx, kml-track or csv");
+    if (!style.empty() && format != conversion::DocumentFormat::KmlTrack)
+        return usage("--style quality applies to --format kml-track");
+    options.conversion.track.styleQuality = !style.empty();
+    if (!date.empty()) {
+        track::CivilDate d;
+        const auto digits = [&](size_t at, size_t n, int &value) {
+            value = 0;
+            for (size_t i = at; i < at + n; ++i) {
+                if (date[i] < '0' || date[i] > '9') return false;
+                value = value * 10 + (date[i] - '0');
+            }
+            return true;
+        };
+        const bool shaped = date.size() == 10 && date[4] == '-' && date[7] == '-' && digits(0, 4, d.year) &&
+                            digits(5, 2, d.month) && digits(8, 2, d.day);
+        // A date that exists: it survives the trip through the day count.
+        if (!shaped || d.year < 1 || d.month < 1 || d.month > 12 || d.day < 1 ||
+            track::CivilFromDays(track::DaysFromCivil(d)) != d)
+            return usage("--date " + date + ": expected a date YYYY-MM-DD, e.g. 2024-05-01");
+        options.conversion.track.date = d;
     }
     if (options.jobs == 0) options.jobs = std::max(1u, std::thread::hardware_concurrency());
     return -1;

@@ -23,7 +23,13 @@ std::string DescribeOutcome(const std::string &log, const std::string &target,
     case OutcomeKind::Done: {
         std::string line = source + " -> " + kml + ": " + std::to_string(c.lines) + " lines, " +
                            std::to_string(c.sentences) + " sentences, " + std::to_string(c.unrecognised) +
-                           " unrecognised, " + std::to_string(c.placemarks) + " placemarks";
+                           " unrecognised, ";
+        if (c.epochDocument) {
+            line += std::to_string(c.epochs) + " epochs, " + std::to_string(c.placemarks) + " points in " +
+                    std::to_string(c.segments) + " segments";
+        } else {
+            line += std::to_string(c.placemarks) + " placemarks";
+        }
         if (c.placemarks == 0) line += " (" + conversion::WhyNoPlacemark(c) + ")";
         if (c.cyclesWithoutPosition > 0)
             line += ", " + std::to_string(c.cyclesWithoutPosition) + " cycles without a position";

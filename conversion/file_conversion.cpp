@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "kmz_sink.h"
 #include "run.h"
 
 namespace conversion {
@@ -16,6 +17,11 @@ ConversionOutcome Failure(OutcomeKind kind, int error) {
     outcome.kind = kind;
     outcome.systemError = std::strerror(error);
     return outcome;
+}
+
+// The track's name: the log's file name.
+std::string DocumentName(const std::string &sourcePath) {
+    return sourcePath == "-" ? "standard input" : std::filesystem::path(sourcePath).filename().string();
 }
 
 bool CloseChecked(int fd) { return ::close(fd) == 0 || errno == EINTR; }
@@ -113,11 +119,37 @@ ConversionOutcome FileConversion::Open() {
 }
 
 ConversionOutcome FileConversion::Run() {
+    const ConversionOptions &options = request_.options;
     FdSource source(sourceFd_, request_.bytesRead);
-    FdSink sink(targetFd_);
-    OutputBuffer out(sink, OutputBuffer::kBlockSize, OutputBuffer::Writes::InBackground);
-    ConversionOutcome outcome = ConvertStream(source, out, request_.options, request_.cancel, request_.hook);
+    FdSink fileSink(targetFd_);
+    std::unique_ptr<KmzSink> kmz;
+    if (options.kmz) {
+        kmz = std::make_unique<KmzSink>(targetFd_);
+        if (!kmz->Opened()) {
+            ConversionOutcome outcome;
+            outcome.kind = OutcomeKind::TargetNotOpenable;
+            outcome.systemError = kmz->Error() == ESPIPE ? "a KMZ needs a file it can seek in, not a pipe"
+                                                         : std::strerror(kmz->Error());
+            Discard();
+            return outcome;
+        }
+    }
+    ConversionOutcome outcome;
+    {
+        OutputBuffer out(kmz ? static_cast<ByteSink &>(*kmz) : fileSink, OutputBuffer::kBlockSize,
+                         OutputBuffer::Writes::InBackground);
+        if (options.format == DocumentFormat::Kml) {
+            outcome = ConvertStream(source, out, options, request_.cancel, request_.hook);
+        } else {
+            outcome = ConvertTrack(source, out, options, DocumentName(request_.sourcePath), request_.cancel);
+        }
+    }
+    if (outcome.kind == OutcomeKind::Done && kmz && !kmz->Finish()) {
+        outcome.kind = OutcomeKind::WriteFailed;
+        outcome.systemError = std::strerror(kmz->Error());
+    }
     if (outcome.kind != OutcomeKind::Done) {
+        kmz.reset();
         Discard();
         return outcome;
     }
@@ -178,10 +210,21 @@ std::string TemporaryPrefix(const std::string &target) {
     return (path.parent_path() / name).string();
 }
 
-std::string TargetPathFor(const std::string &sourcePath) {
+std::string TargetPathFor(const std::string &sourcePath, std::string_view extension) {
     std::filesystem::path path(sourcePath);
-    path.replace_extension(".kml");
+    path.replace_extension(extension);
     return path.string();
+}
+
+std::string_view TargetExtension(const ConversionOptions &options) {
+    if (options.kmz) return ".kmz";
+    switch (options.format) {
+    case DocumentFormat::Gpx: return ".gpx";
+    case DocumentFormat::Csv: return ".csv";
+    case DocumentFormat::Kml:
+    case DocumentFormat::KmlTrack: break;
+    }
+    return ".kml";
 }
 
 } // namespace conversion

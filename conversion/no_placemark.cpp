@@ -9,11 +9,13 @@ std::string WhyNoPlacemark(const ConversionCounts &c) {
         talkers += std::string(c.otherTalkers[i].talker, 2) + " " + std::to_string(c.otherTalkers[i].count);
     }
     const std::string hint = talkers.empty() ? "" : "; sentences from other talkers: " + talkers + "; try --any-talker";
+    if (c.epochDocument && c.sentences == 0) return "no sentence recognised";
+    if (c.epochDocument && !c.cycleStartFound) return "no timed sentence (GGA, RMC, GLL, GNS, ZDA, GST)";
     if (!c.cycleStartFound && !talkers.empty()) return "fixes only from other talkers: " + talkers + "; try --any-talker";
     if (c.sentences == 0) return "no sentence recognised";
     if (!c.cycleStartFound) return "no RMC, GGA, GLL or RPT sentence";
     if (!c.fixSeen) return "no valid position" + hint;
-    if (!c.dateSeen) return "no date" + hint;
+    if (!c.dateSeen) return c.epochDocument ? "no date; give one with --date" : "no date" + hint;
     if (c.cyclesWithoutPosition > 0 && c.cyclesWithoutPosition == c.cycles) return "no cycle with a position";
     return "every fix left out by the options";
 }

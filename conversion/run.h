@@ -10,6 +10,7 @@
 
 #include "byte_io.h"
 #include "placemark_rules.h"
+#include "track_writers.h"
 #include "nmea/manager.h"
 
 namespace conversion {
@@ -21,6 +22,9 @@ struct ConversionOptions {
     bool verifyChecksums = false;
     BadChecksumPolicy badChecksum = BadChecksumPolicy::Stop;
     bool anyTalker = false;
+    DocumentFormat format = DocumentFormat::Kml;
+    bool kmz = false; // the KML packed as doc.kml in a zip archive
+    TrackDocumentOptions track;
 };
 
 struct ConversionCounts {
@@ -48,6 +52,10 @@ struct ConversionCounts {
     std::array<TalkerCount, 8> otherTalkers{};
     size_t otherTalkerKinds = 0;
     uint64_t otherTalkerSentences = 0;
+    // Documents of fix epochs (GPX, KML track, CSV): placemarks counts their points.
+    bool epochDocument = false;
+    uint64_t epochs = 0;
+    uint64_t segments = 0;
 };
 
 enum class OutcomeKind {
@@ -92,6 +100,10 @@ class CycleHook {
 ConversionOutcome ConvertStream(ByteSource &in, OutputBuffer &out, const ConversionOptions &options,
                                 const std::atomic<bool> *cancel = nullptr, CycleHook *hook = nullptr);
 
+// The same for the documents made of fix epochs; `name` names the track.
+ConversionOutcome ConvertTrack(ByteSource &in, OutputBuffer &out, const ConversionOptions &options,
+                               std::string_view name, const std::atomic<bool> *cancel = nullptr);
+
 struct ConversionRequest {
     std::string sourcePath; // "-" reads standard input
     std::string targetPath; // "-" writes standard output
@@ -133,7 +145,10 @@ ConversionOutcome ConvertFile(const ConversionRequest &request);
 // ".tmp", in the target's folder.
 std::string TemporaryPrefix(const std::string &target);
 
-// The target beside the log: its file name's extension replaced by ".kml".
-std::string TargetPathFor(const std::string &sourcePath);
+// The target beside the log: its file name's extension replaced by `extension`.
+std::string TargetPathFor(const std::string &sourcePath, std::string_view extension = ".kml");
+
+// The target's extension for a format: ".kml", ".gpx", ".csv", or ".kmz" when packed.
+std::string_view TargetExtension(const ConversionOptions &options);
 
 } // namespace conversion

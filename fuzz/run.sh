@@ -13,7 +13,7 @@ cmake --build "$build" -j "$jobs"
 
 mkdir -p "$build/artifacts"
 status=0
-for target in sentence_fuzz conversion_fuzz; do
+for target in sentence_fuzz conversion_fuzz track_fuzz; do
   seeds="$root/fuzz/corpus/${target%_fuzz}"
   work="$build/corpus/${target%_fuzz}"
   mkdir -p "$work"
