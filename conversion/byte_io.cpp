@@ -5,6 +5,7 @@
 #include <condition_variable>
 #include <cstring>
 #include <mutex>
+#include <system_error>
 #include <thread>
 
 #include <unistd.h>
@@ -74,6 +75,22 @@ void OutputBuffer::WriteBlock(const char *data, size_t size) {
         failed_.store(true, std::memory_order_release);
 }
 
+void OutputBuffer::StartWriter() {
+    writer_->thread = std::thread([this] {
+        Writer &w = *writer_;
+        std::unique_lock lock(w.mutex);
+        for (;;) {
+            w.changed.wait(lock, [&] { return w.data != nullptr || w.stop; });
+            if (w.data == nullptr) return;
+            lock.unlock();
+            WriteBlock(w.data, w.size);
+            lock.lock();
+            w.data = nullptr;
+            w.changed.notify_all();
+        }
+    });
+}
+
 void OutputBuffer::Spill() {
     if (writes_ == Writes::InLine) {
         Flush();
@@ -82,19 +99,15 @@ void OutputBuffer::Spill() {
     if (!writer_) {
         writer_ = std::make_unique<Writer>();
         writer_->spare.reset(new char[capacity_]);
-        writer_->thread = std::thread([this] {
-            Writer &w = *writer_;
-            std::unique_lock lock(w.mutex);
-            for (;;) {
-                w.changed.wait(lock, [&] { return w.data != nullptr || w.stop; });
-                if (w.data == nullptr) return;
-                lock.unlock();
-                WriteBlock(w.data, w.size);
-                lock.lock();
-                w.data = nullptr;
-                w.changed.notify_all();
-            }
-        });
+        try {
+            StartWriter();
+        } catch (const std::system_error &) {
+            // No thread to be had (a thread limit): the blocks are written in line.
+            writer_.reset();
+            writes_ = Writes::InLine;
+            Flush();
+            return;
+        }
     }
     Writer &w = *writer_;
     std::unique_lock lock(w.mutex);

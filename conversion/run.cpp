@@ -37,6 +37,8 @@ void CountOtherTalker(std::string_view name, ConversionCounts &counts) {
 
 } // namespace
 
+std::string CycleHook::ErrorText() const { return std::strerror(Error()); }
+
 ConversionOutcome ConvertStream(ByteSource &in, OutputBuffer &out, const ConversionOptions &options,
                                 const std::atomic<bool> *cancel, CycleHook *hook) {
     // Fresh per conversion: the document depends on nothing but the log.
@@ -114,7 +116,7 @@ ConversionOutcome ConvertStream(ByteSource &in, OutputBuffer &out, const Convers
     if (outcome.kind == OutcomeKind::Done) {
         if (hook && !hook->WriteBeforeFooter(out)) {
             outcome.kind = OutcomeKind::WriteFailed;
-            outcome.systemError = std::strerror(hook->Error());
+            outcome.systemError = hook->ErrorText();
         }
         WriteKmlFooter(out);
     }
