@@ -67,7 +67,7 @@ OutputBuffer::~OutputBuffer() {
         writer_->stop = true;
     }
     writer_->changed.notify_all();
-    writer_->thread.join();
+    if (writer_->thread.joinable()) writer_->thread.join();
 }
 
 void OutputBuffer::WriteBlock(const char *data, size_t size) {
@@ -101,8 +101,8 @@ void OutputBuffer::Spill() {
         writer_->spare.reset(new char[capacity_]);
         try {
             StartWriter();
-        } catch (const std::system_error &) {
-            // No thread to be had (a thread limit): the blocks are written in line.
+        } catch (const std::exception &) {
+            // No thread to be had (a thread or memory limit): the blocks are written in line.
             writer_.reset();
             writes_ = Writes::InLine;
             Flush();
