@@ -7,8 +7,9 @@ ASAN_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
 TEST_FUZZ_SECONDS ?= 20
+STRESS_TRIALS ?= 1000
 
-.PHONY: all setup build run test test-asan fuzz golden screenshot clean bench
+.PHONY: all setup build run test test-asan fuzz golden screenshot clean bench stress
 
 all: build
 
@@ -60,3 +61,8 @@ clean:
 # (own build folder; BENCH_RUNS, BENCH_SIZES, BENCH_GPSBABEL_MAX_MB shorten it).
 bench:
 	@bench/run_bench.sh
+
+# Ctrl-C at random moments to a pipeline into the converter, with both cores
+# busy: no KML replaced by a truncated one, no temporary file left.
+stress: build
+	scripts/stress_pipeline.sh $(STRESS_TRIALS) $(CURDIR)/$(BUILD)/cli/sentrova-convert

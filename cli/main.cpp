@@ -54,6 +54,19 @@ struct Job {
     std::atomic<bool> inPlace{false};
 };
 
+// 128 + the signal when it stopped a conversion; a signal that came after the
+// last KML was in place interrupted nothing. Else 0 when every log converted.
+int ExitStatus(const std::vector<Job> &jobs, int signal) {
+    const bool interrupted = signal != 0 && std::any_of(jobs.begin(), jobs.end(), [](const Job &job) {
+        return job.skipped.empty() && (!job.finished || job.outcome.kind == conversion::OutcomeKind::Cancelled);
+    });
+    if (interrupted) return 128 + signal;
+    const bool allDone = std::all_of(jobs.begin(), jobs.end(), [](const Job &job) {
+        return job.skipped.empty() && cli::Succeeded(job.outcome);
+    });
+    return allDone ? 0 : 1;
+}
+
 // Prints the jobs' lines in the order of the command line as they finish.
 class Reporter {
   public:
@@ -66,9 +79,11 @@ class Reporter {
     }
 
     // The program ends now: the jobs still open are reported as interrupted.
-    void Abandon() {
+    // Gives the exit status.
+    int Abandon(int signal) {
         std::lock_guard<std::mutex> lock(mutex_);
         PrintReady(true);
+        return ExitStatus(jobs_, signal);
     }
 
   private:
@@ -125,8 +140,7 @@ void WatchSignals(int signals, sigset_t set, std::vector<Job> &jobs, Reporter &r
     for (Job &job : jobs) {
         if (job.live) job.live->Abandon();
     }
-    reporter.Abandon();
-    std::_Exit(128 + gSignal);
+    std::_Exit(reporter.Abandon(gSignal));
 }
 
 // The same file under another spelling: "a.kml", "./a.kml", "sub/../a.kml".
@@ -309,13 +323,5 @@ int main(int argc, char **argv) {
     EndLock().lock(); // from here on the signal thread leaves the ending to us
     gWorkersDone = true;
 
-    // A signal that came after the last KML was in place interrupted nothing.
-    const bool interrupted = gInterrupted && std::any_of(jobs.begin(), jobs.end(), [](const Job &job) {
-        return job.skipped.empty() && job.outcome.kind == conversion::OutcomeKind::Cancelled;
-    });
-    if (interrupted) return 128 + gSignal;
-    const bool allDone = std::all_of(jobs.begin(), jobs.end(), [](const Job &job) {
-        return job.skipped.empty() && cli::Succeeded(job.outcome);
-    });
-    return allDone ? 0 : 1;
+    return ExitStatus(jobs, gInterrupted ? gSignal.load() : 0);
 }

@@ -224,7 +224,8 @@ ConversionOutcome FileConversion::Run() {
     // Flushed to disk before it replaces a document, so that a power cut
     // leaves the old or the new one; a new file needs no flush, the log is still there.
     struct stat entry {};
-    if (temporary && ::lstat(request_.targetPath.c_str(), &entry) == 0 && ::fsync(targetFd_) != 0) {
+    const bool replacing = temporary && ::lstat(request_.targetPath.c_str(), &entry) == 0;
+    if (replacing && ::fsync(targetFd_) != 0) {
         const int error = errno;
         Discard();
         outcome.kind = OutcomeKind::WriteFailed;
@@ -268,7 +269,7 @@ ConversionOutcome FileConversion::Run() {
             tempPath_.clear();
         }
     }
-    if (replaced) SyncFolderOf(request_.targetPath);
+    if (replaced && replacing) SyncFolderOf(request_.targetPath);
     Discard();
     return outcome;
 }

@@ -3,7 +3,7 @@
 # Usage: scripts/setup.sh [extra package...]
 set -euo pipefail
 packages=(cmake make g++ pkg-config libgtest-dev libgmock-dev libcli11-dev qt6-base-dev
-          libgl-dev libxml2-utils locales clang libclang-rt-14-dev "$@")
+          libgl-dev libxml2-utils locales clang libclang-rt-14-dev strace util-linux procps gzip "$@")
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
