@@ -323,5 +323,11 @@ int main(int argc, char **argv) {
     EndLock().lock(); // from here on the signal thread leaves the ending to us
     gWorkersDone = true;
 
-    return ExitStatus(jobs, gInterrupted ? gSignal.load() : 0);
+    // A conversion may have seen a signal the signal thread has not taken yet.
+    int signal = gInterrupted ? gSignal.load() : 0;
+    sigset_t pending;
+    for (int s = 1; s < NSIG && signal == 0 && ::sigpending(&pending) == 0; ++s) {
+        if (sigismember(&signals, s) == 1 && sigismember(&pending, s) == 1) signal = s;
+    }
+    return ExitStatus(jobs, signal);
 }

@@ -7,6 +7,12 @@
 # before the signal; exit 0), and no temporary file may be left beside it.
 # Prints the tally; exits 1 on any fault.
 set -uo pipefail
+# Started in the background by a shell without job control, we would have
+# SIGINT ignored and pass that on to the converter, which keeps a signal
+# ignored on entry: start again with it at its default.
+if [ -z "${SENTROVA_STRESS_SIGNALS:-}" ]; then
+  SENTROVA_STRESS_SIGNALS=default exec env --default-signal=INT,QUIT "$0" "$@"
+fi
 root=$(cd "$(dirname "$0")/.." && pwd)
 trials=${1:-1000}
 convert=${2:-$root/build/cli/sentrova-convert}
@@ -47,10 +53,9 @@ for ((t = 1; t <= trials; t++)); do
   gunzip -c "$work/log.nmea.gz" | "$convert" --force -o "$work/out.kml" - 2>"$work/err.txt" &
   last=$!
   read -r -t "$(printf '%d.%06d' $((delay_us / 1000000)) $((delay_us % 1000000)))" -u "$never"
-  # The pipeline's process group, as the converter has it (field 5 of its stat).
-  pgid=
-  { read -r -a stat_fields <"/proc/$last/stat"; } 2>/dev/null && pgid=${stat_fields[4]}
-  [ -n "$pgid" ] && kill -INT -- "-$pgid" 2>/dev/null
+  # The pipeline's process group, which the shell set before going on.
+  pgid=$(jobs -p %+)
+  kill -INT -- "-$pgid" 2>/dev/null
   wait "$last"
   status=$?
   wait 2>/dev/null # gunzip too (the busy loops are disowned)
@@ -75,4 +80,8 @@ done
 set +m
 echo "$trials trials of Ctrl-C to gunzip -c | sentrova-convert --force -o OUT - (${log_mb} MB log, both cores busy):"
 echo "  $interrupted interrupted with the old KML kept, $completed completed before the signal, $faults faults"
+if [ "$interrupted" -eq 0 ]; then
+  echo "no trial was interrupted: the signal never arrived in time" >&2
+  exit 1
+fi
 [ "$faults" -eq 0 ]
