@@ -19,9 +19,11 @@ convert=${2:-$root/build/cli/sentrova-convert}
 log_mb=${3:-2}
 [ -x "$convert" ] || { echo "no converter at $convert" >&2; exit 2; }
 
-work=$(mktemp -d "${TMPDIR:-/tmp}/sentrova-stress-XXXXXX")
+# Beside the converter, in its build folder.
+work=$(mktemp -d "$(dirname "$convert")/stress-XXXXXX")
 busy=()
 cleanup() {
+  [ "$BASHPID" = "$$" ] || return 0 # a subshell ending is not the end
   for pid in "${busy[@]}"; do kill "$pid" 2>/dev/null; done
   rm -rf "$work"
 }

@@ -338,6 +338,7 @@ void SignalAfterTheRename(const TempDir &dir) {
     size_t filled = 0;
     for (ssize_t n; (n = ::write(err[1], filler.data(), filler.size())) > 0;) filled += static_cast<size_t>(n);
     ::fcntl(err[0], F_SETFL, 0);
+    ::fcntl(err[1], F_SETFL, 0); // the summary waits, rather than fails, while the pipe is full
     SpawnOptions spawn;
     spawn.standardError = err[1];
     Process process({SENTROVA_CONVERT_BIN, log}, spawn);
