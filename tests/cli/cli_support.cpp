@@ -5,6 +5,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <fcntl.h>
@@ -49,7 +50,15 @@ Process::Process(const std::vector<std::string> &argv, const SpawnOptions &optio
     args.push_back(nullptr);
     const char *workDir = options.workDir.empty() ? nullptr : options.workDir.c_str();
     std::vector<std::string> variables;
-    for (char **v = environ; *v; ++v) variables.emplace_back(*v);
+    for (char **v = environ; *v; ++v) {
+        const std::string_view variable(*v);
+        const auto replaced = [&](const std::string &extra) {
+            const size_t eq = extra.find('=');
+            return variable.substr(0, variable.find('=') + 1) == std::string_view(extra).substr(0, eq + 1);
+        };
+        if (std::none_of(options.environment.begin(), options.environment.end(), replaced))
+            variables.emplace_back(variable);
+    }
     variables.insert(variables.end(), options.environment.begin(), options.environment.end());
     std::vector<char *> environment;
     for (std::string &v : variables) environment.push_back(v.data());

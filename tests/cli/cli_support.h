@@ -29,7 +29,7 @@ struct SpawnOptions {
     std::string workDir;                    // empty: the test's own
     rlim_t fileSizeLimit = RLIM_INFINITY;   // RLIMIT_FSIZE (SIGXFSZ left as it is)
     rlim_t addressSpaceLimit = RLIM_INFINITY; // RLIMIT_AS
-    std::vector<std::string> environment;   // NAME=VALUE added to the test's own
+    std::vector<std::string> environment;   // NAME=VALUE added to the test's own, or replacing it
     int standardOutput = kPipe;
     int standardError = kPipe;
 };
