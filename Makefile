@@ -13,7 +13,9 @@ PROFILE ?= 0
 DEB_OUT ?= build-deb
 PACKAGE_TOOLS = debhelper dpkg-dev lintian appstream desktop-file-utils groff-base man-db bash-completion
 
-.PHONY: all setup build run test test-asan fuzz golden screenshot clean bench package package-check
+STRESS_TRIALS ?= 1000
+
+.PHONY: all setup build run test test-asan fuzz golden screenshot clean bench package package-check stress
 
 all: build
 
@@ -77,3 +79,8 @@ clean:
 # (own build folder; BENCH_RUNS, BENCH_SIZES, BENCH_GPSBABEL_MAX_MB shorten it).
 bench:
 	@PROFILE=$(PROFILE) bench/run_bench.sh
+
+# Ctrl-C at random moments to a pipeline into the converter, with both cores
+# busy: no KML replaced by a truncated one, no temporary file left.
+stress: build
+	scripts/stress_pipeline.sh $(STRESS_TRIALS) $(CURDIR)/$(BUILD)/cli/sentrova-convert

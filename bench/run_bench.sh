@@ -181,6 +181,13 @@ if [ "$jobs_logs" -gt 0 ]; then
   rm -f "$data"/log-"${jobs_mb}"MB-s1??.kml
 fi
 
+# Flushing a replaced KML to disk, on the 100 MB log (or the smallest size measured).
+flush_log_mb=100
+case " $sizes " in *" 100 "*) ;; *) flush_log_mb=${sizes%% *} ;; esac
+echo
+echo "Replacing a KML flushes it to disk first: the $flush_log_mb MB log, medians of $runs runs"
+"$root/bench/flush_cost.sh" "$convert" "$(log_of "$flush_log_mb")" "$runs"
+
 # The window's Go on the 100 MB log (or the smallest size measured), to "Done !!":
 # the pause before reading plus the conversion on its thread, against the batch
 # converter into a file.

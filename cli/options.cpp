@@ -25,7 +25,10 @@ int ParseArguments(int argc, char **argv, BatchOptions &options) {
                "  sentrova-convert --format kml-track --kmz drive.nmea   writes drive.kmz\n"
                "  sentrova-convert --format kml --kmz drive.nmea         the placemarks in drive.kmz\n"
                "  sentrova-convert --format csv --date 2024-05-01 nodate.nmea   writes nodate.csv\n"
-               "\nExit status: 0 every log converted, 1 a log failed, 2 usage error.");
+               "\nExit status: 0 every log converted, 1 a log failed, 2 usage error,\n"
+               "128+N a signal N stopped a conversion: 129 SIGHUP, 130 SIGINT (Ctrl-C),\n"
+               "131 SIGQUIT, 143 SIGTERM. Interrupted KMLs are not written; an existing\n"
+               "KML stays as it was. A signal after the last KML was in place changes nothing.");
     app.set_version_flag("--version", "sentrova-convert " SENTROVA_VERSION);
 
     // In the order of the colour table.
@@ -39,7 +42,9 @@ int ParseArguments(int argc, char **argv, BatchOptions &options) {
         ->option_text("COLOUR");
     app.add_flag("-k,--checksum", options.conversion.verifyChecksums,
                  "verify every sentence's checksum; a log stops at its first bad sentence");
-    app.add_option("-o,--output", options.output, "document to write (one LOG only); - is standard output")
+    app.add_option("-o,--output", options.output,
+                   "document to write (one LOG only); -, /dev/stdout or /dev/fd/N is that\n"
+                   "descriptor; a pipe or device named here is written in place")
         ->option_text("PATH");
     app.add_flag("-f,--force", options.force, "replace an existing document");
     app.add_option("-j,--jobs", options.jobs, "logs converted in parallel (default: one per processor)")

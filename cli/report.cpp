@@ -8,11 +8,38 @@ using conversion::OutcomeKind;
 
 namespace {
 
-std::string Shown(const std::string &path, const char *stdName) { return path == "-" ? stdName : path; }
+std::string Shown(const std::string &path, const char *stdName) { return path == "-" ? stdName : EscapedName(path); }
+
+// What became of the target when the run did not complete.
+std::string LeftAs(const std::string &kml, const conversion::ConversionOutcome &o) {
+    return kml + (o.writtenInPlace ? " left incomplete" : " not written");
+}
 
 } // namespace
 
 bool Succeeded(const conversion::ConversionOutcome &outcome) { return outcome.kind == OutcomeKind::Done; }
+
+std::string EscapedName(const std::string &name) {
+    static const char kHex[] = "0123456789abcdef";
+    std::string shown;
+    for (const char c : name) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b >= 0x20 && b != 0x7F) {
+            shown += c;
+        } else if (c == '\n') {
+            shown += "\\n";
+        } else if (c == '\t') {
+            shown += "\\t";
+        } else if (c == '\r') {
+            shown += "\\r";
+        } else {
+            shown += "\\x";
+            shown += kHex[b >> 4];
+            shown += kHex[b & 0xF];
+        }
+    }
+    return shown;
+}
 
 std::string DescribeOutcome(const std::string &log, const std::string &target,
                             const conversion::ConversionOutcome &o) {
@@ -51,14 +78,15 @@ std::string DescribeOutcome(const std::string &log, const std::string &target,
     case OutcomeKind::TargetExists:
         return source + ": " + kml + " exists, skipped (use --force to replace it)";
     case OutcomeKind::FormatError:
-        return source + ":" + std::to_string(o.line) + ": NMEA format error! (checksum mismatch); " + kml +
-               " not written";
+        return source + ":" + std::to_string(o.line) + ": NMEA format error! (checksum mismatch); " +
+               LeftAs(kml, o);
     case OutcomeKind::ReadFailed:
-        return source + ": read error: " + o.systemError + "; " + kml + " not written";
+        return source + ": read error: " + o.systemError + "; " + LeftAs(kml, o);
     case OutcomeKind::WriteFailed:
-        return source + ": cannot write " + kml + ": " + o.systemError + "; nothing kept";
+        return source + ": cannot write " + kml + ": " + o.systemError +
+               (o.writtenInPlace ? "; " + LeftAs(kml, o) : "; nothing kept");
     case OutcomeKind::Cancelled:
-        return source + ": interrupted; " + kml + " not written";
+        return source + ": interrupted; " + LeftAs(kml, o);
     }
     return source + ": unknown outcome";
 }

@@ -12,4 +12,8 @@ std::string DescribeOutcome(const std::string &log, const std::string &target,
 
 bool Succeeded(const conversion::ConversionOutcome &outcome);
 
+// A file name for a line of text: control characters as \n, \t, \r or \xHH,
+// so that one log stays one line.
+std::string EscapedName(const std::string &name);
+
 } // namespace cli

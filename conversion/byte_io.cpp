@@ -5,6 +5,7 @@
 #include <condition_variable>
 #include <cstring>
 #include <mutex>
+#include <system_error>
 #include <thread>
 
 #include <unistd.h>
@@ -69,12 +70,28 @@ OutputBuffer::~OutputBuffer() {
         writer_->stop = true;
     }
     writer_->changed.notify_all();
-    writer_->thread.join();
+    if (writer_->thread.joinable()) writer_->thread.join();
 }
 
 void OutputBuffer::WriteBlock(const char *data, size_t size) {
     if (!failed_.load(std::memory_order_relaxed) && size > 0 && !sink_.Write(data, size))
         failed_.store(true, std::memory_order_release);
+}
+
+void OutputBuffer::StartWriter() {
+    writer_->thread = std::thread([this] {
+        Writer &w = *writer_;
+        std::unique_lock lock(w.mutex);
+        for (;;) {
+            w.changed.wait(lock, [&] { return w.data != nullptr || w.stop; });
+            if (w.data == nullptr) return;
+            lock.unlock();
+            WriteBlock(w.data, w.size);
+            lock.lock();
+            w.data = nullptr;
+            w.changed.notify_all();
+        }
+    });
 }
 
 void OutputBuffer::Spill() {
@@ -85,19 +102,15 @@ void OutputBuffer::Spill() {
     if (!writer_) {
         writer_ = std::make_unique<Writer>();
         writer_->spare.reset(new char[capacity_]);
-        writer_->thread = std::thread([this] {
-            Writer &w = *writer_;
-            std::unique_lock lock(w.mutex);
-            for (;;) {
-                w.changed.wait(lock, [&] { return w.data != nullptr || w.stop; });
-                if (w.data == nullptr) return;
-                lock.unlock();
-                WriteBlock(w.data, w.size);
-                lock.lock();
-                w.data = nullptr;
-                w.changed.notify_all();
-            }
-        });
+        try {
+            StartWriter();
+        } catch (const std::exception &) {
+            // No thread to be had (a thread or memory limit): the blocks are written in line.
+            writer_.reset();
+            writes_ = Writes::InLine;
+            Flush();
+            return;
+        }
     }
     Writer &w = *writer_;
     std::unique_lock lock(w.mutex);

@@ -135,6 +135,7 @@ class OutputBuffer {
     void AppendSlow(std::string_view text);
     // The block is full: written now, or handed to the writer thread.
     void Spill();
+    void StartWriter();
     void WriteBlock(const char *data, size_t size);
 
     ByteSink &sink_;

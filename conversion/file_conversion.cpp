@@ -1,9 +1,13 @@
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
+#include <new>
+#include <sys/random.h>
 #include <sys/stat.h>
+#include <system_error>
 #include <unistd.h>
 
 #include "kmz_sink.h"
@@ -26,19 +30,61 @@ std::string DocumentName(const std::string &sourcePath) {
 
 bool CloseChecked(int fd) { return ::close(fd) == 0 || errno == EINTR; }
 
-// A name no other conversion uses, beside the target so that rename stays on
-// one file system.
+bool SameFile(const struct stat &a, const struct stat &b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
+
+// Twelve hex digits from the kernel's random source: a name another user
+// cannot create first.
+std::string RandomPart() {
+    unsigned char bytes[6] = {};
+    size_t got = 0;
+    while (got < sizeof bytes) {
+        const ssize_t n = ::getrandom(bytes + got, sizeof bytes - got, 0);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        got += static_cast<size_t>(n);
+    }
+    static const char kHex[] = "0123456789abcdef";
+    std::string text;
+    for (unsigned char b : bytes) {
+        text += kHex[b >> 4];
+        text += kHex[b & 0xF];
+    }
+    return text;
+}
+
+// ".NAME.RANDOM.tmp" beside the target, so that rename stays on one file
+// system. A target name near the longest allowed leaves no room for the
+// suffix: only its start is kept, cut on a character boundary.
+std::string TemporaryName(const std::string &target) {
+    const std::filesystem::path path(target);
+    std::string base = path.filename().string();
+    constexpr size_t kBaseMax = 100;
+    if (base.size() > kBaseMax) {
+        size_t n = kBaseMax;
+        while (n > 0 && (static_cast<unsigned char>(base[n]) & 0xC0) == 0x80) --n;
+        base.resize(n);
+    }
+    return (path.parent_path() / ("." + base + "." + RandomPart() + ".tmp")).string();
+}
+
+// Created exclusively, so never a file or link that was there before.
 int CreateTemporary(const std::string &target, std::string &tempPath) {
-    static std::atomic<unsigned> counter{0};
     for (int attempt = 0; attempt < 100; ++attempt) {
-        tempPath = TemporaryPrefix(target);
-        tempPath += std::to_string(counter.fetch_add(1));
-        tempPath += ".tmp";
-        const int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        tempPath = TemporaryName(target);
+        const int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
         if (fd >= 0 || errno != EEXIST) return fd;
     }
     errno = EEXIST;
     return -1;
+}
+
+// The folder's entry of a renamed file reaches the disk only with the folder.
+void SyncFolderOf(const std::string &path) {
+    const std::filesystem::path parent = std::filesystem::path(path).parent_path();
+    const int fd = ::open(parent.empty() ? "." : parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    ::fsync(fd); // the document is in place already; a folder that cannot be synced changes nothing
+    ::close(fd);
 }
 
 } // namespace
@@ -52,10 +98,33 @@ void FileConversion::Discard() {
     if (ownTarget_ && targetFd_ >= 0) ::close(targetFd_);
     sourceFd_ = targetFd_ = -1;
     ownSource_ = ownTarget_ = false;
+    std::lock_guard lock(tempLock_);
     if (!tempPath_.empty()) {
         ::unlink(tempPath_.c_str());
         tempPath_.clear();
     }
+}
+
+void FileConversion::Abandon() noexcept {
+    std::lock_guard lock(tempLock_);
+    abandoned_ = true;
+    if (!tempPath_.empty()) {
+        ::unlink(tempPath_.c_str());
+        tempPath_.clear();
+    }
+}
+
+bool FileConversion::CancelRequested() const {
+    // The pending set first: a signal leaves it only after its taker has set the flag.
+    if (request_.cancelSignals) {
+        sigset_t pending;
+        if (::sigpending(&pending) == 0) {
+            for (int s = 1; s < NSIG; ++s) {
+                if (sigismember(request_.cancelSignals, s) == 1 && sigismember(&pending, s) == 1) return true;
+            }
+        }
+    }
+    return request_.cancel && request_.cancel->load();
 }
 
 ConversionOutcome FileConversion::Open() {
@@ -76,138 +145,216 @@ ConversionOutcome FileConversion::Open() {
         Discard();
         return Failure(OutcomeKind::SourceNotOpenable, EISDIR);
     }
+    ConversionOutcome opened = OpenTarget(sourceInfo);
+    if (opened.kind != OutcomeKind::Done) Discard();
+    return opened;
+}
 
-    if (request_.targetPath == "-") {
-        targetFd_ = STDOUT_FILENO;
+ConversionOutcome FileConversion::OpenTarget(const struct stat &sourceInfo) {
+    const std::string &target = request_.targetPath;
+    const int named = target == "-" ? STDOUT_FILENO : request_.targetNamed ? DescriptorNamedBy(target) : -1;
+    if (named >= 0) {
+        struct stat info {};
+        if (::fstat(named, &info) != 0) return Failure(OutcomeKind::TargetNotOpenable, errno);
+        // "-o - log >> log" would write into the log while it is read.
+        if (S_ISREG(info.st_mode) && SameFile(info, sourceInfo))
+            return Failure(OutcomeKind::TargetNotOpenable, EEXIST);
+        targetFd_ = named;
+        inPlace_ = true;
         return {};
     }
-    struct stat targetInfo {};
-    const bool exists = ::stat(request_.targetPath.c_str(), &targetInfo) == 0;
-    if (exists && S_ISDIR(targetInfo.st_mode)) {
-        Discard();
-        return Failure(OutcomeKind::TargetNotOpenable, EISDIR);
+
+    // The entry itself: a link is never followed for writing.
+    struct stat entry {};
+    const bool exists = ::lstat(target.c_str(), &entry) == 0;
+    struct stat reached {};
+    const bool reaches = exists && ::stat(target.c_str(), &reached) == 0;
+    if (reaches && S_ISDIR(reached.st_mode)) return Failure(OutcomeKind::TargetNotOpenable, EISDIR);
+    // Replacing the log by its own KML would lose the log.
+    if (reaches && SameFile(reached, sourceInfo)) return Failure(OutcomeKind::TargetNotOpenable, EEXIST);
+
+    if (exists && request_.targetNamed && (S_ISFIFO(entry.st_mode) || S_ISCHR(entry.st_mode))) {
+        // A pipe or a device the user named: nothing to replace, written straight.
+        targetFd_ = ::open(target.c_str(), O_WRONLY | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC);
+        if (targetFd_ < 0) return Failure(OutcomeKind::TargetNotOpenable, errno);
+        ownTarget_ = true;
+        struct stat opened {};
+        if (::fstat(targetFd_, &opened) != 0) return Failure(OutcomeKind::TargetNotOpenable, errno);
+        // Swapped for something else between the look and the open.
+        if (!SameFile(opened, entry) || (opened.st_mode & S_IFMT) != (entry.st_mode & S_IFMT))
+            return Failure(OutcomeKind::TargetNotOpenable, EAGAIN);
+        inPlace_ = true;
+        return {};
     }
-    if (exists && targetInfo.st_dev == sourceInfo.st_dev && targetInfo.st_ino == sourceInfo.st_ino) {
-        // Replacing the log by its own KML would lose the log.
-        Discard();
-        return Failure(OutcomeKind::TargetNotOpenable, EEXIST);
-    }
-    if (exists && !S_ISREG(targetInfo.st_mode)) {
-        // A device or a pipe: nothing to replace, write straight to it.
-        targetFd_ = ::open(request_.targetPath.c_str(), O_WRONLY | O_CLOEXEC);
-    } else if (exists && !request_.replaceExisting) {
-        Discard();
-        return Failure(OutcomeKind::TargetExists, EEXIST);
-    } else {
-        targetFd_ = CreateTemporary(request_.targetPath, tempPath_);
-        if (targetFd_ < 0) tempPath_.clear();
-        // The new document replaces the old one: it may be read by whom the old one could.
-        if (targetFd_ >= 0 && exists && ::fchmod(targetFd_, targetInfo.st_mode & 0777) != 0) {
+    if (exists && !request_.replaceExisting) return Failure(OutcomeKind::TargetExists, EEXIST);
+
+    {
+        std::lock_guard lock(tempLock_);
+        if (abandoned_) return Failure(OutcomeKind::Cancelled, EINTR);
+        targetFd_ = CreateTemporary(target, tempPath_);
+        if (targetFd_ < 0) {
             const int error = errno;
-            ownTarget_ = true;
-            Discard();
+            tempPath_.clear();
             return Failure(OutcomeKind::TargetNotOpenable, error);
         }
     }
-    if (targetFd_ < 0) {
-        const int error = errno;
-        Discard();
-        return Failure(OutcomeKind::TargetNotOpenable, error);
-    }
     ownTarget_ = true;
+    if (exists && S_ISREG(entry.st_mode)) {
+        // The new document replaces the old one: it belongs to whom the old one
+        // did, as far as we may give it, and may be read by whom it could.
+        if (::fchown(targetFd_, entry.st_uid, entry.st_gid) != 0) (void)::fchown(targetFd_, -1, entry.st_gid);
+        if (::fchmod(targetFd_, entry.st_mode & 0777) != 0) return Failure(OutcomeKind::TargetNotOpenable, errno);
+    }
     return {};
 }
 
 ConversionOutcome FileConversion::Run() {
     const ConversionOptions &options = request_.options;
-    FdSource source(sourceFd_, request_.bytesRead);
-    FdSink fileSink(targetFd_);
-    std::unique_ptr<KmzSink> kmz;
-    if (options.kmz) {
-        kmz = std::make_unique<KmzSink>(targetFd_);
-        if (!kmz->Opened()) {
-            ConversionOutcome outcome;
-            outcome.kind = OutcomeKind::TargetNotOpenable;
-            outcome.systemError = kmz->Error() == ESPIPE ? "a KMZ needs a file it can seek in, not a pipe"
-                                                         : std::strerror(kmz->Error());
-            Discard();
-            return outcome;
-        }
-    }
     ConversionOutcome outcome;
-    {
-        OutputBuffer out(kmz ? static_cast<ByteSink &>(*kmz) : fileSink, OutputBuffer::kBlockSize,
-                         OutputBuffer::Writes::InBackground);
-        if (options.format == DocumentFormat::Kml) {
-            outcome = ConvertStream(source, out, options, request_.cancel, request_.hook);
-        } else {
-            outcome = ConvertTrack(source, out, options, DocumentName(request_.sourcePath), request_.cancel);
+    std::unique_ptr<KmzSink> kmz;
+    try {
+        FdSource source(sourceFd_, request_.bytesRead);
+        FdSink fileSink(targetFd_);
+        if (options.kmz) {
+            kmz = std::make_unique<KmzSink>(targetFd_);
+            if (!kmz->Opened()) {
+                outcome.kind = OutcomeKind::TargetNotOpenable;
+                outcome.systemError = kmz->Error() == ESPIPE ? "a KMZ needs a file it can seek in, not a pipe"
+                                                             : std::strerror(kmz->Error());
+                kmz.reset();
+                Discard();
+                return outcome;
+            }
         }
-    }
-    if (outcome.kind == OutcomeKind::Done && kmz && !kmz->Finish()) {
+        {
+            OutputBuffer out(kmz ? static_cast<ByteSink &>(*kmz) : fileSink, OutputBuffer::kBlockSize,
+                             OutputBuffer::Writes::InBackground);
+            if (options.format == DocumentFormat::Kml) {
+                outcome = ConvertStream(source, out, options, request_.cancel, request_.hook);
+            } else {
+                outcome = ConvertTrack(source, out, options, DocumentName(request_.sourcePath), request_.cancel);
+            }
+        }
+        if (outcome.kind == OutcomeKind::Done && kmz && !kmz->Finish()) {
+            outcome.kind = OutcomeKind::WriteFailed;
+            outcome.systemError = std::strerror(kmz->Error());
+        }
+    } catch (const std::bad_alloc &) {
+        outcome = Failure(OutcomeKind::WriteFailed, ENOMEM);
+    } catch (const std::system_error &e) {
         outcome.kind = OutcomeKind::WriteFailed;
-        outcome.systemError = std::strerror(kmz->Error());
+        outcome.systemError = e.code().message();
     }
+    outcome.writtenInPlace = inPlace_;
     if (outcome.kind != OutcomeKind::Done) {
         kmz.reset();
         Discard();
         return outcome;
     }
-    const int fd = targetFd_;
-    ownTarget_ = false;
-    targetFd_ = -1;
-    if (fd > STDERR_FILENO && !CloseChecked(fd)) {
+    const bool temporary = !inPlace_;
+    // Flushed to disk before it replaces a document, so that a power cut
+    // leaves the old or the new one; a new file needs no flush, the log is still there.
+    struct stat entry {};
+    const bool replacing = temporary && ::lstat(request_.targetPath.c_str(), &entry) == 0;
+    if (replacing && ::fsync(targetFd_) != 0) {
         const int error = errno;
         Discard();
         outcome.kind = OutcomeKind::WriteFailed;
         outcome.systemError = std::strerror(error);
         return outcome;
     }
-    if (request_.cancel && request_.cancel->load() && !tempPath_.empty()) {
-        // Cancelled during the last flush: the target stays as it was.
+    const int fd = targetFd_;
+    const bool owned = ownTarget_;
+    ownTarget_ = false;
+    targetFd_ = -1;
+    if (owned && !CloseChecked(fd)) {
+        const int error = errno;
         Discard();
-        outcome.kind = OutcomeKind::Cancelled;
+        outcome.kind = OutcomeKind::WriteFailed;
+        outcome.systemError = std::strerror(error);
         return outcome;
     }
-    if (!tempPath_.empty()) {
-        const unsigned flags = request_.replaceExisting ? 0 : RENAME_NOREPLACE;
-        if (::renameat2(AT_FDCWD, tempPath_.c_str(), AT_FDCWD, request_.targetPath.c_str(), flags) != 0) {
-            const int error = errno;
-            Discard();
-            outcome.kind = error == EEXIST ? OutcomeKind::TargetExists : OutcomeKind::WriteFailed;
-            outcome.systemError = std::strerror(error);
-            return outcome;
-        }
-        tempPath_.clear();
+    if (!temporary) {
+        Discard();
+        return outcome;
     }
+    bool replaced = false;
+    {
+        std::lock_guard lock(tempLock_);
+        if (abandoned_ || tempPath_.empty() || CancelRequested()) {
+            // Interrupted, perhaps only by the end of the input that followed the
+            // interrupt: the target stays as it was.
+            if (!tempPath_.empty()) ::unlink(tempPath_.c_str());
+            tempPath_.clear();
+            outcome.kind = OutcomeKind::Cancelled;
+        } else {
+            const unsigned flags = request_.replaceExisting ? 0 : RENAME_NOREPLACE;
+            if (::renameat2(AT_FDCWD, tempPath_.c_str(), AT_FDCWD, request_.targetPath.c_str(), flags) != 0) {
+                const int error = errno;
+                ::unlink(tempPath_.c_str());
+                outcome.kind = error == EEXIST ? OutcomeKind::TargetExists : OutcomeKind::WriteFailed;
+                outcome.systemError = std::strerror(error);
+            } else {
+                replaced = true;
+            }
+            tempPath_.clear();
+        }
+    }
+    if (replaced && replacing) SyncFolderOf(request_.targetPath);
     Discard();
     return outcome;
 }
 
 ConversionOutcome ConvertFile(const ConversionRequest &request) {
-    FileConversion conversion(request);
-    ConversionOutcome opened = conversion.Open();
-    if (opened.kind != OutcomeKind::Done) return opened;
-    return conversion.Run();
+    try {
+        FileConversion conversion(request);
+        ConversionOutcome opened = conversion.Open();
+        if (opened.kind != OutcomeKind::Done) return opened;
+        return conversion.Run();
+    } catch (const std::bad_alloc &) {
+        return Failure(OutcomeKind::WriteFailed, ENOMEM);
+    }
 }
 
-std::string TemporaryPrefix(const std::string &target) {
-    const std::filesystem::path path(target);
-    // A target name near the longest allowed leaves no room for the suffix:
-    // keep only its start, cut on a character boundary.
-    std::string base = path.filename().string();
-    constexpr size_t kBaseMax = 100;
-    if (base.size() > kBaseMax) {
-        size_t n = kBaseMax;
-        while (n > 0 && (static_cast<unsigned char>(base[n]) & 0xC0) == 0x80) --n;
-        base.resize(n);
+int DescriptorNamedBy(const std::string &target) {
+    if (target == "-") return STDOUT_FILENO;
+    const std::string path = std::filesystem::path(target).lexically_normal().string();
+    if (path == "/dev/stdout") return STDOUT_FILENO;
+    if (path == "/dev/stderr") return STDERR_FILENO;
+    for (const char *folder : {"/dev/fd/", "/proc/self/fd/"}) {
+        const size_t n = std::strlen(folder);
+        if (path.size() <= n || path.size() > n + 9 || path.compare(0, n, folder) != 0) continue;
+        int fd = 0;
+        for (size_t i = n; i < path.size(); ++i) {
+            if (path[i] < '0' || path[i] > '9') return -1;
+            fd = fd * 10 + (path[i] - '0');
+        }
+        return fd;
     }
-    std::string name = ".";
-    name += base;
-    name += '.';
-    name += std::to_string(::getpid());
-    name += '.';
-    return (path.parent_path() / name).string();
+    return -1;
+}
+
+std::string ScratchFolder() {
+    const char *folder = std::getenv("TMPDIR");
+    return folder && *folder ? folder : "/tmp";
+}
+
+int OpenScratchFile(const std::string &folder) {
+    int fd = ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_EXCL | O_CLOEXEC, 0600);
+    if (fd >= 0 || (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)) return fd;
+    // A file system without unnamed files: a fresh name, removed at once.
+    std::string path;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        path = (std::filesystem::path(folder) / (".sentrova-" + RandomPart() + ".tmp")).string();
+        fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd >= 0) {
+            ::unlink(path.c_str());
+            return fd;
+        }
+        if (errno != EEXIST) return -1;
+    }
+    errno = EEXIST;
+    return -1;
 }
 
 std::string TargetPathFor(const std::string &sourcePath, std::string_view extension) {

@@ -38,6 +38,8 @@ void CountOtherTalker(std::string_view name, ConversionCounts &counts) {
 
 } // namespace
 
+std::string CycleHook::ErrorText() const { return std::strerror(Error()); }
+
 ConversionOutcome ConvertStream(ByteSource &in, OutputBuffer &out, const ConversionOptions &options,
                                 const std::atomic<bool> *cancel, CycleHook *hook) {
     // Fresh per conversion: the document depends on nothing but the log.
@@ -140,7 +142,7 @@ ConversionOutcome ConvertStream(ByteSource &in, OutputBuffer &out, const Convers
     if (outcome.kind == OutcomeKind::Done && cancelled()) outcome.kind = OutcomeKind::Cancelled;
     if (outcome.kind == OutcomeKind::Done && hook && !hook->WriteBeforeFooter(out)) {
         outcome.kind = OutcomeKind::WriteFailed;
-        outcome.systemError = std::strerror(hook->Error());
+        outcome.systemError = hook->ErrorText();
     }
     // Up to its footer the document is not complete: a cancel still wins, and
     // no closing lines follow it. The placemarks go out first, so that a cancel

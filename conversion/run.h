@@ -4,8 +4,11 @@
 
 #include <array>
 #include <atomic>
+#include <csignal>
 #include <cstdint>
 #include <memory>
+#include <mutex>
+#include <sys/stat.h>
 #include <string>
 
 #include "byte_io.h"
@@ -74,6 +77,9 @@ struct ConversionOutcome {
     ConversionCounts counts;
     uint64_t line = 0;       // the log's line of a format error
     std::string systemError; // the system's text for open, read and write failures
+    // The document went straight to a pipe, a device or a descriptor, so what
+    // was written before a failure is out there, incomplete.
+    bool writtenInPlace = false;
 };
 
 // Extensions of the plain document (batch converter options). Without a hook
@@ -93,6 +99,8 @@ class CycleHook {
     }
     // The system's error number when WriteBeforeFooter failed.
     virtual int Error() const { return 0; }
+    // What failed, for the message: by default the system's text for Error().
+    virtual std::string ErrorText() const;
 };
 
 // The loop over one stream: header, placemarks, footer. Writes into `out`
@@ -109,14 +117,22 @@ struct ConversionRequest {
     std::string targetPath; // "-" writes standard output
     ConversionOptions options;
     bool replaceExisting = false; // the user agreed to replace an existing target
+    // The user named this exact target (not derived from the log's name): a
+    // pipe or a character device there is written in place, and "/dev/stdout",
+    // "/dev/fd/N" mean the descriptor.
+    bool targetNamed = false;
     const std::atomic<bool> *cancel = nullptr;
+    // Signals the caller blocks and takes in one thread: one of them pending
+    // cancels the run, checked again right before the document replaces its
+    // target, so that a signal not yet taken still counts.
+    const sigset_t *cancelSignals = nullptr;
     CycleHook *hook = nullptr;
     std::atomic<uint64_t> *bytesRead = nullptr; // grows by each block of the log read
 };
 
 // A file conversion in two steps, so that a window can pause between opening
-// the files and converting. The document goes to a temporary file beside the
-// target that replaces the target only when complete.
+// the files and converting. The document goes to a new file of our own beside
+// the target that replaces the target only when complete.
 class FileConversion {
   public:
     explicit FileConversion(ConversionRequest request);
@@ -127,23 +143,39 @@ class FileConversion {
     // Opens source and target; Done when both are open.
     ConversionOutcome Open();
     ConversionOutcome Run();
+    // True after Open when the document goes straight to the target.
+    bool WritesInPlace() const { return inPlace_; }
+    // From any thread, at any time, also while Run works: the temporary file is
+    // removed now and never replaces the target.
+    void Abandon() noexcept;
 
   private:
     void Discard();
+    bool CancelRequested() const;
+    ConversionOutcome OpenTarget(const struct stat &sourceInfo);
 
     ConversionRequest request_;
     int sourceFd_ = -1;
     int targetFd_ = -1;
     bool ownSource_ = false;
     bool ownTarget_ = false;
+    bool inPlace_ = false;
+    std::mutex tempLock_; // the temporary file's name, against Abandon
+    bool abandoned_ = false;
     std::string tempPath_; // empty when writing straight to the target
 };
 
 ConversionOutcome ConvertFile(const ConversionRequest &request);
 
-// Temporary files of this process for `target` are this prefix, a number and
-// ".tmp", in the target's folder.
-std::string TemporaryPrefix(const std::string &target);
+// The descriptor a target names: "-", "/dev/stdout", "/dev/stderr",
+// "/dev/fd/N" or "/proc/self/fd/N"; -1 for any other path.
+int DescriptorNamedBy(const std::string &target);
+
+// The folder for unnamed scratch files: $TMPDIR, else /tmp.
+std::string ScratchFolder();
+// A read-write file in `folder` that no name leads to, gone when closed; -1
+// with errno set on failure.
+int OpenScratchFile(const std::string &folder);
 
 // The target beside the log: its file name's extension replaced by `extension`.
 std::string TargetPathFor(const std::string &sourcePath, std::string_view extension = ".kml");

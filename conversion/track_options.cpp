@@ -1,6 +1,7 @@
 #include "track_options.h"
 
 #include <cerrno>
+#include <cstring>
 #include <unistd.h>
 
 #include "kml_writer.h"
@@ -50,7 +51,12 @@ TrackHook::TrackHook(TrackOptions options, std::string_view colour)
 
 TrackHook::~TrackHook() {
     spillOut_.reset();
-    if (spill_) std::fclose(spill_);
+    if (spill_ >= 0) ::close(spill_);
+}
+
+std::string TrackHook::ErrorText() const {
+    const std::string text = std::strerror(error_);
+    return spillFolder_.empty() ? text : "the track line's temporary file in " + spillFolder_ + ": " + text;
 }
 
 void TrackHook::WriteHeaderExtra(OutputBuffer &out) {
@@ -73,13 +79,14 @@ bool TrackHook::OnCycle(OutputBuffer &out, const nmea::NMEA_Manager &fix, const 
 
 bool TrackHook::SpillCoordinates(const nmea::DataDisplay &display) {
     if (error_ != 0) return false;
-    if (!spill_) {
-        spill_ = std::tmpfile();
-        if (!spill_) {
+    if (spill_ < 0) {
+        spillFolder_ = ScratchFolder();
+        spill_ = OpenScratchFile(spillFolder_);
+        if (spill_ < 0) {
             error_ = errno;
             return false;
         }
-        spillSink_ = std::make_unique<FdSink>(fileno(spill_));
+        spillSink_ = std::make_unique<FdSink>(spill_);
         spillOut_ = std::make_unique<OutputBuffer>(*spillSink_, kSpillBlock);
     }
     if (points_++ > 0) spillOut_->Append(' ');
@@ -103,8 +110,8 @@ bool TrackHook::WriteBeforeFooter(OutputBuffer &out) {
         out.Append("</altitudeMode>");
     }
     out.Append("<coordinates>");
-    FdSource source(fileno(spill_));
-    if (::lseek(fileno(spill_), 0, SEEK_SET) != 0) {
+    FdSource source(spill_);
+    if (::lseek(spill_, 0, SEEK_SET) != 0) {
         error_ = errno;
         return false;
     }

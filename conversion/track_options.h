@@ -4,7 +4,6 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
 #include <memory>
 #include <string>
 
@@ -31,6 +30,7 @@ class TrackHook : public CycleHook {
     bool OnCycle(OutputBuffer &out, const nmea::NMEA_Manager &fix, const PlacemarkDate &date) override;
     bool WriteBeforeFooter(OutputBuffer &out) override;
     int Error() const override { return error_; }
+    std::string ErrorText() const override;
 
   private:
     bool SpillCoordinates(const nmea::DataDisplay &display);
@@ -41,7 +41,8 @@ class TrackHook : public CycleHook {
     uint64_t points_ = 0;
     // The line's coordinates wait in an unnamed temporary file, so that memory
     // stays constant however long the log is.
-    std::FILE *spill_ = nullptr;
+    int spill_ = -1;
+    std::string spillFolder_;
     std::unique_ptr<class FdSink> spillSink_;
     std::unique_ptr<OutputBuffer> spillOut_;
     int error_ = 0;

@@ -5,6 +5,8 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <algorithm>
+#include <array>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
@@ -47,21 +49,41 @@ Process::Process(const std::vector<std::string> &argv, const SpawnOptions &optio
     for (const std::string &a : argv) args.push_back(const_cast<char *>(a.c_str()));
     args.push_back(nullptr);
     const char *workDir = options.workDir.empty() ? nullptr : options.workDir.c_str();
+    std::vector<std::string> variables;
+    for (char **v = environ; *v; ++v) {
+        const std::string_view variable(*v);
+        const auto replaced = [&](const std::string &extra) {
+            const size_t eq = extra.find('=');
+            return variable.substr(0, variable.find('=') + 1) == std::string_view(extra).substr(0, eq + 1);
+        };
+        if (std::none_of(options.environment.begin(), options.environment.end(), replaced))
+            variables.emplace_back(variable);
+    }
+    variables.insert(variables.end(), options.environment.begin(), options.environment.end());
+    std::vector<char *> environment;
+    for (std::string &v : variables) environment.push_back(v.data());
+    environment.push_back(nullptr);
 
     pid_ = ::fork();
     if (pid_ < 0) Fail("fork");
     if (pid_ == 0) {
         ::dup2(in[0], STDIN_FILENO);
-        ::dup2(out[1], STDOUT_FILENO);
-        ::dup2(err[1], STDERR_FILENO);
+        for (const auto &[given, fd, pipeEnd] : {std::array<int, 3>{options.standardOutput, STDOUT_FILENO, out[1]},
+                                                std::array<int, 3>{options.standardError, STDERR_FILENO, err[1]}}) {
+            if (given == kClosed) {
+                ::close(fd);
+            } else {
+                ::dup2(given == kPipe ? pipeEnd : given, fd);
+            }
+        }
         ::signal(SIGPIPE, SIG_DFL);
-        if (options.fileSizeLimit != RLIM_INFINITY) {
-            ::signal(SIGXFSZ, SIG_IGN); // writes past the limit fail with EFBIG instead
-            const struct rlimit limit = {options.fileSizeLimit, options.fileSizeLimit};
-            ::setrlimit(RLIMIT_FSIZE, &limit);
+        for (const auto &[resource, value] : {std::pair<int, rlim_t>{RLIMIT_FSIZE, options.fileSizeLimit},
+                                             std::pair<int, rlim_t>{RLIMIT_AS, options.addressSpaceLimit}}) {
+            const struct rlimit limit = {value, value};
+            if (value != RLIM_INFINITY) ::setrlimit(resource, &limit);
         }
         if (workDir && ::chdir(workDir) != 0) ::_exit(126);
-        ::execv(args[0], args.data());
+        ::execve(args[0], args.data(), environment.data());
         ::_exit(127);
     }
     ::close(in[0]);
@@ -244,6 +266,16 @@ void WriteFile(const std::string &path, std::string_view bytes) {
 bool Exists(const std::string &path) {
     std::error_code error;
     return fs::exists(fs::symlink_status(path, error));
+}
+
+std::vector<std::string> AsNobody(std::vector<std::string> argv) {
+    if (::geteuid() != 0) return argv;
+    argv.insert(argv.begin(), {"/usr/bin/setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"});
+    return argv;
+}
+
+void GiveToNobody(const std::string &path) {
+    if (::geteuid() == 0 && ::lchown(path.c_str(), 65534, 65534) != 0) Fail("lchown");
 }
 
 std::vector<std::string> TemporaryFiles(const std::string &folder) {

@@ -21,9 +21,17 @@ struct ProcessResult {
     std::string err;
 };
 
+// A descriptor of SpawnOptions: the pipe to the test, closed, or one given.
+constexpr int kPipe = -1;
+constexpr int kClosed = -2;
+
 struct SpawnOptions {
     std::string workDir;                    // empty: the test's own
-    rlim_t fileSizeLimit = RLIM_INFINITY;   // RLIMIT_FSIZE, with SIGXFSZ ignored
+    rlim_t fileSizeLimit = RLIM_INFINITY;   // RLIMIT_FSIZE (SIGXFSZ left as it is)
+    rlim_t addressSpaceLimit = RLIM_INFINITY; // RLIMIT_AS
+    std::vector<std::string> environment;   // NAME=VALUE added to the test's own, or replacing it
+    int standardOutput = kPipe;
+    int standardError = kPipe;
 };
 
 // A running child whose standard streams are pipes to us. Output is collected
@@ -81,6 +89,11 @@ class TempDir {
 std::string ReadFile(const std::string &path);
 void WriteFile(const std::string &path, std::string_view bytes);
 bool Exists(const std::string &path);
+// The command that runs `argv` as user nobody when we are root (as is CI), so
+// that cases of another user's files run rather than skip; `argv` as it is otherwise.
+std::vector<std::string> AsNobody(std::vector<std::string> argv);
+// Gives a file or link to nobody when we are root: planted by another user.
+void GiveToNobody(const std::string &path);
 // Names of the temporary files ("." ... ".tmp") anywhere under the folder.
 std::vector<std::string> TemporaryFiles(const std::string &folder);
 

@@ -254,7 +254,10 @@ INSTANTIATE_TEST_SUITE_P(
                     SignalCase{"IntWhileStalled", SIGINT, AfterSignal::Stall},
                     SignalCase{"TermWhileStalled", SIGTERM, AfterSignal::Stall},
                     SignalCase{"IntThenEndOfInput", SIGINT, AfterSignal::EndInput},
-                    SignalCase{"TermThenEndOfInput", SIGTERM, AfterSignal::EndInput}),
+                    SignalCase{"TermThenEndOfInput", SIGTERM, AfterSignal::EndInput},
+                    SignalCase{"HupWhileWriting", SIGHUP, AfterSignal::KeepWriting},
+                    SignalCase{"QuitWhileStalled", SIGQUIT, AfterSignal::Stall},
+                    SignalCase{"HupThenEndOfInput", SIGHUP, AfterSignal::EndInput}),
     [](const testing::TestParamInfo<SignalCase> &info) { return std::string(info.param.name); });
 
 TEST(CliInterrupt, LogsAfterTheInterruptedOneAreNotConverted) {

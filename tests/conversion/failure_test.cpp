@@ -1,10 +1,12 @@
 // Failures of a conversion: every write, read and open error becomes an
 // outcome, and no failure leaves a half-written document or a temporary file
 // behind or touches a target that was there before.
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
+#include <fcntl.h>
 #include <filesystem>
 #include <string>
 #include <sys/resource.h>
@@ -235,7 +237,35 @@ ConversionOutcome TargetLinksToTheSource(Scene &scene) {
     return conversion::ConvertFile(scene.request);
 }
 
+// A signal the caller takes in its own thread, still pending when the
+// document would replace the target (a pipeline's producer ended first).
+ConversionOutcome SignalPendingAtTheEnd(Scene &scene) {
+    sigset_t set, old;
+    sigemptyset(&set);
+    sigaddset(&set, SIGUSR1);
+    ::pthread_sigmask(SIG_BLOCK, &set, &old);
+    ::raise(SIGUSR1);
+    scene.request.cancelSignals = &set;
+    const ConversionOutcome outcome = conversion::ConvertFile(scene.request);
+    const struct timespec none = {0, 0};
+    const int taken = ::sigtimedwait(&set, nullptr, &none);
+    ::pthread_sigmask(SIG_SETMASK, &old, nullptr);
+    EXPECT_EQ(taken, SIGUSR1);
+    return outcome;
+}
+
+// The caller ends the program: the temporary file goes, whatever Run does next.
+ConversionOutcome AbandonedAfterOpen(Scene &scene) {
+    conversion::FileConversion conversion(scene.request);
+    const ConversionOutcome opened = conversion.Open();
+    if (opened.kind != OutcomeKind::Done) return opened;
+    conversion.Abandon();
+    return conversion.Run();
+}
+
 const LeftAloneCase kLeftAloneCases[] = {
+    {"SignalPendingAtTheEnd", OutcomeKind::Cancelled, SignalPendingAtTheEnd},
+    {"AbandonedAfterOpen", OutcomeKind::Cancelled, AbandonedAfterOpen},
     {"FormatError", OutcomeKind::FormatError, WithChecksums},
     {"WriteFailed", OutcomeKind::WriteFailed, FullDisk},
     {"Cancelled", OutcomeKind::Cancelled, CancelledBeforeRun},
@@ -320,6 +350,28 @@ TEST(FileConversion, ReplacedTargetKeepsItsPermissions) {
     EXPECT_EQ(fs::status(scene.request.targetPath).permissions(), static_cast<fs::perms>(0666 & ~mask));
 }
 
+// Nobody can create the temporary file's name first: it is new every time.
+TEST(FileConversion, TemporaryNamesAreUnpredictable) {
+    Scene scene(false, false);
+    std::vector<std::string> names;
+    for (int i = 0; i < 2; ++i) {
+        conversion::FileConversion conversion(scene.request);
+        ASSERT_EQ(conversion.Open().kind, OutcomeKind::Done);
+        for (const std::string &name : scene.dir.Entries()) {
+            if (name.ends_with(".tmp") && std::find(names.begin(), names.end(), name) == names.end())
+                names.push_back(name);
+        }
+    }
+    ASSERT_EQ(names.size(), 2u);
+    for (const std::string &name : names) {
+        ASSERT_EQ(name.size(), std::string(".log.kml.").size() + 12 + 4) << name;
+        EXPECT_EQ(name.rfind(".log.kml.", 0), 0u) << name;
+        EXPECT_EQ(name.find_first_not_of("0123456789abcdef", 9), name.size() - 4) << name;
+        EXPECT_EQ(name.find(std::to_string(::getpid())), std::string::npos) << name;
+    }
+    EXPECT_EQ(scene.dir.Entries(), std::vector<std::string>{"log.nmea"});
+}
+
 // The temporary file beside the target must not need a longer name than the target.
 TEST(FileConversion, TargetNameOfAnyAllowedLength) {
     Scene scene(false, false);
@@ -368,56 +420,112 @@ TEST(FileConversion, CountsTheBytesRead) {
     EXPECT_EQ(bytesRead.load(), log.size() + 7);
 }
 
-// A device is written straight, never replaced by a file. The device is
-// reached through a link in the scratch folder first, so that a faulty
-// rename could only ever replace the link.
-struct DeviceCase {
-    const char *device;
+// What is already at the target. Only a pipe or a character device the user
+// named is written in place; a link is never followed, a derived target
+// never written in place. The device is /dev/null or /dev/full, reached
+// through a link in the scratch folder where a link is the point.
+enum class AtTarget { Device, LinkToDevice, Pipe, LinkToPipe };
+
+struct PlacedCase {
+    const char *name;
+    AtTarget at;
+    const char *device; // for Device and LinkToDevice
+    bool named;         // given by the user, not derived from the log
+    bool force;
     OutcomeKind kind;
-    int error;
+    int error;            // the system's error of the outcome, 0 for none
+    bool intoTarget;      // the document went to what the target names (device or pipe)
+    bool replacedByFile;  // the entry became a regular file holding the document
 };
 
-TEST(FileConversion, DevicesAreWrittenStraight) {
-    for (const DeviceCase &c : {DeviceCase{"/dev/null", OutcomeKind::Done, 0},
-                                DeviceCase{"/dev/full", OutcomeKind::WriteFailed, ENOSPC}}) {
-        struct stat device {};
-        if (::stat(c.device, &device) != 0 || !S_ISCHR(device.st_mode)) {
-            ADD_FAILURE() << c.device << " is missing";
-            continue;
+const PlacedCase kPlacedCases[] = {
+    {"NamedDevice", AtTarget::Device, "/dev/null", true, false, OutcomeKind::Done, 0, true, false},
+    {"NamedFullDevice", AtTarget::Device, "/dev/full", true, false, OutcomeKind::WriteFailed, ENOSPC, true, false},
+    {"NamedPipe", AtTarget::Pipe, nullptr, true, false, OutcomeKind::Done, 0, true, false},
+    {"NamedLinkToDevice", AtTarget::LinkToDevice, "/dev/full", true, false, OutcomeKind::TargetExists, 0, false, false},
+    {"NamedLinkToPipe", AtTarget::LinkToPipe, nullptr, true, false, OutcomeKind::TargetExists, 0, false, false},
+    {"DerivedPipe", AtTarget::Pipe, nullptr, false, false, OutcomeKind::TargetExists, 0, false, false},
+    {"DerivedLinkToDevice", AtTarget::LinkToDevice, "/dev/full", false, false, OutcomeKind::TargetExists, 0, false, false},
+    {"ForcedLinkIsReplaced", AtTarget::LinkToDevice, "/dev/full", true, true, OutcomeKind::Done, 0, false, true},
+    {"ForcedDerivedPipeIsReplaced", AtTarget::Pipe, nullptr, false, true, OutcomeKind::Done, 0, false, true},
+};
+
+void PrintTo(const PlacedCase &c, std::ostream *os) { *os << c.name; }
+
+class Placed : public ::testing::TestWithParam<PlacedCase> {};
+
+TEST_P(Placed, IsWrittenInPlaceOnlyWhenNamedAndNeverThroughALink) {
+    const PlacedCase &c = GetParam();
+    Scene scene(false, false);
+    const std::string expected = Convert(ThreeFixes()).kml;
+    const std::string fifo = scene.dir / "pipe";
+    const std::string entry = scene.dir / "out.kml";
+    struct stat device {};
+    if (c.device) {
+        ASSERT_TRUE(::stat(c.device, &device) == 0 && S_ISCHR(device.st_mode)) << c.device;
+    }
+    if (c.at == AtTarget::Pipe || c.at == AtTarget::LinkToPipe) {
+        ASSERT_EQ(::mkfifo((c.at == AtTarget::Pipe ? entry : fifo).c_str(), 0600), 0) << std::strerror(errno);
+    }
+    if (c.at == AtTarget::LinkToPipe) fs::create_symlink(fifo, entry);
+    if (c.at == AtTarget::LinkToDevice) fs::create_symlink(c.device, entry);
+    // A reader that never blocks: it sees whatever reaches the pipe.
+    const std::string pipe = c.at == AtTarget::Pipe ? entry : fifo;
+    const int reader = c.device ? -1 : ::open(pipe.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (!c.device) {
+        ASSERT_GE(reader, 0);
+    }
+
+    scene.request.targetPath = c.at == AtTarget::Device ? std::string(c.device) : entry;
+    scene.request.targetNamed = c.named;
+    scene.request.replaceExisting = c.force;
+    std::string received;
+    std::atomic<bool> done{false};
+    std::thread drain([&] {
+        char buffer[65536];
+        while (reader >= 0) {
+            const ssize_t n = ::read(reader, buffer, sizeof buffer);
+            if (n > 0) received.append(buffer, static_cast<size_t>(n));
+            else if (done) break;
+            else ::usleep(1000);
         }
-        Scene scene(false, false);
-        fs::create_symlink(c.device, scene.dir / "device.kml");
-        for (const std::string &target : {scene.dir / "device.kml", std::string(c.device)}) {
-            SCOPED_TRACE(target);
-            scene.request.targetPath = target;
-            const ConversionOutcome outcome = conversion::ConvertFile(scene.request);
-            EXPECT_EQ(outcome.kind, c.kind) << KindName(outcome.kind);
-            if (c.error != 0) {
-                EXPECT_EQ(outcome.systemError, std::strerror(c.error));
-            }
-            ASSERT_TRUE(fs::is_symlink(scene.dir / "device.kml"));
-            ASSERT_EQ(scene.dir.Entries(), (std::vector<std::string>{"device.kml", "log.nmea"}));
-            struct stat after {};
-            ASSERT_EQ(::stat(c.device, &after), 0);
-            ASSERT_TRUE(S_ISCHR(after.st_mode));
-            ASSERT_EQ(after.st_rdev, device.st_rdev);
+    });
+    const ConversionOutcome outcome = conversion::ConvertFile(scene.request);
+    done = true;
+    drain.join();
+    if (reader >= 0) ::close(reader);
+
+    EXPECT_EQ(outcome.kind, c.kind) << KindName(outcome.kind) << ": " << outcome.systemError;
+    if (c.error != 0) {
+        EXPECT_EQ(outcome.systemError, std::strerror(c.error));
+    }
+    EXPECT_EQ(outcome.writtenInPlace, c.intoTarget && c.kind != OutcomeKind::TargetExists);
+    if (!c.device) {
+        EXPECT_EQ(received, c.intoTarget ? expected : std::string());
+    }
+    if (c.device) {
+        struct stat after {};
+        ASSERT_EQ(::stat(c.device, &after), 0);
+        EXPECT_TRUE(S_ISCHR(after.st_mode));
+        EXPECT_EQ(after.st_rdev, device.st_rdev);
+    }
+    if (c.at != AtTarget::Device) {
+        struct stat after {};
+        ASSERT_EQ(::lstat(entry.c_str(), &after), 0);
+        if (c.replacedByFile) {
+            EXPECT_TRUE(S_ISREG(after.st_mode));
+            EXPECT_EQ(ReadFile(entry), expected);
+        } else {
+            EXPECT_FALSE(S_ISREG(after.st_mode)) << "the link or pipe was replaced";
         }
+    }
+    for (const std::string &name : scene.dir.Entries()) {
+        EXPECT_FALSE(name.ends_with(".tmp")) << name;
     }
 }
 
-TEST(FileConversion, PipeIsWrittenStraight) {
-    Scene scene(false, false);
-    const std::string fifo = scene.dir / "pipe.kml";
-    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0) << std::strerror(errno);
-    std::string received;
-    std::thread reader([&] { received = ReadFile(fifo); });
-    scene.request.targetPath = fifo;
-    const ConversionOutcome outcome = conversion::ConvertFile(scene.request);
-    reader.join();
-    EXPECT_EQ(outcome.kind, OutcomeKind::Done) << outcome.systemError;
-    EXPECT_EQ(received, Convert(ThreeFixes()).kml);
-    EXPECT_EQ(scene.dir.Entries(), (std::vector<std::string>{"log.nmea", "pipe.kml"}));
-}
+INSTANTIATE_TEST_SUITE_P(Targets, Placed, ::testing::ValuesIn(kPlacedCases),
+                         [](const auto &info) { return std::string(info.param.name); });
 
 struct OpenCase {
     const char *name;
