@@ -11,6 +11,7 @@
 
 #include "conversion/byte_io.h"
 #include "conversion/run.h"
+#include "trickle_source.h"
 
 namespace {
 
@@ -28,22 +29,6 @@ constexpr size_t kLinesPerPlacemark = 6;
     std::fprintf(stderr, "conversion output: %s\n", what);
     std::abort();
 }
-
-// Hands out the log a few bytes per read, so that lines straddle reads.
-class TrickleSource : public conversion::ByteSource {
-  public:
-    TrickleSource(std::string_view bytes, size_t step) : bytes_(bytes), step_(step) {}
-    long Read(char *buffer, size_t capacity) override {
-        const size_t n = std::min({capacity, step_, bytes_.size()});
-        std::copy_n(bytes_.data(), n, buffer);
-        bytes_.remove_prefix(n);
-        return static_cast<long>(n);
-    }
-
-  private:
-    std::string_view bytes_;
-    size_t step_;
-};
 
 conversion::ConversionOutcome Convert(conversion::ByteSource &in, const conversion::ConversionOptions &options,
                                       std::string &document) {

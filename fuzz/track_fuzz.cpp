@@ -11,6 +11,7 @@
 
 #include "conversion/byte_io.h"
 #include "conversion/run.h"
+#include "trickle_source.h"
 
 namespace {
 
@@ -20,21 +21,6 @@ using conversion::DocumentFormat;
     std::fprintf(stderr, "epoch document: %s\n", what);
     std::abort();
 }
-
-class TrickleSource : public conversion::ByteSource {
-  public:
-    TrickleSource(std::string_view bytes, size_t step) : bytes_(bytes), step_(step) {}
-    long Read(char *buffer, size_t capacity) override {
-        const size_t n = std::min({capacity, step_, bytes_.size()});
-        std::copy_n(bytes_.data(), n, buffer);
-        bytes_.remove_prefix(n);
-        return static_cast<long>(n);
-    }
-
-  private:
-    std::string_view bytes_;
-    size_t step_;
-};
 
 size_t Count(const std::string &text, std::string_view what) {
     size_t n = 0;
