@@ -40,6 +40,14 @@ void CountOtherTalker(std::string_view name, ConversionCounts &counts) {
 
 std::string CycleHook::ErrorText() const { return std::strerror(Error()); }
 
+void FlushInto(OutputBuffer &out, ConversionOutcome &outcome) {
+    out.Flush();
+    if (out.Failed() && outcome.kind == OutcomeKind::Done) {
+        outcome.kind = OutcomeKind::WriteFailed;
+        outcome.systemError = std::strerror(out.Error());
+    }
+}
+
 ConversionOutcome ConvertStream(ByteSource &in, OutputBuffer &out, const ConversionOptions &options,
                                 const std::atomic<bool> *cancel, CycleHook *hook) {
     // Fresh per conversion: the document depends on nothing but the log.
@@ -149,11 +157,7 @@ ConversionOutcome ConvertStream(ByteSource &in, OutputBuffer &out, const Convers
     // that comes while they are written is seen too.
     if (outcome.kind == OutcomeKind::Done && out.Flush() && cancelled()) outcome.kind = OutcomeKind::Cancelled;
     if (outcome.kind == OutcomeKind::Done) WriteKmlFooter(out);
-    out.Flush();
-    if (out.Failed() && outcome.kind == OutcomeKind::Done) {
-        outcome.kind = OutcomeKind::WriteFailed;
-        outcome.systemError = std::strerror(out.Error());
-    }
+    FlushInto(out, outcome);
     return outcome;
 }
 

@@ -103,6 +103,10 @@ class CycleHook {
     virtual std::string ErrorText() const;
 };
 
+// Writes out what `out` still holds; a failed write turns a done outcome into
+// WriteFailed with the system's text. Every run ends with it.
+void FlushInto(OutputBuffer &out, ConversionOutcome &outcome);
+
 // The loop over one stream: header, placemarks, footer. Writes into `out`
 // and flushes it; the caller decides what becomes of the bytes on failure.
 ConversionOutcome ConvertStream(ByteSource &in, OutputBuffer &out, const ConversionOptions &options,

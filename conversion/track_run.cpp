@@ -184,11 +184,7 @@ ConversionOutcome ConvertTrack(ByteSource &in, OutputBuffer &out, const Conversi
     counts.epochs = decoder.Epochs();
     counts.cycleStartFound = decoder.Epochs() > 0;
     counts.dateSeen = decoder.DateSeen() || options.track.date.Known();
-    out.Flush();
-    if (out.Failed() && outcome.kind == OutcomeKind::Done) {
-        outcome.kind = OutcomeKind::WriteFailed;
-        outcome.systemError = std::strerror(out.Error());
-    }
+    FlushInto(out, outcome);
     return outcome;
 }
 
