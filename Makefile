@@ -15,7 +15,8 @@ PACKAGE_TOOLS = debhelper dpkg-dev lintian appstream desktop-file-utils groff-ba
 
 STRESS_TRIALS ?= 1000
 
-.PHONY: all setup build run test test-asan fuzz golden screenshot clean bench package package-check stress
+.PHONY: all setup build run test test-asan fuzz golden screenshot clean bench package package-check stress \
+	format format-check
 
 all: build
 
@@ -32,9 +33,17 @@ run: build
 # The sanitizer tests and a short fuzz run first, so that the plain test run's
 # summary closes the output.
 test: build
+	@$(MAKE) --no-print-directory format-check
 	@$(MAKE) --no-print-directory test-asan
 	@$(MAKE) --no-print-directory fuzz FUZZ_SECONDS=$(TEST_FUZZ_SECONDS)
 	cd $(BUILD) && SENTROVA_TEST_MOUNT=1 ctest --output-on-failure -j $(JOBS)
+
+# The code's layout against .clang-format; `make format` rewrites what drifted.
+format-check: setup
+	@scripts/format_check.sh
+
+format: setup
+	@scripts/format_check.sh --fix
 
 # Rewrites the expected KML of the golden tests from the current program. Only
 # after the difference has been read line by line and found right.
