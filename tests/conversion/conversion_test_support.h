@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "conversion/byte_io.h"
-#include "conversion/run.h"
+#include "conversion/stream_conversion.h"
 
 namespace conversion {
 

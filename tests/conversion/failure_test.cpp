@@ -18,7 +18,7 @@
 #include <gtest/gtest.h>
 
 #include "conversion/kml_writer.h"
-#include "conversion/run.h"
+#include "conversion/file_conversion.h"
 #include "conversion_test_support.h"
 
 namespace {

@@ -18,8 +18,8 @@
 #include <gtest/gtest.h>
 
 #include "conversion/kml_writer.h"
-#include "conversion/run.h"
-#include "conversion/track_options.h"
+#include "conversion/file_conversion.h"
+#include "conversion/track_hook.h"
 #include "conversion_test_support.h"
 
 namespace {
