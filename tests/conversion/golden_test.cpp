@@ -174,21 +174,6 @@ TEST_P(Golden, FileConversionWritesTheSameBytes) {
     EXPECT_EQ(scratch.Entries(), std::vector<std::string>{"out.kml"});
 }
 
-// Sets the cancel flag when the log's end is reached: after its last line.
-class CancelAtEnd : public conversion::ByteSource {
-  public:
-    CancelAtEnd(std::string_view bytes, std::atomic<bool> &cancel) : source_(bytes), cancel_(cancel) {}
-    long Read(char *buffer, size_t capacity) override {
-        const long n = source_.Read(buffer, capacity);
-        if (n == 0) cancel_ = true;
-        return n;
-    }
-
-  private:
-    conversion::MemorySource source_;
-    std::atomic<bool> &cancel_;
-};
-
 // Sets the cancel flag while the lines before the footer are written.
 class CancelBeforeFooter : public conversion::CycleHook {
   public:
