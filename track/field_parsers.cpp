@@ -9,6 +9,13 @@ namespace {
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
+bool AllDigits(std::string_view s) {
+    for (char c : s) {
+        if (!IsDigit(c)) return false;
+    }
+    return !s.empty();
+}
+
 int Digits2(std::string_view s, size_t at) { return (s[at] - '0') * 10 + (s[at + 1] - '0'); }
 
 // [+-]digits[.digits] or [+-].digits; nothing else.
@@ -52,13 +59,6 @@ bool ParseAngle(std::string_view field, std::string_view hemisphere, char positi
 }
 
 } // namespace
-
-bool AllDigits(std::string_view s) {
-    for (char c : s) {
-        if (!IsDigit(c)) return false;
-    }
-    return !s.empty();
-}
 
 int HexValue(char c) {
     if (IsDigit(c)) return c - '0';

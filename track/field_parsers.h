@@ -9,7 +9,6 @@
 
 namespace track {
 
-bool AllDigits(std::string_view s);
 // The value of a hex digit, -1 for any other character.
 int HexValue(char c);
 // At most nine digits, no sign.
