@@ -468,7 +468,7 @@ void TfrmMain::ShowDone(const conversion::ConversionOutcome &outcome) {
 
     QString why = QString::fromStdString(conversion::WhyNoPlacemark(counts));
     const QString text = QStringLiteral("No placemark was written to %1: ").arg(runTarget_);
-    if (counts.otherTalkerKinds > 0 && !runOptions_.anyTalker) {
+    if (counts.otherTalkersSeen > 0 && !runOptions_.anyTalker) {
         // The window offers the step that the batch converter's hint names.
         why.remove(QStringLiteral("; try --any-talker"));
         if (dialogs_.Offer(this,

@@ -10,7 +10,7 @@
 #include <QString>
 #include <QWidget>
 
-#include "conversion/run.h"
+#include "conversion/file_conversion.h"
 #include "dialogs.h"
 
 class QCheckBox;

@@ -10,7 +10,7 @@
 #include "conversion/byte_io.h"
 #include "conversion/kml_writer.h"
 #include "conversion/line_reader.h"
-#include "conversion/run.h"
+#include "conversion/stream_conversion.h"
 #include "nmea/context.h"
 #include "nmea/display.h"
 #include "nmea/dispatch.h"

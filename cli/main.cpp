@@ -18,7 +18,9 @@
 #include <unistd.h>
 #include <vector>
 
+#include "conversion/file_conversion.h"
 #include "conversion/kml_writer.h"
+#include "conversion/track_hook.h"
 #include "options.h"
 #include "report.h"
 

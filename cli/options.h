@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "conversion/run.h"
+#include "conversion/conversion_options.h"
 #include "conversion/track_options.h"
 
 namespace cli {

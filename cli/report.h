@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "conversion/run.h"
+#include "conversion/conversion_outcome.h"
 
 namespace cli {
 

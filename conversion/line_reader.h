@@ -28,10 +28,9 @@ class LineReader {
     size_t TextLength() const { return textLength_; }
     bool HasStar() const { return hasStar_; }
 
-    // The 1-based line of the log that the last piece came from.
+    // The 1-based line of the log that the last piece came from: at the end,
+    // the lines of the log, a last line without line feed included.
     uint64_t LineNumber() const { return line_; }
-    // Lines of the log seen so far, a last line without line feed included.
-    uint64_t LinesSeen() const { return line_; }
     bool Failed() const { return failed_; }
     int Error() const { return source_.Error(); }
 

@@ -4,7 +4,7 @@ namespace conversion {
 
 std::string WhyNoPlacemark(const ConversionCounts &c) {
     std::string talkers;
-    for (size_t i = 0; i < c.otherTalkerKinds; ++i) {
+    for (size_t i = 0; i < c.otherTalkersSeen; ++i) {
         if (!talkers.empty()) talkers += ", ";
         talkers += std::string(c.otherTalkers[i].talker, 2) + " " + std::to_string(c.otherTalkers[i].count);
     }

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "run.h"
+#include "conversion_outcome.h"
 
 namespace conversion {
 

@@ -10,7 +10,7 @@
 #include <string_view>
 
 #include "conversion/byte_io.h"
-#include "conversion/run.h"
+#include "conversion/stream_conversion.h"
 #include "trickle_source.h"
 
 namespace {

@@ -1,7 +1,8 @@
 #include "decoder.h"
 
-#include <charconv>
 #include <cstring>
+
+#include "field_parsers.h"
 
 namespace track {
 
@@ -12,79 +13,6 @@ constexpr int32_t kHalfDayMs = kDayMs / 2;
 constexpr size_t kMaxFields = 40;
 // More satellites in view than all constellations have is no count.
 constexpr int kMaxInView = 1000;
-
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
-bool AllDigits(std::string_view s) {
-    for (char c : s) {
-        if (!IsDigit(c)) return false;
-    }
-    return !s.empty();
-}
-
-int Digits2(std::string_view s, size_t at) { return (s[at] - '0') * 10 + (s[at + 1] - '0'); }
-
-int HexValue(char c) {
-    if (IsDigit(c)) return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
-}
-
-bool ParseInt(std::string_view s, int &value) {
-    if (!AllDigits(s) || s.size() > 9) return false;
-    std::from_chars(s.data(), s.data() + s.size(), value);
-    return true;
-}
-
-// [+-]digits[.digits] or [+-].digits; nothing else.
-bool WellFormedNumber(std::string_view s) {
-    size_t i = 0;
-    if (i < s.size() && (s[i] == '-' || s[i] == '+')) ++i;
-    size_t digits = 0;
-    while (i < s.size() && IsDigit(s[i])) ++i, ++digits;
-    if (i < s.size() && s[i] == '.') {
-        ++i;
-        while (i < s.size() && IsDigit(s[i])) ++i, ++digits;
-    }
-    return i == s.size() && digits > 0;
-}
-
-// Degrees and minutes: the last two digits before the point are minutes.
-bool ParseAngle(std::string_view field, std::string_view hemisphere, char positive, char negative,
-                double limit, double &degrees) {
-    const size_t point = field.find('.');
-    const std::string_view whole = field.substr(0, point);
-    if (whole.size() < 3 || !AllDigits(whole)) return false;
-    if (point != std::string_view::npos && !AllDigits(field.substr(point + 1)) && point + 1 != field.size())
-        return false;
-    int wholeDegrees = 0;
-    if (!ParseInt(whole.substr(0, whole.size() - 2), wholeDegrees)) return false;
-    const std::string_view minutesText = field.substr(whole.size() - 2);
-    double minutes = 0;
-    const auto [end, error] = std::from_chars(minutesText.data(), minutesText.data() + minutesText.size(), minutes);
-    if (error != std::errc() || end != minutesText.data() + minutesText.size() || minutes >= 60) return false;
-    const double value = wholeDegrees + minutes / 60;
-    if (value > limit) return false;
-    if (hemisphere.size() != 1) return false;
-    if (hemisphere[0] == negative) {
-        degrees = -value;
-    } else if (hemisphere[0] == positive) {
-        degrees = value;
-    } else {
-        return false;
-    }
-    return true;
-}
-
-bool ParseDdmmyy(std::string_view s, CivilDate &date) {
-    if (s.size() != 6 || !AllDigits(s)) return false;
-    const int day = Digits2(s, 0), month = Digits2(s, 2), yy = Digits2(s, 4);
-    if (day < 1 || day > 31 || month < 1 || month > 12) return false;
-    // Two-digit years: the receivers of this format appeared in the 1980s.
-    date = {yy >= 80 ? 1900 + yy : 2000 + yy, month, day};
-    return true;
-}
 
 struct TalkerInfo {
     char talker[2];
@@ -120,65 +48,6 @@ Type TypeOf(std::string_view t) {
 }
 
 } // namespace
-
-bool ParseLatitude(std::string_view field, std::string_view hemisphere, double &degrees) {
-    return field.find('.') != 4 && field.find('.') != std::string_view::npos
-               ? false
-               : ParseAngle(field, hemisphere, 'N', 'S', 90, degrees);
-}
-
-bool ParseLongitude(std::string_view field, std::string_view hemisphere, double &degrees) {
-    return field.find('.') != 5 && field.find('.') != std::string_view::npos
-               ? false
-               : ParseAngle(field, hemisphere, 'E', 'W', 180, degrees);
-}
-
-bool ParseTime(std::string_view s, int32_t &ms) {
-    if (s.size() < 6 || !AllDigits(s.substr(0, 6))) return false;
-    const int h = Digits2(s, 0), m = Digits2(s, 2), sec = Digits2(s, 4);
-    if (h > 23 || m > 59 || sec > 60) return false;
-    int fraction = 0;
-    if (s.size() > 6) {
-        if (s[6] != '.') return false;
-        const std::string_view digits = s.substr(7);
-        if (!digits.empty() && !AllDigits(digits)) return false;
-        // Milliseconds: the first three digits; finer ones are cut.
-        for (size_t i = 0; i < 3; ++i) fraction = fraction * 10 + (i < digits.size() ? digits[i] - '0' : 0);
-    }
-    // A leap second is shown as the last millisecond of its minute.
-    ms = sec == 60 ? ((h * 60 + m) * 60 + 59) * 1000 + 999 : ((h * 60 + m) * 60 + sec) * 1000 + fraction;
-    return true;
-}
-
-bool ParseNumber(std::string_view s, Number &number) {
-    if (!WellFormedNumber(s)) return false;
-    if (s[0] == '+') s.remove_prefix(1);
-    if (s.size() > Number::kMaxText) return false;
-    std::memcpy(number.text, s.data(), s.size());
-    number.length = static_cast<uint8_t>(s.size());
-    return true;
-}
-
-double Number::Value() const {
-    // from_chars takes no bare ".5".
-    char buffer[kMaxText + 2];
-    size_t n = 0;
-    std::string_view s = Text();
-    if (!s.empty() && s[0] == '-') {
-        buffer[n++] = '-';
-        s.remove_prefix(1);
-    }
-    if (!s.empty() && s[0] == '.') buffer[n++] = '0';
-    std::memcpy(buffer + n, s.data(), s.size());
-    double value = 0;
-    std::from_chars(buffer, buffer + n + s.size(), value);
-    return value;
-}
-
-long Number::Count() const {
-    int value = 0;
-    return ParseInt(Text(), value) ? value : -1;
-}
 
 int64_t DaysFromCivil(CivilDate date) {
     // Howard Hinnant's days_from_civil.
@@ -251,7 +120,6 @@ LineResult EpochDecoder::Feed(std::string_view line, uint64_t lineNumber) {
     }
     s.start[++s.count] = static_cast<uint16_t>(body.size() + 1);
     Decode(s, lineNumber);
-    ++sentences_;
     return LineResult::Decoded;
 }
 

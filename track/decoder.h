@@ -34,7 +34,6 @@ class EpochDecoder {
         return &closed_;
     }
 
-    uint64_t Sentences() const { return sentences_; }
     uint64_t Epochs() const { return epochs_; }
     bool DateSeen() const { return dateSeen_; }
 
@@ -62,16 +61,8 @@ class EpochDecoder {
     std::array<int, kSystems> inView_;
     std::array<bool, kSystems> inViewThisEpoch_{};
 
-    uint64_t sentences_ = 0;
     uint64_t epochs_ = 0;
     bool dateSeen_ = false;
 };
-
-// Parsers of single fields, exposed for their tests. Each returns false for
-// a field that is empty or not what it should be.
-bool ParseLatitude(std::string_view degreesMinutes, std::string_view hemisphere, double &degrees);
-bool ParseLongitude(std::string_view degreesMinutes, std::string_view hemisphere, double &degrees);
-bool ParseTime(std::string_view hhmmss, int32_t &milliseconds);
-bool ParseNumber(std::string_view text, Number &number);
 
 } // namespace track

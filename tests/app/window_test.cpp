@@ -27,7 +27,7 @@
 #include <QtTest>
 
 #include "conversion/kml_writer.h"
-#include "conversion/run.h"
+#include "conversion/file_conversion.h"
 #include "dialogs.h"
 #include "main_window.h"
 

@@ -8,7 +8,7 @@
 #include <sys/types.h>
 #include <vector>
 
-#include "conversion/run.h"
+#include "conversion/file_conversion.h"
 
 namespace clitest {
 

@@ -5,7 +5,7 @@
 #include <filesystem>
 
 #include "cli_support.h"
-#include "conversion/track_options.h"
+#include "conversion/xml_text.h"
 
 namespace clitest {
 namespace {

@@ -11,7 +11,7 @@
 
 #include "cli/cli_support.h"
 #include "conversion/byte_io.h"
-#include "conversion/run.h"
+#include "conversion/stream_conversion.h"
 
 namespace {
 

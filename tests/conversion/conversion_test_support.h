@@ -3,6 +3,7 @@
 #pragma once
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -16,7 +17,7 @@
 #include <vector>
 
 #include "conversion/byte_io.h"
-#include "conversion/run.h"
+#include "conversion/stream_conversion.h"
 
 namespace conversion {
 
@@ -60,6 +61,20 @@ class FailingSource : public conversion::ByteSource {
     std::string_view before_;
 };
 
+// Sets the cancel flag when the log's end is reached: after its last line.
+class CancelAtEnd : public conversion::ByteSource {
+  public:
+    CancelAtEnd(std::string_view bytes, std::atomic<bool> &cancel) : source_(bytes), cancel_(cancel) {}
+    long Read(char *buffer, size_t capacity) override {
+        const long n = source_.Read(buffer, capacity);
+        if (n == 0) cancel_ = true;
+        return n;
+    }
+
+  private:
+    conversion::MemorySource source_;
+    std::atomic<bool> &cancel_;
+};
 
 using conversion::KindName;
 

@@ -18,7 +18,8 @@
 #include <gtest/gtest.h>
 
 #include "conversion/kml_writer.h"
-#include "conversion/run.h"
+#include "conversion/file_conversion.h"
+#include "conversion/track_hook.h"
 #include "conversion_test_support.h"
 
 namespace {
@@ -120,17 +121,76 @@ class CancelAfterFirst : public conversion::CycleHook {
     std::atomic<bool> &cancel_;
 };
 
-TEST(StreamFailure, CancelStopsBeforeTheNextLine) {
-    std::atomic<bool> cancel{false};
-    CancelAfterFirst hook(cancel);
+// Sets the cancel flag at its first write: while the first full block goes
+// out, or, in large blocks, the last one at the run's end.
+class CancelOnWrite : public conversion::MemorySink {
+  public:
+    explicit CancelOnWrite(std::atomic<bool> &cancel) : cancel_(cancel) {}
+    bool Write(const char *data, size_t size) override {
+        cancel_ = true;
+        return MemorySink::Write(data, size);
+    }
+
+  private:
+    std::atomic<bool> &cancel_;
+};
+
+// A cancel stops either run before its next line, or right where the log or
+// the last block ends; no closing lines follow it, nor lines still owed.
+TEST(StreamFailure, CancelStopsTheRunWithoutClosingLines) {
+    enum class When { AfterFirstPlacemark, AtFirstWrite, AtEndOfInput };
+    using conversion::DocumentFormat;
+    constexpr size_t kLarge = conversion::OutputBuffer::kBlockSize;
+    struct Row {
+        const char *name;
+        DocumentFormat format;
+        When when;
+        size_t block;
+        uint64_t points; // written before the cancel was seen
+    } rows[] = {
+        {"KML, by the first placemark", DocumentFormat::Kml, When::AfterFirstPlacemark, kLarge, 1},
+        {"KML, at the end of input, before the track line", DocumentFormat::Kml, When::AtEndOfInput, kLarge, 3},
+        {"KML, while the last block is written", DocumentFormat::Kml, When::AtFirstWrite, kLarge, 3},
+        {"GPX, while the header's block is written", DocumentFormat::Gpx, When::AtFirstWrite, 64, 0},
+        {"GPX, at the end of input, before the last epoch", DocumentFormat::Gpx, When::AtEndOfInput, kLarge, 3},
+        {"GPX, while the last block is written", DocumentFormat::Gpx, When::AtFirstWrite, kLarge, 4},
+    };
     const std::string log = ThreeFixes();
-    conversion::MemorySource source(log);
-    conversion::MemorySink sink;
-    conversion::OutputBuffer out(sink);
-    const ConversionOutcome outcome = conversion::ConvertStream(source, out, {}, &cancel, &hook);
-    EXPECT_EQ(outcome.kind, OutcomeKind::Cancelled);
-    EXPECT_EQ(outcome.counts.placemarks, 1u);
-    EXPECT_EQ(sink.bytes.find("</kml>"), std::string::npos);
+    for (const Row &r : rows) {
+        std::atomic<bool> cancel{false};
+        conversion::MemorySource plain(log);
+        CancelAtEnd atEnd(log, cancel);
+        conversion::ByteSource &source =
+            r.when == When::AtEndOfInput ? static_cast<conversion::ByteSource &>(atEnd) : plain;
+        conversion::MemorySink quiet;
+        CancelOnWrite cancelling(cancel);
+        conversion::MemorySink &sink = r.when == When::AtFirstWrite ? cancelling : quiet;
+        CancelAfterFirst first(cancel);
+        conversion::TrackOptions line;
+        line.line = true;
+        conversion::TrackHook withLine(line, "ff0000ff");
+        conversion::CycleHook *hook =
+            r.when == When::AfterFirstPlacemark ? static_cast<conversion::CycleHook *>(&first) : &withLine;
+        ConversionOutcome outcome;
+        {
+            conversion::OutputBuffer out(sink, r.block);
+            conversion::ConversionOptions options;
+            options.format = r.format;
+            outcome = r.format == DocumentFormat::Kml ? conversion::ConvertStream(source, out, options, &cancel, hook)
+                                                      : conversion::ConvertTrack(source, out, options, "log", &cancel);
+        }
+        EXPECT_EQ(outcome.kind, OutcomeKind::Cancelled) << r.name;
+        EXPECT_EQ(outcome.counts.placemarks, r.points) << r.name;
+        const std::string_view point = r.format == DocumentFormat::Kml ? "<Point>" : "<trkpt ";
+        size_t points = 0;
+        for (size_t at = sink.bytes.find(point); at != std::string::npos; at = sink.bytes.find(point, at + 1)) ++points;
+        EXPECT_EQ(points, r.points) << r.name << "\n" << sink.bytes;
+        for (std::string_view closing : {"</kml>", "</gpx>", "</trkseg>"})
+            EXPECT_EQ(sink.bytes.find(closing), std::string::npos) << r.name << ": " << closing;
+        if (r.when == When::AtEndOfInput) {
+            EXPECT_EQ(sink.bytes.find("<LineString>"), std::string::npos) << r.name;
+        }
+    }
 }
 
 // Files on disk -----------------------------------------------------------

@@ -18,8 +18,8 @@
 #include <gtest/gtest.h>
 
 #include "conversion/kml_writer.h"
-#include "conversion/run.h"
-#include "conversion/track_options.h"
+#include "conversion/file_conversion.h"
+#include "conversion/track_hook.h"
 #include "conversion_test_support.h"
 
 namespace {
@@ -173,21 +173,6 @@ TEST_P(Golden, FileConversionWritesTheSameBytes) {
     EXPECT_TRUE(ReadFile(request.targetPath) == ReadFile(expectedPath));
     EXPECT_EQ(scratch.Entries(), std::vector<std::string>{"out.kml"});
 }
-
-// Sets the cancel flag when the log's end is reached: after its last line.
-class CancelAtEnd : public conversion::ByteSource {
-  public:
-    CancelAtEnd(std::string_view bytes, std::atomic<bool> &cancel) : source_(bytes), cancel_(cancel) {}
-    long Read(char *buffer, size_t capacity) override {
-        const long n = source_.Read(buffer, capacity);
-        if (n == 0) cancel_ = true;
-        return n;
-    }
-
-  private:
-    conversion::MemorySource source_;
-    std::atomic<bool> &cancel_;
-};
 
 // Sets the cancel flag while the lines before the footer are written.
 class CancelBeforeFooter : public conversion::CycleHook {

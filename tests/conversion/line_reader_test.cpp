@@ -95,7 +95,7 @@ std::vector<Piece> ReadAll(std::string_view input, size_t blockSize, uint64_t &l
     }
     EXPECT_FALSE(reader.Next(piece)) << "input ended, but a further read gave a piece";
     EXPECT_FALSE(reader.Failed());
-    linesSeen = reader.LinesSeen();
+    linesSeen = reader.LineNumber();
     return pieces;
 }
 

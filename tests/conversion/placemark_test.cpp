@@ -8,7 +8,6 @@
 
 #include "conversion/kml_writer.h"
 #include "conversion/placemark_rules.h"
-#include "conversion/run.h"
 #include "conversion_test_support.h"
 
 namespace {

@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include "conversion/line_reader.h"
-#include "conversion/run.h"
 #include "conversion_test_support.h"
 
 namespace {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "track/decoder.h"
+#include "track/field_parsers.h"
 
 namespace {
 

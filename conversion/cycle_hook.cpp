@@ -1,0 +1,9 @@
+#include "cycle_hook.h"
+
+#include <cstring>
+
+namespace conversion {
+
+std::string CycleHook::ErrorText() const { return std::strerror(Error()); }
+
+} // namespace conversion

@@ -1,0 +1,82 @@
+// The lines of a log as they are, for the documents of fix epochs: unlike
+// the text-mode reader of the plain document, a Ctrl-Z in a receiver's binary
+// messages does not end the log. Inline: it is on the way of every line.
+#pragma once
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "byte_io.h"
+
+namespace conversion {
+
+// The lines of a log, split at line feeds, read in large blocks. A line
+// longer than kMaxLine is no sentence of ours: only its start is kept.
+class RawLineReader {
+  public:
+    static constexpr size_t kBlock = 1 << 20;
+    static constexpr size_t kMaxLine = 1024;
+
+    explicit RawLineReader(ByteSource &source) : source_(source), block_(new char[kBlock]) {}
+
+    bool Next(std::string_view &line) {
+        carry_.clear();
+        for (;;) {
+            if (pos_ == end_ && !Refill()) {
+                if (carry_.empty() && !partial_) return false;
+                partial_ = false;
+                ++line_;
+                line = carry_;
+                return true;
+            }
+            const char *from = block_.get() + pos_;
+            const auto *feed = static_cast<const char *>(std::memchr(from, '\n', end_ - pos_));
+            const size_t n = feed ? static_cast<size_t>(feed - from) : end_ - pos_;
+            pos_ += feed ? n + 1 : n;
+            ++line_;
+            if (feed && carry_.empty() && !partial_) {
+                line = std::string_view(from, n);
+                return true;
+            }
+            carry_.append(from, std::min(n, kMaxLine - std::min(kMaxLine, carry_.size())));
+            if (feed) {
+                partial_ = false;
+                line = carry_;
+                return true;
+            }
+            --line_; // the line goes on in the next block
+            partial_ = true;
+        }
+    }
+    uint64_t LineNumber() const { return line_; }
+    bool Failed() const { return failed_; }
+    int Error() const { return source_.Error(); }
+
+  private:
+    bool Refill() {
+        if (ended_) return false;
+        const long n = source_.Read(block_.get(), kBlock);
+        if (n <= 0) {
+            failed_ = n < 0;
+            ended_ = true;
+            return false;
+        }
+        pos_ = 0;
+        end_ = static_cast<size_t>(n);
+        return true;
+    }
+
+    ByteSource &source_;
+    std::unique_ptr<char[]> block_;
+    size_t pos_ = 0, end_ = 0;
+    std::string carry_;
+    bool partial_ = false; // carry_ holds the start of a line, maybe empty of text
+    bool ended_ = false, failed_ = false;
+    uint64_t line_ = 0;
+};
+
+} // namespace conversion
