@@ -5,8 +5,9 @@
 #include "kml_writer.h"
 #include "line_reader.h"
 #include "nmea/context.h"
-#include "nmea/display.h"
 #include "nmea/dispatch.h"
+#include "nmea/display_format.h"
+#include "nmea/talker.h"
 
 namespace conversion {
 namespace {
@@ -14,8 +15,8 @@ namespace {
 using nmea::SentenceKind;
 
 bool ClosesCycle(SentenceKind kind) {
-    return kind == SentenceKind::GPRMC || kind == SentenceKind::GPRPT || kind == SentenceKind::GPGGA ||
-           kind == SentenceKind::GPGLL;
+    const nmea::SentenceRow *row = nmea::RowOf(kind);
+    return row != nullptr && row->closesCycle;
 }
 
 // A sentence of one of our types from another talker: "GNRMC", "GLGSV", ...
@@ -54,8 +55,6 @@ ConversionOutcome ConvertStream(ByteSource &in, OutputBuffer &out, const Convers
     auto ctx = std::make_unique<nmea::SentenceContext>();
     ctx->VerifyChecksums = options.verifyChecksums;
     ctx->AnyTalker = options.anyTalker;
-    ctx->DeferDisplay = true; // the texts are read only when a cycle closes
-    const nmea::DataDisplay &display = ctx->Manager.Display;
 
     ConversionOutcome outcome;
     ConversionCounts &counts = outcome.counts;
@@ -86,7 +85,7 @@ ConversionOutcome ConvertStream(ByteSource &in, OutputBuffer &out, const Convers
         // A second talker's sentence of a kind neither opens nor closes a cycle.
         if (ctx->AnyTalker && kind != SentenceKind::Unknown && !ctx->ReadsTalker(kind)) kind = SentenceKind::Unknown;
         if (cycleStart == SentenceKind::Unknown && ClosesCycle(kind)) cycleStart = kind;
-        if (!fixSeen && (kind == SentenceKind::GPRMC || kind == SentenceKind::GPGLL) && display.PositionValid == 1)
+        if (!fixSeen && (kind == SentenceKind::GPRMC || kind == SentenceKind::GPGLL) && ctx->Manager.PositionValid() == 1)
             fixSeen = true;
 
         if (nmea::ParseSentence(*ctx) == 0) {
@@ -113,8 +112,8 @@ ConversionOutcome ConvertStream(ByteSource &in, OutputBuffer &out, const Convers
                                                         : ctx->Manager.RptRecord.Message.UtcTime;
             clockWithDateSeen = true;
         }
-        if (fixSeen && kind == cycleStart && ctx->Deferred.DateKnown(display)) {
-            ctx->RefreshDisplay();
+        if (fixSeen && kind == cycleStart && ctx->Manager.DateKnown()) {
+            const nmea::DataDisplay &display = ctx->Manager.Display();
             ++counts.cycles;
             if (!HasPosition(display)) {
                 ++counts.cyclesWithoutPosition;
@@ -135,11 +134,10 @@ ConversionOutcome ConvertStream(ByteSource &in, OutputBuffer &out, const Convers
             if (out.Failed()) break;
         }
     }
-    ctx->RefreshDisplay();
     counts.lines = reader.LinesSeen();
     counts.cycleStartFound = cycleStart != SentenceKind::Unknown;
     counts.fixSeen = fixSeen;
-    counts.dateSeen = !display.Date.empty();
+    counts.dateSeen = ctx->Manager.DateKnown();
     if (outcome.kind == OutcomeKind::Done && reader.Failed()) {
         outcome.kind = OutcomeKind::ReadFailed;
         outcome.systemError = std::strerror(reader.Error());

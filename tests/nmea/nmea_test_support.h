@@ -26,14 +26,6 @@ inline nmea::SentenceContext &Load(nmea::SentenceContext &ctx, std::string_view 
     return ctx;
 }
 
-// A packed time or date from its parts.
-constexpr uint32_t Time(uint32_t h, uint32_t m, uint32_t s) {
-    return (h << 24) | (m << 16) | (s * 1000);
-}
-constexpr uint32_t Date(uint32_t y, uint32_t m, uint32_t d) {
-    return (y << 16) | (m << 8) | d;
-}
-
 // One decoder row: the sentences in `before` set the record up, then `line`
 // is decoded and its result and record checked.
 template <typename Record> struct DecodeCase {
