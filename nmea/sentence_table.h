@@ -132,9 +132,10 @@ constexpr const SentenceRow *RowOf(SentenceKind kind) {
 }
 
 namespace detail {
+// Byte i at bits 8i: the compiler reads the name as one load of four bytes and one of one.
 constexpr uint64_t NameKey(std::string_view name) {
     uint64_t key = 0;
-    for (size_t i = 0; i < 5; ++i) key = key << 8 | static_cast<unsigned char>(name[i]);
+    for (size_t i = 0; i < 5; ++i) key |= uint64_t{static_cast<unsigned char>(name[i])} << (8 * i);
     return key;
 }
 inline constexpr auto kNameKeys = [] {
