@@ -38,7 +38,7 @@ uint8_t ParseSentence(SentenceContext &ctx) {
     if (row->decode == nullptr) return 1;
     if (row->decode(ctx) == 1) {
         ctx.LastDecoded = true;
-        row->noteTexts(ctx.Manager, ctx.Manager.Pending());
+        if (row->noteTexts != nullptr) row->noteTexts(ctx.Manager, ctx.Manager.Pending());
     }
     return 1;
 }

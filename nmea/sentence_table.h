@@ -20,7 +20,8 @@ struct SentenceRow {
     SentenceKind kind;
     // Fills the kind's record in ctx.Manager; nullptr: recognised, not decoded.
     Decoder decode;
-    // Notes the display values the kind's record refreshes, after a decode succeeded.
+    // Notes the display values the kind's record refreshes, after a decode
+    // succeeded; nullptr: it refreshes none.
     void (*noteTexts)(const NMEA_Manager &fix, DeferredDisplay &texts);
     // Whether the kind can close a fix cycle, when it opened the first one.
     bool closesCycle;
@@ -113,17 +114,9 @@ constexpr bool NamesDistinct(std::span<const SentenceRow> rows) {
     }
     return true;
 }
-// A row that decodes must say what its decode refreshes, and the reverse.
-constexpr bool TextsWithEveryDecoder(std::span<const SentenceRow> rows) {
-    for (const SentenceRow &row : rows) {
-        if ((row.decode == nullptr) != (row.noteTexts == nullptr)) return false;
-    }
-    return true;
-}
 static_assert(RowsInEnumOrder(kSentenceTable), "row i must be SentenceKind i: the kind indexes the table");
 static_assert(NamesOfFiveCharacters(kSentenceTable), "a sentence name has five characters");
 static_assert(NamesDistinct(kSentenceTable), "a name may stand in one row only");
-static_assert(TextsWithEveryDecoder(kSentenceTable), "a decoded kind notes its texts, and only a decoded one");
 
 // The row of a recognised kind; nullptr for Unknown.
 constexpr const SentenceRow *RowOf(SentenceKind kind) {

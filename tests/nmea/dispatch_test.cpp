@@ -27,11 +27,9 @@ std::string Snapshot(const DataDisplay &d) {
 constexpr SentenceRow kOutOfOrder[] = {kSentenceTable[1], kSentenceTable[0]};
 constexpr SentenceRow kNameTwice[] = {kSentenceTable[0], {"GPGGA", SentenceKind::GPGLL, nullptr, nullptr, false}};
 constexpr SentenceRow kNameOfFour[] = {{"GPGG", SentenceKind::GPGGA, nullptr, nullptr, false}};
-constexpr SentenceRow kDecodeWithoutTexts[] = {{"GPGGA", SentenceKind::GPGGA, ParseGGA, nullptr, true}};
 static_assert(!RowsInEnumOrder(kOutOfOrder));
 static_assert(!NamesDistinct(kNameTwice));
 static_assert(!NamesOfFiveCharacters(kNameOfFour));
-static_assert(!TextsWithEveryDecoder(kDecodeWithoutTexts));
 
 TEST(KindOfName, Table) {
     for (const SentenceRow &row : kSentenceTable) EXPECT_EQ(KindOfName(row.name), row.kind) << row.name;

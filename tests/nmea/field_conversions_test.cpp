@@ -11,8 +11,6 @@
 namespace nmea {
 namespace {
 
-using nmea::PackDate;
-using nmea::PackTime;
 
 TEST(ConvertDegrees, Table) {
     struct Case {

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <limits>
 
 #include "nmea/decoders.h"
 #include "nmea_test_support.h"
@@ -9,11 +8,9 @@
 namespace nmea {
 namespace {
 
-using nmea::PackDate;
 using nmea_test::DecodeCase;
 using nmea_test::Load;
 using nmea_test::RunDecodeCases;
-using nmea::PackTime;
 
 using Prns = std::array<uint8_t, 12>;
 
@@ -133,68 +130,6 @@ TEST(ParseVTG, Table) {
          }},
     };
     RunDecodeCases(cases, ParseVTG, &NMEA_Manager::VtgRecord);
-}
-
-constexpr const char *kRptFix =
-    "$GPRPT,4807.038,N,01131.000,E,545.4,012.5,084.4,230394,123519,3*69\n";
-constexpr const char *kRptHigh =
-    "$GPRPT,4807.038,S,01131.000,W,30000,-1.0,084.4,230394,123519,2*50";
-
-TEST(ParseRPT, Table) {
-    const std::vector<DecodeCase<NMEA_RPT_Object>> cases = {
-        {"realistic report",
-         {},
-         kRptFix,
-         1,
-         [](const NMEA_RPT_Object &r) {
-             const auto &m = r.Message;
-             EXPECT_NEAR(m.Latitude, 4811730.0, 1e-3);
-             EXPECT_NEAR(m.Longitude, 1151666.6667, 1e-3);
-             EXPECT_EQ(m.Altitude, 54540000);
-             EXPECT_EQ(m.Speed, 125);
-             EXPECT_EQ(m.Course, 844);
-             EXPECT_EQ(m.Date, PackDate(94, 3, 23));
-             EXPECT_EQ(m.UtcTime, PackTime(12, 35, 19));
-             EXPECT_EQ(m.FixMode, 3);
-             EXPECT_EQ(r.Checksum, 0x69);
-         }},
-        {"south west, altitude clamps, negative speed",
-         {},
-         kRptHigh,
-         1,
-         [](const NMEA_RPT_Object &r) {
-             EXPECT_NEAR(r.Message.Latitude, -4811730.0, 1e-3);
-             EXPECT_NEAR(r.Message.Longitude, -1151666.6667, 1e-3);
-             EXPECT_EQ(r.Message.Altitude, std::numeric_limits<int32_t>::max());
-             EXPECT_EQ(r.Message.Speed, 0);
-             EXPECT_EQ(r.Message.FixMode, 2);
-         }},
-        {"all ten fields empty",
-         {kRptFix},
-         "$GPRPT,,,,,,,,,,*41",
-         1,
-         [](const NMEA_RPT_Object &r) {
-             const auto &m = r.Message;
-             EXPECT_EQ(m.Latitude, 0.0);
-             EXPECT_EQ(m.Longitude, 0.0);
-             EXPECT_EQ(m.Altitude, 0);
-             EXPECT_EQ(m.Speed, 0);
-             EXPECT_EQ(m.Course, 0);
-             EXPECT_EQ(m.Date, 0u);
-             EXPECT_EQ(m.UtcTime, 0u);
-             EXPECT_EQ(m.FixMode, 0);
-         }},
-        {"fix mode missing",
-         {kRptHigh},
-         "$GPRPT,4807.038,N,01131.000,E,545.4,012.5,084.4,230394,123519*76",
-         0,
-         [](const NMEA_RPT_Object &r) {
-             EXPECT_EQ(r.Message.UtcTime, PackTime(12, 35, 19));
-             EXPECT_EQ(r.Message.Altitude, 54540000);
-             EXPECT_EQ(r.Message.FixMode, 2);
-         }},
-    };
-    RunDecodeCases(cases, ParseRPT, &NMEA_Manager::RptRecord);
 }
 
 // GSV sets are assembled across calls, so each row is a sequence of messages.

@@ -100,27 +100,4 @@ uint8_t ParseVTG(SentenceContext &ctx) {
     return ok ? 1 : 0;
 }
 
-// $GPRPT,4807.038,N,01131.000,E,545.4,022.4,084.4,230394,123519,3*6B
-//  1,2 latitude ddmm.mmmm, N/S  3,4 longitude dddmm.mmmm, E/W
-//  5 altitude, metres  6 speed, knots  7 course, degrees
-//  8 date ddmmyy  9 UTC time hhmmss.ss  10 fix mode: 2 2D, 3 3D
-uint8_t ParseRPT(SentenceContext &ctx) {
-    NMEA_RPT_Object &rec = ctx.Manager.RptRecord;
-    NMEA_MESSAGE_RPT &m = rec.Message;
-    FieldWalker f(ctx);
-    const bool ok =
-        f.Real([&](double v) { m.Latitude = ConvertDegrees(v); }) &&
-        f.Text(Hemisphere(m.Latitude, 'S')) &&
-        f.Real([&](double v) { m.Longitude = ConvertDegrees(v); }) &&
-        f.Text(Hemisphere(m.Longitude, 'W')) &&
-        f.Real([&](double v) { m.Altitude = ScaleToI32(v, 100000); }) &&
-        f.Real([&](double v) { m.Speed = ScaleToU16(v, 10); }) &&
-        f.Real([&](double v) { m.Course = ScaleToU16(v, 10); }) &&
-        f.Int([&](int32_t v) { m.Date = ConvertDate(v); }) &&
-        f.Real([&](double v) { m.UtcTime = ConvertTime(v); }) &&
-        f.Int([&](int32_t v) { m.FixMode = static_cast<uint8_t>(v); }) &&
-        f.Hex(rec.Checksum);
-    return ok ? 1 : 0;
-}
-
 } // namespace nmea
