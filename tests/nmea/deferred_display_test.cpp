@@ -14,25 +14,6 @@ namespace {
 using nmea::DataDisplay;
 using nmea::SentenceContext;
 
-void ExpectSameTexts(const DataDisplay &eager, const DataDisplay &deferred) {
-    EXPECT_EQ(eager.FixMode, deferred.FixMode);
-    EXPECT_EQ(eager.HDOP, deferred.HDOP);
-    EXPECT_EQ(eager.VDOP, deferred.VDOP);
-    EXPECT_EQ(eager.PDOP, deferred.PDOP);
-    EXPECT_EQ(eager.Date, deferred.Date);
-    EXPECT_EQ(eager.UtcTime, deferred.UtcTime);
-    EXPECT_EQ(eager.Latitude, deferred.Latitude);
-    EXPECT_EQ(eager.Longitude, deferred.Longitude);
-    EXPECT_EQ(eager.Speed, deferred.Speed);
-    EXPECT_EQ(eager.Course, deferred.Course);
-    EXPECT_EQ(eager.Altitude, deferred.Altitude);
-    EXPECT_EQ(eager.PositionValid, deferred.PositionValid);
-    EXPECT_EQ(eager.SatPrn, deferred.SatPrn);
-    EXPECT_EQ(eager.SatSnr, deferred.SatSnr);
-    EXPECT_EQ(eager.SatElevation, deferred.SatElevation);
-    EXPECT_EQ(eager.SatAzimuth, deferred.SatAzimuth);
-}
-
 // Feeds both contexts, reads the first one's texts after every line and the
 // second one's after the first line and every `every`-th after it, and compares.
 void FeedBoth(const std::vector<std::string> &lines, size_t every) {
@@ -47,7 +28,7 @@ void FeedBoth(const std::vector<std::string> &lines, size_t every) {
         ASSERT_EQ(!now.Date.empty(), deferred.Manager.DateKnown()) << lines[i];
         if (i % every == 0 || i + 1 == lines.size()) {
             SCOPED_TRACE("after line " + std::to_string(i + 1) + ": " + lines[i]);
-            ExpectSameTexts(now, deferred.Manager.Display());
+            EXPECT_EQ(nmea_test::TextsOf(now), nmea_test::TextsOf(deferred.Manager.Display()));
             if (::testing::Test::HasFailure()) return;
         }
     }

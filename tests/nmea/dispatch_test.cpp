@@ -11,17 +11,7 @@ namespace {
 
 using nmea_test::Feed;
 using nmea_test::Load;
-
-// Every text and flag of the display, to tell whether a sentence touched it.
-std::string Snapshot(const DataDisplay &d) {
-    std::string s = d.FixMode + '|' + d.HDOP + '|' + d.VDOP + '|' + d.PDOP + '|' + d.Date + '|' +
-                    d.UtcTime + '|' + d.Latitude + '|' + d.Longitude + '|' + d.Speed + '|' +
-                    d.Course + '|' + d.Altitude + '|' + std::to_string(d.PositionValid);
-    for (size_t i = 0; i < 12; ++i)
-        s +=
-            '|' + d.SatPrn[i] + '/' + d.SatSnr[i] + '/' + d.SatElevation[i] + '/' + d.SatAzimuth[i];
-    return s;
-}
+using nmea_test::TextsOf;
 
 // Slips in the table that its compile-time checks must reject.
 constexpr SentenceRow kOutOfOrder[] = {kSentenceTable[1], kSentenceTable[0]};
@@ -111,10 +101,10 @@ TEST(ParseSentence, Table) {
         SCOPED_TRACE(c.name);
         SentenceContext ctx;
         ctx.VerifyChecksums = c.verify;
-        const std::string before = Snapshot(ctx.Manager.Display());
+        const auto before = TextsOf(ctx.Manager.Display());
         EXPECT_EQ(Feed(ctx, c.line), c.result);
         EXPECT_EQ(ctx.UnrecognisedSentence, c.unrecognised);
-        EXPECT_EQ(Snapshot(ctx.Manager.Display()) != before, c.refreshes);
+        EXPECT_EQ(TextsOf(ctx.Manager.Display()) != before, c.refreshes);
     }
 }
 
@@ -193,7 +183,7 @@ TEST(SentenceContext, InterleavedContextsStayIndependent) {
         Feed(first, a[i]);
         Feed(second, b[i]);
     }
-    EXPECT_EQ(Snapshot(first.Manager.Display()), Snapshot(alone.Manager.Display()));
+    EXPECT_EQ(TextsOf(first.Manager.Display()), TextsOf(alone.Manager.Display()));
     EXPECT_EQ(first.Manager.Display().SatPrn[10], "27");
     EXPECT_EQ(first.UnrecognisedSentence, 0);
     EXPECT_EQ(second.Manager.Display().SatPrn[0], ""); // its GSV set never completed

@@ -17,6 +17,8 @@ namespace nmea {
 namespace {
 
 using nmea_test::Feed;
+using nmea_test::Texts;
+using nmea_test::TextsOf;
 
 TEST(FormatLatitudeAndLongitude, Table) {
     struct Case {
@@ -156,25 +158,6 @@ TEST(FormatFixMode, Texts) {
         FormatFixMode(d, c.mode);
         EXPECT_EQ(d.FixMode, c.text);
     }
-}
-
-// The display as named texts, to check which ones a sentence rewrites.
-using Texts = std::map<std::string, std::string>;
-
-Texts TextsOf(const DataDisplay &d) {
-    Texts t = {{"FixMode", d.FixMode},   {"HDOP", d.HDOP},
-               {"VDOP", d.VDOP},         {"PDOP", d.PDOP},
-               {"Date", d.Date},         {"UtcTime", d.UtcTime},
-               {"Latitude", d.Latitude}, {"Longitude", d.Longitude},
-               {"Speed", d.Speed},       {"Course", d.Course},
-               {"Altitude", d.Altitude}, {"PositionValid", std::to_string(d.PositionValid)}};
-    for (size_t i = 0; i < 12; ++i) {
-        t["SatPrn" + std::to_string(i)] = d.SatPrn[i];
-        t["SatSnr" + std::to_string(i)] = d.SatSnr[i];
-        t["SatElevation" + std::to_string(i)] = d.SatElevation[i];
-        t["SatAzimuth" + std::to_string(i)] = d.SatAzimuth[i];
-    }
-    return t;
 }
 
 struct RefreshCase {
