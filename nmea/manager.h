@@ -21,7 +21,7 @@ class NMEA_Manager {
     // The texts of the newest values. They are formatted here, and only those
     // whose value changed since the last call: the only way to the texts, so
     // no reader sees them stale. Formatting on read leaves the fix as it was,
-    // hence const.
+    // hence const; like the rest of a conversion's state, for one thread.
     const DataDisplay &Display() const {
         if (pending_.Due()) pending_.Refresh(display_);
         return display_;
