@@ -12,9 +12,9 @@
 #include "conversion/line_reader.h"
 #include "conversion/stream_conversion.h"
 #include "nmea/context.h"
-#include "nmea/display.h"
 #include "nmea/dispatch.h"
-#include "nmea/fields.h"
+#include "nmea/field_readers.h"
+#include "nmea/sentence_table.h"
 
 namespace {
 
@@ -55,7 +55,7 @@ void BM_ReadIntField(benchmark::State &state) {
         nmea::Cursor c = 0;
         int32_t v = 0;
         for (int i = 0; i < 19; ++i) {
-            c = nmea::ReadIntField(c, s, v);
+            c = nmea::scan::Int(c, s, v);
             benchmark::DoNotOptimize(v);
         }
     }
@@ -69,7 +69,7 @@ void BM_ReadRealField(benchmark::State &state) {
         nmea::Cursor c = 0;
         double v = 0;
         for (int i = 0; i < 3; ++i) {
-            c = nmea::ReadRealField(c, s, v);
+            c = nmea::scan::Real(c, s, v);
             benchmark::DoNotOptimize(v);
         }
     }
@@ -83,7 +83,7 @@ void BM_ReadTextView(benchmark::State &state) {
         nmea::Cursor c = 0;
         std::string_view v;
         for (int i = 0; i < 9; ++i) {
-            c = nmea::ReadTextView(c, s, v);
+            c = nmea::scan::TextView(c, s, v);
             benchmark::DoNotOptimize(v);
         }
     }
@@ -96,14 +96,14 @@ void BM_ReadHexField(benchmark::State &state) {
     const auto star = static_cast<nmea::Cursor>(s.find('*'));
     for (auto _ : state) {
         uint8_t v = 0;
-        benchmark::DoNotOptimize(nmea::ReadHexField(star, s, v));
+        benchmark::DoNotOptimize(nmea::scan::Hex(star, s, v));
         benchmark::DoNotOptimize(v);
     }
     state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_ReadHexField);
 
-// ---- ParseSentence per type (checksums verified, display refreshed) ---------
+// ---- ParseSentence per type (checksums verified, display values noted) ---------
 
 void ParseLines(benchmark::State &state, std::initializer_list<std::string_view> lines) {
     nmea::SentenceContext ctx;
@@ -135,43 +135,38 @@ BENCHMARK(BM_ParseVTG);
 
 // ---- display texts ----------------------------------------------------------
 
-void DisplayOf(benchmark::State &state, nmea::SentenceKind kind, const nmea::TObject &(*record)(const nmea::NMEA_Manager &)) {
+// Every text of the kind formatted: a fresh set of noted values counts each as changed.
+void TextsOf(benchmark::State &state, nmea::SentenceKind kind) {
     nmea::SentenceContext ctx;
     Feed(ctx);
+    const nmea::SentenceRow &row = *nmea::RowOf(kind);
+    nmea::DataDisplay display = ctx.Manager.Display();
     for (auto _ : state) {
-        nmea::UpdateDataDisplay(ctx.Manager, record(ctx.Manager), kind);
-        benchmark::DoNotOptimize(ctx.Manager.Display);
+        nmea::DeferredDisplay fresh;
+        row.noteTexts(ctx.Manager, fresh);
+        fresh.Refresh(display);
+        benchmark::DoNotOptimize(display);
     }
     state.SetItemsProcessed(state.iterations());
 }
 
-void BM_UpdateDataDisplayGGA(benchmark::State &state) {
-    DisplayOf(state, nmea::SentenceKind::GPGGA, [](const nmea::NMEA_Manager &m) -> const nmea::TObject & { return m.GgaRecord; });
-}
-void BM_UpdateDataDisplayGSA(benchmark::State &state) {
-    DisplayOf(state, nmea::SentenceKind::GPGSA, [](const nmea::NMEA_Manager &m) -> const nmea::TObject & { return m.GsaRecord; });
-}
-void BM_UpdateDataDisplayGSV(benchmark::State &state) {
-    DisplayOf(state, nmea::SentenceKind::GPGSV, [](const nmea::NMEA_Manager &m) -> const nmea::TObject & { return m.GsvRecord; });
-}
-void BM_UpdateDataDisplayRMC(benchmark::State &state) {
-    DisplayOf(state, nmea::SentenceKind::GPRMC, [](const nmea::NMEA_Manager &m) -> const nmea::TObject & { return m.RmcRecord; });
-}
-void BM_UpdateDataDisplayVTG(benchmark::State &state) {
-    DisplayOf(state, nmea::SentenceKind::GPVTG, [](const nmea::NMEA_Manager &m) -> const nmea::TObject & { return m.VtgRecord; });
-}
-BENCHMARK(BM_UpdateDataDisplayGGA);
-BENCHMARK(BM_UpdateDataDisplayGSA);
-BENCHMARK(BM_UpdateDataDisplayGSV);
-BENCHMARK(BM_UpdateDataDisplayRMC);
-BENCHMARK(BM_UpdateDataDisplayVTG);
+void BM_FormatTextsGGA(benchmark::State &state) { TextsOf(state, nmea::SentenceKind::GPGGA); }
+void BM_FormatTextsGSA(benchmark::State &state) { TextsOf(state, nmea::SentenceKind::GPGSA); }
+void BM_FormatTextsGSV(benchmark::State &state) { TextsOf(state, nmea::SentenceKind::GPGSV); }
+void BM_FormatTextsRMC(benchmark::State &state) { TextsOf(state, nmea::SentenceKind::GPRMC); }
+void BM_FormatTextsVTG(benchmark::State &state) { TextsOf(state, nmea::SentenceKind::GPVTG); }
+BENCHMARK(BM_FormatTextsGGA);
+BENCHMARK(BM_FormatTextsGSA);
+BENCHMARK(BM_FormatTextsGSV);
+BENCHMARK(BM_FormatTextsRMC);
+BENCHMARK(BM_FormatTextsVTG);
 
 // ---- KML ----------------------------------------------------------------------
 
 void BM_WritePlacemark(benchmark::State &state) {
     nmea::SentenceContext ctx;
     Feed(ctx);
-    const nmea::DataDisplay display = ctx.Manager.Display;
+    const nmea::DataDisplay display = ctx.Manager.Display();
     DiscardSink sink;
     conversion::OutputBuffer out(sink);
     for (auto _ : state) conversion::WritePlacemark(out, display);

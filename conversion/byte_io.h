@@ -10,6 +10,8 @@
 #include <string>
 #include <string_view>
 
+#include "nmea/short_copy.h"
+
 namespace conversion {
 
 class ByteSource {
@@ -99,23 +101,11 @@ class OutputBuffer {
     // moves instead of a library call.
     void AppendShort(std::string_view text) {
         const size_t n = text.size();
-        if (n > 16 || capacity_ - used_ < 16) {
+        if (n > 16 || capacity_ - used_ < n) {
             Append(text);
             return;
         }
-        char *to = block_.get() + used_;
-        const char *from = text.data();
-        if (n >= 8) {
-            std::memcpy(to, from, 8);
-            std::memcpy(to + n - 8, from + n - 8, 8);
-        } else if (n >= 4) {
-            std::memcpy(to, from, 4);
-            std::memcpy(to + n - 4, from + n - 4, 4);
-        } else if (n > 0) {
-            to[0] = from[0];
-            to[n / 2] = from[n / 2];
-            to[n - 1] = from[n - 1];
-        }
+        nmea::CopyShort(block_.get() + used_, text.data(), n);
         used_ += n;
     }
     void Append(char c) {

@@ -6,8 +6,9 @@
 #include "kml_writer.h"
 #include "line_reader.h"
 #include "nmea/context.h"
-#include "nmea/display.h"
 #include "nmea/dispatch.h"
+#include "nmea/display_format.h"
+#include "nmea/talker.h"
 #include "run_ending.h"
 #include "stream_conversion.h"
 
@@ -17,8 +18,8 @@ namespace {
 using nmea::SentenceKind;
 
 bool ClosesCycle(SentenceKind kind) {
-    return kind == SentenceKind::GPRMC || kind == SentenceKind::GPRPT || kind == SentenceKind::GPGGA ||
-           kind == SentenceKind::GPGLL;
+    const nmea::SentenceRow *row = nmea::RowOf(kind);
+    return row != nullptr && row->closesCycle;
 }
 
 // A sentence of one of our types from another talker: "GNRMC", "GLGSV", ...
@@ -57,7 +58,6 @@ class KmlRun final : public DocumentTail {
         // Fresh per conversion: the document depends on nothing but the log.
         ctx_->VerifyChecksums = options.verifyChecksums;
         ctx_->AnyTalker = options.anyTalker;
-        ctx_->DeferDisplay = true; // the texts are read only when a cycle closes
     }
 
     ConversionOutcome Run() {
@@ -84,12 +84,6 @@ class KmlRun final : public DocumentTail {
     }
 
   private:
-    // The display texts, brought up to date: the one place they are read.
-    const nmea::DataDisplay &Texts() {
-        ctx_->RefreshDisplay();
-        return ctx_->Manager.Display;
-    }
-
     // Into the state object; true for a line with a "*", which may be a sentence.
     bool TakeLine(std::string_view piece) {
         ctx_->UnrecognisedSentence = 0;
@@ -111,7 +105,7 @@ class KmlRun final : public DocumentTail {
     void NoteCycleStartAndFix(SentenceKind kind) {
         if (cycleStart_ == SentenceKind::Unknown && ClosesCycle(kind)) cycleStart_ = kind;
         if (!fixSeen_ && (kind == SentenceKind::GPRMC || kind == SentenceKind::GPGLL) &&
-            ctx_->Manager.Display.PositionValid == 1)
+            ctx_->Manager.PositionValid() == 1)
             fixSeen_ = true;
     }
 
@@ -152,9 +146,9 @@ class KmlRun final : public DocumentTail {
     // A later sentence of the cycle's first name closes the cycle: its
     // placemark is written. False when the output failed.
     bool CloseCycle(SentenceKind kind) {
-        if (!fixSeen_ || kind != cycleStart_ || !ctx_->Deferred.DateKnown(ctx_->Manager.Display)) return true;
+        if (!fixSeen_ || kind != cycleStart_ || !ctx_->Manager.DateKnown()) return true;
         ConversionCounts &counts = outcome_.counts;
-        const nmea::DataDisplay &display = Texts();
+        const nmea::DataDisplay &display = ctx_->Manager.Display();
         ++counts.cycles;
         if (!HasPosition(display)) {
             ++counts.cyclesWithoutPosition;
@@ -176,11 +170,10 @@ class KmlRun final : public DocumentTail {
 
     void NoteEnd() {
         ConversionCounts &counts = outcome_.counts;
-        const nmea::DataDisplay &display = Texts();
         counts.lines = reader_.LineNumber();
         counts.cycleStartFound = cycleStart_ != SentenceKind::Unknown;
         counts.fixSeen = fixSeen_;
-        counts.dateSeen = !display.Date.empty();
+        counts.dateSeen = ctx_->Manager.DateKnown();
     }
 
     bool WriteRest(OutputBuffer &out, std::string &error) override {

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <string>
 
+#include "nmea/short_copy.h"
+
 namespace conversion {
 namespace {
 
@@ -59,21 +61,20 @@ void PutSatelliteColumn(OutputBuffer &out, const char (&label)[N], const std::ar
     out.Append(std::string_view(label, N - 1));
     // Each slot is right-aligned in five characters. Texts of up to four
     // characters (all the decoders produce) go in as fixed-size moves: eight
-    // blanks, then four bytes from the text's buffer ending on its last
-    // character. Bytes that land past the slot are overwritten by the next
-    // one, or past the row never appended. The buffer holds at least four
-    // bytes wherever the text is shorter (checked: capacity).
+    // blanks, then the text ending on the slot's last column. Blanks that land
+    // past the slot are overwritten by the next one, or past the row never
+    // appended.
     constexpr size_t kRow = 12 * 5;
     char row[kRow + 8];
     char *p = row;
     for (const std::string &slot : slots) {
         const size_t n = slot.size();
-        if (n > 4 || slot.capacity() < 4) {
+        if (n > 4) {
             p = nullptr;
             break;
         }
         std::memcpy(p, "        ", 8);
-        std::memcpy(p + 5 - n, slot.data(), 4);
+        nmea::CopyShort(p + 5 - n, slot.data(), n);
         p += 5;
     }
     if (p != nullptr) {

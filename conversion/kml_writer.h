@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "byte_io.h"
-#include "nmea/manager.h"
+#include "nmea/data_display.h"
 #include "placemark_rules.h"
 
 namespace conversion {

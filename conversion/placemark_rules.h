@@ -5,7 +5,7 @@
 
 #include <string_view>
 
-#include "nmea/manager.h"
+#include "nmea/data_display.h"
 
 namespace conversion {
 

@@ -37,7 +37,7 @@ void TrackHook::WriteHeaderExtra(OutputBuffer &out) {
 }
 
 bool TrackHook::OnCycle(OutputBuffer &out, const nmea::NMEA_Manager &fix, const PlacemarkDate &date) {
-    const nmea::DataDisplay &d = fix.Display;
+    const nmea::DataDisplay &d = fix.Display();
     if (options_.skipInvalid && (d.PositionValid != 1 || fix.GgaRecord.Message.Spc.FixQuality == 0)) {
         return false;
     }

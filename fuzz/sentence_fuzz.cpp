@@ -1,8 +1,8 @@
 // Arbitrary bytes as one line through the sentence check and the decoders,
 // with checksums off and on and with any talker read as GP; afterwards every
 // display text must still have the form the placemarks rely on. The same
-// bytes as lines also check the texts formatted on demand against those
-// formatted at once.
+// bytes as lines also check that texts read now and then equal texts read
+// after every line.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -109,8 +109,9 @@ void Run(std::string_view line, bool verifyChecksums, bool anyTalker) {
     if (ctx.CurrentSentence.size() > nmea::SentenceContext::kMaxLine) std::abort();
     const uint8_t result = nmea::ParseSentence(ctx);
     if (result > 1 || (result == 0 && !verifyChecksums)) std::abort();
-    if (ctx.UnrecognisedSentence && ctx.LastKind != nmea::SentenceKind::Unknown) std::abort();
-    CheckDisplay(ctx.Manager.Display);
+    if (ctx.UnrecognisedSentence && nmea::KindOfName(ctx.SentenceName()) != nmea::SentenceKind::Unknown)
+        std::abort();
+    CheckDisplay(ctx.Manager.Display());
 }
 
 bool SameTexts(const nmea::DataDisplay &a, const nmea::DataDisplay &b) {
@@ -121,13 +122,13 @@ bool SameTexts(const nmea::DataDisplay &a, const nmea::DataDisplay &b) {
            a.SatSnr == b.SatSnr && a.SatElevation == b.SatElevation && a.SatAzimuth == b.SatAzimuth;
 }
 
-// The same lines into a context that formats at once and one that formats on
-// demand: whenever the latter is refreshed, its texts must equal the former's.
-// The line's length decides where a refresh falls, as a cycle's end would.
+// The same lines into a context whose texts are read after every line and one
+// whose texts are read now and then: whenever the latter is read, its texts
+// must equal the former's. The line's length decides where a read falls, as a
+// cycle's end would.
 void CompareDeferred(std::string_view input) {
     nmea::SentenceContext now;
     nmea::SentenceContext later;
-    later.DeferDisplay = true;
     for (int n = 0; n < 64 && !input.empty(); ++n) {
         const size_t lf = input.find('\n');
         const std::string_view line = input.substr(0, lf);
@@ -136,15 +137,15 @@ void CompareDeferred(std::string_view input) {
             ctx->SetSentence(line);
             nmea::ParseSentence(*ctx);
         }
+        const nmea::DataDisplay &everyLine = now.Manager.Display();
         if (line.size() % 3 == 0 || input.empty()) {
-            later.RefreshDisplay();
-            if (!SameTexts(now.Manager.Display, later.Manager.Display)) {
+            if (!SameTexts(everyLine, later.Manager.Display())) {
                 std::fprintf(stderr, "texts formatted on demand differ after line %d\n", n + 1);
                 std::abort();
             }
         }
     }
-    CheckDisplay(later.Manager.Display);
+    CheckDisplay(later.Manager.Display());
 }
 
 } // namespace

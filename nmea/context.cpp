@@ -4,6 +4,7 @@
 #include <iterator>
 
 #include "short_copy.h"
+#include "talker.h"
 
 namespace nmea {
 
@@ -28,16 +29,6 @@ void SentenceContext::SetSentence(std::string_view sentence) {
     LoadLine(sentence);
     SentenceLength = static_cast<int32_t>(CurrentSentence.size());
     UnrecognisedSentence = 0;
-}
-
-namespace {
-bool IsUpper(char c) { return c >= 'A' && c <= 'Z'; }
-} // namespace
-
-bool IsOtherTalker(std::string_view name) {
-    // "P..." names are proprietary sentences ($PGRMC is Garmin's, not an RMC).
-    return name.size() == 5 && IsUpper(name[0]) && IsUpper(name[1]) && name[0] != 'P' &&
-           !(name[0] == 'G' && name[1] == 'P');
 }
 
 std::string_view SentenceContext::SentenceName() {

@@ -7,16 +7,11 @@
 #include <string>
 #include <string_view>
 
-#include "deferred_display.h"
 #include "manager.h"
 #include "sentence_kind.h"
+#include "sentence_table.h"
 
 namespace nmea {
-
-
-// A five-character name whose talker is two letters other than GP and not a
-// proprietary "P" sentence.
-bool IsOtherTalker(std::string_view name);
 
 class SentenceContext {
   public:
@@ -34,18 +29,7 @@ class SentenceContext {
     // Read any two-letter talker as GP, so multi-constellation receivers decode.
     bool AnyTalker = false;
 
-    // Whether decodes note their display values for RefreshDisplay instead of
-    // formatting the texts at once (the conversion run reads them per cycle).
-    bool DeferDisplay = false;
-    DeferredDisplay Deferred;
-
-    // Brings the display texts up to date; a no-op unless DeferDisplay.
-    void RefreshDisplay() {
-        if (DeferDisplay) Deferred.Refresh(Manager.Display);
-    }
-
-    // What the last ParseSentence did with its sentence.
-    SentenceKind LastKind = SentenceKind::Unknown;
+    // What the last ParseSentence did with its sentence: decoded it into its record.
     bool LastDecoded = false;
     // Under AnyTalker: the sentence came from a talker other than the one read
     // for its kind, and was left alone.
@@ -77,7 +61,7 @@ class SentenceContext {
   private:
     char normalisedName_[5] = {};
     // The talker read per kind; two NULs while none was seen.
-    char talkers_[9][2] = {};
+    char talkers_[kSentenceKinds][2] = {};
 };
 
 } // namespace nmea

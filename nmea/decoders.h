@@ -4,9 +4,12 @@
 
 #include <cstdint>
 
-#include "context.h"
+#include "records.h"
 
 namespace nmea {
+
+class SentenceContext;
+using Decoder = uint8_t (*)(SentenceContext &ctx);
 
 uint8_t ParseGGA(SentenceContext &ctx);
 uint8_t ParseGLL(SentenceContext &ctx);

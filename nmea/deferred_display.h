@@ -3,7 +3,6 @@
 // time and position in GGA and RMC, the speed in RMC and VTG) and many do not
 // change at all from one cycle to the next. So the values are noted as they
 // are decoded and formatted when asked for, and only when they changed.
-// The texts come out exactly as if they had been formatted at once.
 #pragma once
 
 #include <array>
@@ -11,22 +10,46 @@
 #include <cstdint>
 #include <type_traits>
 
-#include "manager.h"
+#include "data_display.h"
+#include "packed_time.h"
 #include "records.h"
-#include "sentence_kind.h"
 
 namespace nmea {
 
 class DeferredDisplay {
   public:
-    // The kind's values, as UpdateDataDisplay would format them now.
-    // PositionValid is not a text and is written at once.
-    void Note(DataDisplay &display, const TObject &record, SentenceKind kind);
+    void Time(PackedTime x) { Note(time_, x); }
+    void Date(PackedDate x) { Note(date_, x); }
+    void Position(double latitude, double longitude) {
+        Note(latitude_, latitude);
+        Note(longitude_, longitude);
+    }
+    void Speed(uint16_t x) { Note(speed_, x); }
+    void Course(uint16_t x) { Note(course_, x); }
+    void Altitude(int32_t x) { Note(altitude_, x); }
+    void Hdop(uint16_t x) { Note(hdop_, x); }
+    void Pdop(uint16_t x) { Note(pdop_, x); }
+    void Vdop(uint16_t x) { Note(vdop_, x); }
+    // The text depends only on whether the mode is 2, 3 or anything else.
+    void FixMode(uint8_t x) { Note(fixMode_, static_cast<uint8_t>(x == 2 || x == 3 ? x : 0)); }
+    void Satellites(const std::array<GSV_SATELLITE, 12> &satellites) {
+        satellites_.pending = satellites;
+        satellites_.noted = true;
+        due_ = true;
+    }
+    // Not a text: kept as it comes, and copied into the display on refresh.
+    void PositionValid(uint8_t x) {
+        positionValid_ = x;
+        due_ = true;
+    }
+
+    uint8_t PositionValid() const { return positionValid_; }
+    bool DateDue() const { return date_.noted; }
+    // Whether anything was noted since the last Refresh.
+    bool Due() const { return due_; }
     // Formats the texts whose values changed since the last call. Nothing
     // else may write the texts in between.
     void Refresh(DataDisplay &display);
-    // Whether a date text exists or is due.
-    bool DateKnown(const DataDisplay &display) const { return date_.noted || !display.Date.empty(); }
 
   private:
     template <typename T> struct Value {
@@ -42,8 +65,9 @@ class DeferredDisplay {
             if constexpr (std::is_floating_point_v<T>) return std::bit_cast<uint64_t>(a) == std::bit_cast<uint64_t>(b);
             else return a == b;
         }
-        // True when the text must be formatted from `pending`.
-        bool Take() {
+        // Whether the text must be formatted from `pending`; counts it as
+        // shown, so it answers true once per change.
+        bool IsDue() {
             if (!noted) return false;
             noted = false;
             shown = pending;
@@ -51,9 +75,13 @@ class DeferredDisplay {
             return true;
         }
     };
+    template <typename T> void Note(Value<T> &value, T x) {
+        value.Set(x);
+        due_ = true;
+    }
 
-    friend struct NotedTexts;
-
+    bool due_ = false;
+    uint8_t positionValid_ = 0;
     Value<PackedTime> time_;
     Value<PackedDate> date_;
     Value<double> latitude_;
@@ -68,8 +96,8 @@ class DeferredDisplay {
     // The satellites always arrive as a whole set: noted in one copy, and
     // compared value by value only when the texts are asked for.
     struct Satellites {
-        std::array<_GSV_SATELLITE, 12> pending{};
-        std::array<_GSV_SATELLITE, 12> shown{};
+        std::array<GSV_SATELLITE, 12> pending{};
+        std::array<GSV_SATELLITE, 12> shown{};
         bool noted = false;
         bool everShown = false;
     } satellites_;

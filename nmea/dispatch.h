@@ -1,19 +1,12 @@
 // The single entry point of a sentence: checksum, classification, decoding
-// and the refresh of the display texts.
+// and the note of the values its display texts are made of.
 #pragma once
 
-#include <array>
 #include <cstdint>
-#include <string_view>
 
 #include "context.h"
 
 namespace nmea {
-
-inline constexpr std::array<std::string_view, 9> kSentenceNames = {
-    "GPGGA", "GPGLL", "GPGSA", "GPGSV", "GPRMC", "GPVTG", "GPZDA", "GPRPT", "GPMSS"};
-
-SentenceKind KindOfName(std::string_view name);
 
 // 1 when the XOR of the characters between the first one and the "*" equals
 // the hexadecimal value after it.

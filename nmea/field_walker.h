@@ -8,7 +8,7 @@
 #include <type_traits>
 
 #include "context.h"
-#include "field_scan.h"
+#include "field_readers.h"
 
 namespace nmea {
 

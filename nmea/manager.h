@@ -2,32 +2,11 @@
 // texts that a placemark shows.
 #pragma once
 
-#include <array>
-#include <cstdint>
-#include <string>
-
+#include "data_display.h"
+#include "deferred_display.h"
 #include "records.h"
 
 namespace nmea {
-
-struct DataDisplay {
-    std::string FixMode = "NON Fix";
-    std::string HDOP = "0.00";
-    std::string VDOP = "0.00";
-    std::string PDOP = "0.00";
-    std::string Date;
-    std::string UtcTime;
-    std::string Latitude = "0.00";
-    std::string Longitude = "0.00";
-    std::string Speed = "0.000 m/s";
-    std::string Course = "0.00";
-    std::string Altitude = "0.00";
-    uint8_t PositionValid = 0;
-    std::array<std::string, 12> SatPrn;
-    std::array<std::string, 12> SatSnr;
-    std::array<std::string, 12> SatElevation;
-    std::array<std::string, 12> SatAzimuth;
-};
 
 class NMEA_Manager {
   public:
@@ -38,7 +17,25 @@ class NMEA_Manager {
     NMEA_RMC_Object RmcRecord;
     NMEA_VTG_Object VtgRecord;
     NMEA_RPT_Object RptRecord;
-    DataDisplay Display;
+
+    // The texts of the newest values. They are formatted here, and only those
+    // whose value changed since the last call: the only way to the texts, so
+    // no reader sees them stale. Formatting on read leaves the fix as it was,
+    // hence const; like the rest of a conversion's state, for one thread.
+    const DataDisplay &Display() const {
+        if (pending_.Due()) pending_.Refresh(display_);
+        return display_;
+    }
+    // Read per line, so they format nothing.
+    uint8_t PositionValid() const { return pending_.PositionValid(); }
+    bool DateKnown() const { return pending_.DateDue() || !display_.Date.empty(); }
+
+    // Where a decode notes the values the texts are made of.
+    DeferredDisplay &Pending() { return pending_; }
+
+  private:
+    mutable DeferredDisplay pending_;
+    mutable DataDisplay display_;
 };
 
 } // namespace nmea

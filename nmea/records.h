@@ -6,17 +6,11 @@
 #include <cstdint>
 #include <string>
 
-#include "fields.h"
+#include "packed_time.h"
 
 namespace nmea {
 
-// Common root of the records; nothing but a virtual destructor.
-class TObject {
-  public:
-    virtual ~TObject() = default;
-};
-
-struct _LOG_MESSAGE_GGA_SPC {
+struct LOG_MESSAGE_GGA_SPC {
     uint8_t FixQuality = 1;
     uint8_t SatellitesUsed = 0;
     uint16_t Hdop = 0;           // x 10000
@@ -28,21 +22,21 @@ struct _LOG_MESSAGE_GGA_SPC {
     int32_t DgpsStation = 0;
 };
 
-struct _NMEA_MESSAGE_GGA {
+struct NMEA_MESSAGE_GGA {
     PackedTime UtcTime = 0;
     double Latitude = 0;  // degrees x 100000, negative south
     double Longitude = 0; // degrees x 100000, negative west
-    _LOG_MESSAGE_GGA_SPC Spc;
+    LOG_MESSAGE_GGA_SPC Spc;
 };
 
-struct _NMEA_MESSAGE_GLL {
+struct NMEA_MESSAGE_GLL {
     double Latitude = 0;
     double Longitude = 0;
     PackedTime UtcTime = 0;
     uint8_t Status = 0; // 1 valid ("A"), 0 invalid ("V")
 };
 
-struct _NMEA_MESSAGE_GSA {
+struct NMEA_MESSAGE_GSA {
     std::string Mode = "A";
     uint8_t FixType = 1; // 1 none, 2 2D, 3 3D
     std::array<uint8_t, 12> Prn{};
@@ -51,19 +45,19 @@ struct _NMEA_MESSAGE_GSA {
     uint16_t Vdop = 0;
 };
 
-struct _GSV_SATELLITE {
+struct GSV_SATELLITE {
     uint8_t Prn = 0;
     int8_t Elevation = 0;
     int16_t Azimuth = 0;
     uint8_t Snr = 0;
 };
 
-struct _NMEA_MESSAGE_GSV {
+struct NMEA_MESSAGE_GSV {
     uint8_t SatellitesInView = 0;
-    std::array<_GSV_SATELLITE, 12> Satellites{}; // message m owns 4(m-1) .. 4(m-1)+3
+    std::array<GSV_SATELLITE, 12> Satellites{}; // message m owns 4(m-1) .. 4(m-1)+3
 };
 
-struct _GSV_PART_STATUS {
+struct GSV_PART_STATUS {
     uint8_t Received = 0;
     uint8_t TotalParts = 0;
     uint8_t PartNumber = 0;
@@ -71,7 +65,7 @@ struct _GSV_PART_STATUS {
     uint8_t Checksum = 0;
 };
 
-struct _NMEA_MESSAGE_RMC {
+struct NMEA_MESSAGE_RMC {
     PackedTime UtcTime = 0;
     uint8_t Status = 0;
     double Latitude = 0;
@@ -83,14 +77,14 @@ struct _NMEA_MESSAGE_RMC {
     std::string VariationDirection = "W";
 };
 
-struct _NMEA_MESSAGE_VTG {
+struct NMEA_MESSAGE_VTG {
     uint16_t CourseTrue = 0;
     uint16_t CourseMagnetic = 0;
     uint16_t SpeedKnots = 0; // tenths
     uint16_t SpeedKmh = 0;   // tenths
 };
 
-struct _NMEA_MESSAGE_RPT {
+struct NMEA_MESSAGE_RPT {
     double Latitude = 0;
     double Longitude = 0;
     int32_t Altitude = 0; // metres x 100000
@@ -101,45 +95,45 @@ struct _NMEA_MESSAGE_RPT {
     uint8_t FixMode = 1;
 };
 
-class NMEA_GGA_Object : public TObject {
+class NMEA_GGA_Object {
   public:
-    _NMEA_MESSAGE_GGA Message;
+    NMEA_MESSAGE_GGA Message;
     uint8_t Checksum = 0;
 };
 
-class NMEA_GLL_Object : public TObject {
+class NMEA_GLL_Object {
   public:
-    _NMEA_MESSAGE_GLL Message;
+    NMEA_MESSAGE_GLL Message;
     uint8_t Checksum = 0;
 };
 
-class NMEA_GSA_Object : public TObject {
+class NMEA_GSA_Object {
   public:
-    _NMEA_MESSAGE_GSA Message;
+    NMEA_MESSAGE_GSA Message;
     uint8_t Checksum = 0;
 };
 
-class NMEA_GSV_Object : public TObject {
+class NMEA_GSV_Object {
   public:
-    _NMEA_MESSAGE_GSV Message;
-    std::array<_GSV_PART_STATUS, 3> Parts{};
+    NMEA_MESSAGE_GSV Message;
+    std::array<GSV_PART_STATUS, 3> Parts{};
 };
 
-class NMEA_RMC_Object : public TObject {
+class NMEA_RMC_Object {
   public:
-    _NMEA_MESSAGE_RMC Message;
+    NMEA_MESSAGE_RMC Message;
     uint8_t Checksum = 0;
 };
 
-class NMEA_VTG_Object : public TObject {
+class NMEA_VTG_Object {
   public:
-    _NMEA_MESSAGE_VTG Message;
+    NMEA_MESSAGE_VTG Message;
     uint8_t Checksum = 0;
 };
 
-class NMEA_RPT_Object : public TObject {
+class NMEA_RPT_Object {
   public:
-    _NMEA_MESSAGE_RPT Message;
+    NMEA_MESSAGE_RPT Message;
     uint8_t Checksum = 0;
 };
 

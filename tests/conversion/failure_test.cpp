@@ -112,7 +112,7 @@ class CancelAfterFirst : public conversion::CycleHook {
     explicit CancelAfterFirst(std::atomic<bool> &cancel) : cancel_(cancel) {}
     bool OnCycle(conversion::OutputBuffer &out, const nmea::NMEA_Manager &fix,
                  const conversion::PlacemarkDate &date) override {
-        conversion::WritePlacemark(out, fix.Display, date);
+        conversion::WritePlacemark(out, fix.Display(), date);
         cancel_ = true;
         return true;
     }

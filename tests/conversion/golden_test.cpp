@@ -180,7 +180,7 @@ class CancelBeforeFooter : public conversion::CycleHook {
     explicit CancelBeforeFooter(std::atomic<bool> &cancel) : cancel_(cancel) {}
     bool OnCycle(conversion::OutputBuffer &out, const nmea::NMEA_Manager &fix,
                  const conversion::PlacemarkDate &date) override {
-        conversion::WritePlacemark(out, fix.Display, date);
+        conversion::WritePlacemark(out, fix.Display(), date);
         return true;
     }
     bool WriteBeforeFooter(conversion::OutputBuffer &) override {

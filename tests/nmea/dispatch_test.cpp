@@ -3,6 +3,7 @@
 #include <string>
 
 #include "nmea/dispatch.h"
+#include "nmea/sentence_table.h"
 #include "nmea_test_support.h"
 
 namespace nmea {
@@ -10,16 +11,20 @@ namespace {
 
 using nmea_test::Feed;
 using nmea_test::Load;
+using nmea_test::TextsOf;
 
-// Every text and flag of the display, to tell whether a sentence touched it.
-std::string Snapshot(const DataDisplay &d) {
-    std::string s = d.FixMode + '|' + d.HDOP + '|' + d.VDOP + '|' + d.PDOP + '|' + d.Date + '|' +
-                    d.UtcTime + '|' + d.Latitude + '|' + d.Longitude + '|' + d.Speed + '|' +
-                    d.Course + '|' + d.Altitude + '|' + std::to_string(d.PositionValid);
-    for (size_t i = 0; i < 12; ++i)
-        s +=
-            '|' + d.SatPrn[i] + '/' + d.SatSnr[i] + '/' + d.SatElevation[i] + '/' + d.SatAzimuth[i];
-    return s;
+// Slips in the table that its compile-time checks must reject.
+constexpr SentenceRow kOutOfOrder[] = {kSentenceTable[1], kSentenceTable[0]};
+constexpr SentenceRow kNameTwice[] = {kSentenceTable[0], {"GPGGA", SentenceKind::GPGLL, nullptr, nullptr, false}};
+constexpr SentenceRow kNameOfFour[] = {{"GPGG", SentenceKind::GPGGA, nullptr, nullptr, false}};
+static_assert(!RowsInEnumOrder(kOutOfOrder));
+static_assert(!NamesDistinct(kNameTwice));
+static_assert(!NamesOfFiveCharacters(kNameOfFour));
+
+TEST(KindOfName, Table) {
+    for (const SentenceRow &row : kSentenceTable) EXPECT_EQ(KindOfName(row.name), row.kind) << row.name;
+    for (const char *name : {"GPXTE", "GNGGA", "gpgga", "GPGG", "GPGGAA", "", "PGRMC", "GPGGa"})
+        EXPECT_EQ(KindOfName(name), SentenceKind::Unknown) << name;
 }
 
 TEST(VerifyChecksum, Table) {
@@ -96,10 +101,10 @@ TEST(ParseSentence, Table) {
         SCOPED_TRACE(c.name);
         SentenceContext ctx;
         ctx.VerifyChecksums = c.verify;
-        const std::string before = Snapshot(ctx.Manager.Display);
+        const auto before = TextsOf(ctx.Manager.Display());
         EXPECT_EQ(Feed(ctx, c.line), c.result);
         EXPECT_EQ(ctx.UnrecognisedSentence, c.unrecognised);
-        EXPECT_EQ(Snapshot(ctx.Manager.Display) != before, c.refreshes);
+        EXPECT_EQ(TextsOf(ctx.Manager.Display()) != before, c.refreshes);
     }
 }
 
@@ -126,7 +131,7 @@ TEST(ParseSentence, NulByteEndsTheLine) {
     ctx.VerifyChecksums = false;
     EXPECT_EQ(ParseSentence(ctx), 1);
     EXPECT_EQ(ctx.Manager.GllRecord.Message.Longitude, 0.0);
-    EXPECT_EQ(ctx.Manager.Display.Latitude, "N 49.274167");
+    EXPECT_EQ(ctx.Manager.Display().Latitude, "N 49.274167");
 }
 
 TEST(ParseSentence, LongLineIsCutTo99Characters) {
@@ -150,8 +155,8 @@ TEST(ParseSentence, GsvRefreshesOnlyOnTheLastMessage) {
         SCOPED_TRACE(i + 1);
         EXPECT_EQ(Feed(ctx, set[i]), 1);
         EXPECT_EQ(ctx.UnrecognisedSentence, 0);
-        EXPECT_EQ(ctx.Manager.Display.SatPrn[0], i < 2 ? "" : "3");
-        EXPECT_EQ(ctx.Manager.Display.SatPrn[10], i < 2 ? "" : "27");
+        EXPECT_EQ(ctx.Manager.Display().SatPrn[0], i < 2 ? "" : "3");
+        EXPECT_EQ(ctx.Manager.Display().SatPrn[10], i < 2 ? "" : "27");
     }
 }
 
@@ -178,12 +183,12 @@ TEST(SentenceContext, InterleavedContextsStayIndependent) {
         Feed(first, a[i]);
         Feed(second, b[i]);
     }
-    EXPECT_EQ(Snapshot(first.Manager.Display), Snapshot(alone.Manager.Display));
-    EXPECT_EQ(first.Manager.Display.SatPrn[10], "27");
+    EXPECT_EQ(TextsOf(first.Manager.Display()), TextsOf(alone.Manager.Display()));
+    EXPECT_EQ(first.Manager.Display().SatPrn[10], "27");
     EXPECT_EQ(first.UnrecognisedSentence, 0);
-    EXPECT_EQ(second.Manager.Display.SatPrn[0], ""); // its GSV set never completed
-    EXPECT_EQ(second.Manager.Display.Latitude, "N 49.274167");
-    EXPECT_EQ(second.Manager.Display.FixMode, "2D");
+    EXPECT_EQ(second.Manager.Display().SatPrn[0], ""); // its GSV set never completed
+    EXPECT_EQ(second.Manager.Display().Latitude, "N 49.274167");
+    EXPECT_EQ(second.Manager.Display().FixMode, "2D");
     EXPECT_EQ(second.UnrecognisedSentence, 0);
 }
 

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -24,14 +26,6 @@ inline uint8_t Feed(nmea::SentenceContext &ctx, std::string_view line) {
 inline nmea::SentenceContext &Load(nmea::SentenceContext &ctx, std::string_view line) {
     ctx.SetSentence(line);
     return ctx;
-}
-
-// A packed time or date from its parts.
-constexpr uint32_t Time(uint32_t h, uint32_t m, uint32_t s) {
-    return (h << 24) | (m << 16) | (s * 1000);
-}
-constexpr uint32_t Date(uint32_t y, uint32_t m, uint32_t d) {
-    return (y << 16) | (m << 8) | d;
 }
 
 // One decoder row: the sentences in `before` set the record up, then `line`
@@ -56,6 +50,25 @@ void RunDecodeCases(const std::vector<DecodeCase<Record>> &cases,
         EXPECT_EQ(decode(Load(ctx, c.line)), c.result);
         c.check(ctx.Manager.*member);
     }
+}
+
+// The display as named texts, to tell which ones a sentence rewrote.
+using Texts = std::map<std::string, std::string>;
+
+inline Texts TextsOf(const nmea::DataDisplay &d) {
+    Texts t = {{"FixMode", d.FixMode},   {"HDOP", d.HDOP},
+               {"VDOP", d.VDOP},         {"PDOP", d.PDOP},
+               {"Date", d.Date},         {"UtcTime", d.UtcTime},
+               {"Latitude", d.Latitude}, {"Longitude", d.Longitude},
+               {"Speed", d.Speed},       {"Course", d.Course},
+               {"Altitude", d.Altitude}, {"PositionValid", std::to_string(d.PositionValid)}};
+    for (size_t i = 0; i < 12; ++i) {
+        t["SatPrn" + std::to_string(i)] = d.SatPrn[i];
+        t["SatSnr" + std::to_string(i)] = d.SatSnr[i];
+        t["SatElevation" + std::to_string(i)] = d.SatElevation[i];
+        t["SatAzimuth" + std::to_string(i)] = d.SatAzimuth[i];
+    }
+    return t;
 }
 
 } // namespace nmea_test

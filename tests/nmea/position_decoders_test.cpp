@@ -9,10 +9,8 @@
 namespace nmea {
 namespace {
 
-using nmea_test::Date;
 using nmea_test::DecodeCase;
 using nmea_test::RunDecodeCases;
-using nmea_test::Time;
 
 constexpr double kTol = 1e-3; // degrees x 100000
 
@@ -29,7 +27,7 @@ TEST(ParseGGA, Table) {
          1,
          [](const NMEA_GGA_Object &r) {
              const auto &m = r.Message;
-             EXPECT_EQ(m.UtcTime, Time(12, 35, 19));
+             EXPECT_EQ(m.UtcTime, PackTime(12, 35, 19));
              EXPECT_NEAR(m.Latitude, 4811730.0, kTol);
              EXPECT_NEAR(m.Longitude, 1151666.6667, kTol);
              EXPECT_EQ(m.Spc.FixQuality, 1);
@@ -49,7 +47,7 @@ TEST(ParseGGA, Table) {
          1,
          [](const NMEA_GGA_Object &r) {
              const auto &m = r.Message;
-             EXPECT_EQ(m.UtcTime, Time(6, 40, 36));
+             EXPECT_EQ(m.UtcTime, PackTime(6, 40, 36));
              EXPECT_NEAR(m.Latitude, -4811730.0, kTol);
              EXPECT_NEAR(m.Longitude, -1151666.6667, kTol);
              EXPECT_EQ(m.Spc.FixQuality, 2);
@@ -75,7 +73,7 @@ TEST(ParseGGA, Table) {
          "$GPGGA,123519,,,,,0,00,,,M,,M,,*6B",
          0,
          [](const NMEA_GGA_Object &r) {
-             EXPECT_EQ(r.Message.UtcTime, Time(12, 35, 19));
+             EXPECT_EQ(r.Message.UtcTime, PackTime(12, 35, 19));
              EXPECT_EQ(r.Message.Latitude, 0.0);
              EXPECT_NEAR(r.Message.Longitude, -1151666.6667, kTol); // not reached
              EXPECT_EQ(r.Message.Spc.FixQuality, 2);
@@ -85,7 +83,7 @@ TEST(ParseGGA, Table) {
          "$GPGGA,123519,4807.038,X,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*51",
          0,
          [](const NMEA_GGA_Object &r) {
-             EXPECT_EQ(r.Message.UtcTime, Time(12, 35, 19));
+             EXPECT_EQ(r.Message.UtcTime, PackTime(12, 35, 19));
              EXPECT_NEAR(r.Message.Latitude, 4811730.0, kTol);
              EXPECT_NEAR(r.Message.Longitude, -1151666.6667, kTol);
          }},
@@ -142,7 +140,7 @@ TEST(ParseGLL, Table) {
          [](const NMEA_GLL_Object &r) {
              EXPECT_NEAR(r.Message.Latitude, 4927416.6667, kTol);
              EXPECT_NEAR(r.Message.Longitude, -12318533.3333, kTol);
-             EXPECT_EQ(r.Message.UtcTime, Time(22, 54, 44));
+             EXPECT_EQ(r.Message.UtcTime, PackTime(22, 54, 44));
              EXPECT_EQ(r.Message.Status, 1);
              EXPECT_EQ(r.Checksum, 0x31);
          }},
@@ -175,7 +173,7 @@ TEST(ParseGLL, Table) {
          [](const NMEA_GLL_Object &r) {
              EXPECT_NEAR(r.Message.Latitude, -5000000.0, kTol);
              EXPECT_NEAR(r.Message.Longitude, 100000.0, kTol);
-             EXPECT_EQ(r.Message.UtcTime, Time(22, 54, 44));
+             EXPECT_EQ(r.Message.UtcTime, PackTime(22, 54, 44));
          }},
     };
     RunDecodeCases(cases, ParseGLL, &NMEA_Manager::GllRecord);
@@ -193,13 +191,13 @@ TEST(ParseRMC, Table) {
          1,
          [](const NMEA_RMC_Object &r) {
              const auto &m = r.Message;
-             EXPECT_EQ(m.UtcTime, Time(12, 35, 19));
+             EXPECT_EQ(m.UtcTime, PackTime(12, 35, 19));
              EXPECT_EQ(m.Status, 1);
              EXPECT_NEAR(m.Latitude, 4811730.0, kTol);
              EXPECT_NEAR(m.Longitude, 1151666.6667, kTol);
              EXPECT_EQ(m.Speed, 224);
              EXPECT_EQ(m.Course, 844);
-             EXPECT_EQ(m.Date, Date(94, 3, 23));
+             EXPECT_EQ(m.Date, PackDate(94, 3, 23));
              EXPECT_EQ(m.MagneticVariation, 31);
              EXPECT_EQ(m.VariationDirection, "W");
              EXPECT_EQ(r.Checksum, 0x6A);
@@ -214,17 +212,17 @@ TEST(ParseRMC, Table) {
              EXPECT_EQ(r.Message.Course, 0);
              EXPECT_EQ(r.Message.MagneticVariation, 0);
              EXPECT_EQ(r.Message.VariationDirection, "E");
-             EXPECT_EQ(r.Message.Date, Date(94, 3, 5));
+             EXPECT_EQ(r.Message.Date, PackDate(94, 3, 5));
          }},
         {"empty direction keeps the previous one",
          {kRmcOdd},
          "$GPRMC,225444.56,A,4960.5,S,12311.12,W,012.5,084.4,050394,003.1,*2A",
          1,
          [](const NMEA_RMC_Object &r) {
-             EXPECT_EQ(r.Message.UtcTime, Time(22, 54, 44));
+             EXPECT_EQ(r.Message.UtcTime, PackTime(22, 54, 44));
              EXPECT_NEAR(r.Message.Latitude, -5000833.3333, kTol);
              EXPECT_EQ(r.Message.Speed, 125);
-             EXPECT_EQ(r.Message.Date, Date(94, 3, 5));
+             EXPECT_EQ(r.Message.Date, PackDate(94, 3, 5));
              EXPECT_EQ(r.Message.MagneticVariation, 31);
              EXPECT_EQ(r.Message.VariationDirection, "E");
          }},
@@ -244,11 +242,73 @@ TEST(ParseRMC, Table) {
          0,
          [](const NMEA_RMC_Object &r) {
              EXPECT_EQ(r.Message.Speed, 125);
-             EXPECT_EQ(r.Message.Date, Date(94, 3, 5));
+             EXPECT_EQ(r.Message.Date, PackDate(94, 3, 5));
              EXPECT_EQ(r.Message.MagneticVariation, 31);
          }},
     };
     RunDecodeCases(cases, ParseRMC, &NMEA_Manager::RmcRecord);
+}
+
+constexpr const char *kRptFix =
+    "$GPRPT,4807.038,N,01131.000,E,545.4,012.5,084.4,230394,123519,3*69\n";
+constexpr const char *kRptHigh =
+    "$GPRPT,4807.038,S,01131.000,W,30000,-1.0,084.4,230394,123519,2*50";
+
+TEST(ParseRPT, Table) {
+    const std::vector<DecodeCase<NMEA_RPT_Object>> cases = {
+        {"realistic report",
+         {},
+         kRptFix,
+         1,
+         [](const NMEA_RPT_Object &r) {
+             const auto &m = r.Message;
+             EXPECT_NEAR(m.Latitude, 4811730.0, 1e-3);
+             EXPECT_NEAR(m.Longitude, 1151666.6667, 1e-3);
+             EXPECT_EQ(m.Altitude, 54540000);
+             EXPECT_EQ(m.Speed, 125);
+             EXPECT_EQ(m.Course, 844);
+             EXPECT_EQ(m.Date, PackDate(94, 3, 23));
+             EXPECT_EQ(m.UtcTime, PackTime(12, 35, 19));
+             EXPECT_EQ(m.FixMode, 3);
+             EXPECT_EQ(r.Checksum, 0x69);
+         }},
+        {"south west, altitude clamps, negative speed",
+         {},
+         kRptHigh,
+         1,
+         [](const NMEA_RPT_Object &r) {
+             EXPECT_NEAR(r.Message.Latitude, -4811730.0, 1e-3);
+             EXPECT_NEAR(r.Message.Longitude, -1151666.6667, 1e-3);
+             EXPECT_EQ(r.Message.Altitude, std::numeric_limits<int32_t>::max());
+             EXPECT_EQ(r.Message.Speed, 0);
+             EXPECT_EQ(r.Message.FixMode, 2);
+         }},
+        {"all ten fields empty",
+         {kRptFix},
+         "$GPRPT,,,,,,,,,,*41",
+         1,
+         [](const NMEA_RPT_Object &r) {
+             const auto &m = r.Message;
+             EXPECT_EQ(m.Latitude, 0.0);
+             EXPECT_EQ(m.Longitude, 0.0);
+             EXPECT_EQ(m.Altitude, 0);
+             EXPECT_EQ(m.Speed, 0);
+             EXPECT_EQ(m.Course, 0);
+             EXPECT_EQ(m.Date, 0u);
+             EXPECT_EQ(m.UtcTime, 0u);
+             EXPECT_EQ(m.FixMode, 0);
+         }},
+        {"fix mode missing",
+         {kRptHigh},
+         "$GPRPT,4807.038,N,01131.000,E,545.4,012.5,084.4,230394,123519*76",
+         0,
+         [](const NMEA_RPT_Object &r) {
+             EXPECT_EQ(r.Message.UtcTime, PackTime(12, 35, 19));
+             EXPECT_EQ(r.Message.Altitude, 54540000);
+             EXPECT_EQ(r.Message.FixMode, 2);
+         }},
+    };
+    RunDecodeCases(cases, ParseRPT, &NMEA_Manager::RptRecord);
 }
 
 } // namespace

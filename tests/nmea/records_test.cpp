@@ -2,7 +2,6 @@
 
 #include <array>
 #include <string>
-#include <type_traits>
 
 #include "nmea/manager.h"
 #include "nmea_test_support.h"
@@ -10,8 +9,6 @@
 namespace nmea {
 namespace {
 
-static_assert(std::has_virtual_destructor_v<NMEA_GGA_Object>);
-static_assert(std::is_base_of_v<TObject, NMEA_RPT_Object>);
 
 TEST(Records, DefaultsBeforeAnySentence) {
     const NMEA_Manager m;
@@ -68,7 +65,7 @@ TEST(Records, DefaultsBeforeAnySentence) {
 
 TEST(DataDisplay, InitialTexts) {
     const NMEA_Manager m;
-    const DataDisplay &d = m.Display;
+    const DataDisplay &d = m.Display();
     struct Case {
         const char *name;
         const std::string &text;
@@ -100,13 +97,13 @@ TEST(DataDisplay, InitialTexts) {
 TEST(DataDisplay, CopySharesNothing) {
     SentenceContext ctx;
     nmea_test::Feed(ctx, "$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*6A\n");
-    DataDisplay copy = ctx.Manager.Display;
+    DataDisplay copy = ctx.Manager.Display();
     copy.Latitude = "changed";
     copy.SatPrn[0] = "99";
     copy.PositionValid = 0;
-    EXPECT_EQ(ctx.Manager.Display.Latitude, "N 48.117300");
-    EXPECT_EQ(ctx.Manager.Display.SatPrn[0], "");
-    EXPECT_EQ(ctx.Manager.Display.PositionValid, 1);
+    EXPECT_EQ(ctx.Manager.Display().Latitude, "N 48.117300");
+    EXPECT_EQ(ctx.Manager.Display().SatPrn[0], "");
+    EXPECT_EQ(ctx.Manager.Display().PositionValid, 1);
 
     // and the holder's later sentences leave the copy alone
     nmea_test::Feed(ctx, "$GPGLL,4916.45,N,12311.12,W,225444,V*26\n");

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <limits>
 
 #include "nmea/decoders.h"
 #include "nmea_test_support.h"
@@ -9,11 +8,9 @@
 namespace nmea {
 namespace {
 
-using nmea_test::Date;
 using nmea_test::DecodeCase;
 using nmea_test::Load;
 using nmea_test::RunDecodeCases;
-using nmea_test::Time;
 
 using Prns = std::array<uint8_t, 12>;
 
@@ -135,68 +132,6 @@ TEST(ParseVTG, Table) {
     RunDecodeCases(cases, ParseVTG, &NMEA_Manager::VtgRecord);
 }
 
-constexpr const char *kRptFix =
-    "$GPRPT,4807.038,N,01131.000,E,545.4,012.5,084.4,230394,123519,3*69\n";
-constexpr const char *kRptHigh =
-    "$GPRPT,4807.038,S,01131.000,W,30000,-1.0,084.4,230394,123519,2*50";
-
-TEST(ParseRPT, Table) {
-    const std::vector<DecodeCase<NMEA_RPT_Object>> cases = {
-        {"realistic report",
-         {},
-         kRptFix,
-         1,
-         [](const NMEA_RPT_Object &r) {
-             const auto &m = r.Message;
-             EXPECT_NEAR(m.Latitude, 4811730.0, 1e-3);
-             EXPECT_NEAR(m.Longitude, 1151666.6667, 1e-3);
-             EXPECT_EQ(m.Altitude, 54540000);
-             EXPECT_EQ(m.Speed, 125);
-             EXPECT_EQ(m.Course, 844);
-             EXPECT_EQ(m.Date, Date(94, 3, 23));
-             EXPECT_EQ(m.UtcTime, Time(12, 35, 19));
-             EXPECT_EQ(m.FixMode, 3);
-             EXPECT_EQ(r.Checksum, 0x69);
-         }},
-        {"south west, altitude clamps, negative speed",
-         {},
-         kRptHigh,
-         1,
-         [](const NMEA_RPT_Object &r) {
-             EXPECT_NEAR(r.Message.Latitude, -4811730.0, 1e-3);
-             EXPECT_NEAR(r.Message.Longitude, -1151666.6667, 1e-3);
-             EXPECT_EQ(r.Message.Altitude, std::numeric_limits<int32_t>::max());
-             EXPECT_EQ(r.Message.Speed, 0);
-             EXPECT_EQ(r.Message.FixMode, 2);
-         }},
-        {"all ten fields empty",
-         {kRptFix},
-         "$GPRPT,,,,,,,,,,*41",
-         1,
-         [](const NMEA_RPT_Object &r) {
-             const auto &m = r.Message;
-             EXPECT_EQ(m.Latitude, 0.0);
-             EXPECT_EQ(m.Longitude, 0.0);
-             EXPECT_EQ(m.Altitude, 0);
-             EXPECT_EQ(m.Speed, 0);
-             EXPECT_EQ(m.Course, 0);
-             EXPECT_EQ(m.Date, 0u);
-             EXPECT_EQ(m.UtcTime, 0u);
-             EXPECT_EQ(m.FixMode, 0);
-         }},
-        {"fix mode missing",
-         {kRptHigh},
-         "$GPRPT,4807.038,N,01131.000,E,545.4,012.5,084.4,230394,123519*76",
-         0,
-         [](const NMEA_RPT_Object &r) {
-             EXPECT_EQ(r.Message.UtcTime, Time(12, 35, 19));
-             EXPECT_EQ(r.Message.Altitude, 54540000);
-             EXPECT_EQ(r.Message.FixMode, 2);
-         }},
-    };
-    RunDecodeCases(cases, ParseRPT, &NMEA_Manager::RptRecord);
-}
-
 // GSV sets are assembled across calls, so each row is a sequence of messages.
 constexpr const char *kGsvSingle = "$GPGSV,1,1,02,07,79,048,42,02,51,062,43*7D\n";
 constexpr const char *kGsv3of1 =
@@ -214,7 +149,7 @@ struct Sat {
 
 void ExpectSat(const NMEA_GSV_Object &r, size_t slot, Sat s) {
     SCOPED_TRACE("slot " + std::to_string(slot));
-    const _GSV_SATELLITE &got = r.Message.Satellites[slot];
+    const GSV_SATELLITE &got = r.Message.Satellites[slot];
     EXPECT_EQ(got.Prn, s.prn);
     EXPECT_EQ(got.Elevation, s.elevation);
     EXPECT_EQ(got.Azimuth, s.azimuth);
@@ -298,6 +233,19 @@ TEST(ParseGSV, Sequences) {
          [](const NMEA_GSV_Object &r) {
              EXPECT_EQ(r.Message.SatellitesInView, 2);
              ExpectSat(r, 0, {7, 79, 48, 42});
+         }},
+        {"elevation 90, azimuth 359 and SNR 70 kept, alone and together",
+         {"$GPGSV,2,1,07,01,90,083,46,02,17,359,41,12,07,344,70,14,90,359,70*76",
+          "$GPGSV,2,2,07,17,35,000,40,19,00,045,00,24,05,355,20*41"},
+         {0, 1},
+         [](const NMEA_GSV_Object &r) {
+             ExpectSat(r, 0, {1, 90, 83, 46});
+             ExpectSat(r, 1, {2, 17, 359, 41});
+             ExpectSat(r, 2, {12, 7, 344, 70});
+             ExpectSat(r, 3, {14, 90, 359, 70});
+             ExpectSat(r, 4, {17, 35, 0, 40});
+             ExpectSat(r, 5, {19, 0, 45, 0});
+             EXPECT_EQ(r.Parts[1].Received, 1);
          }},
         {"elevation 91 rejects the message and the rest of the set",
          {"$GPGSV,2,1,07,01,91,083,46,02,17,308,41,12,07,344,39,14,22,228,45*76", kGsv2of2},

@@ -5,14 +5,12 @@
 #include <cstdint>
 #include <limits>
 
-#include "nmea/convert.h"
+#include "nmea/field_conversions.h"
 #include "nmea_test_support.h"
 
 namespace nmea {
 namespace {
 
-using nmea_test::Date;
-using nmea_test::Time;
 
 TEST(ConvertDegrees, Table) {
     struct Case {
@@ -45,12 +43,12 @@ TEST(ConvertTime, Table) {
     // unmasked as the packing does.
     constexpr uint32_t kClampedTop = (429u << 24) | (49u << 16) | 67000u;
     const Case cases[] = {
-        {"whole seconds", 123519.0, Time(12, 35, 19)},
-        {"hundredths dropped", 225444.56, Time(22, 54, 44)},
-        {"thousandths dropped", 64036.289, Time(6, 40, 36)},
-        {"last second of the day", 235959.999, Time(23, 59, 59)},
+        {"whole seconds", 123519.0, PackTime(12, 35, 19)},
+        {"hundredths dropped", 225444.56, PackTime(22, 54, 44)},
+        {"thousandths dropped", 64036.289, PackTime(6, 40, 36)},
+        {"last second of the day", 235959.999, PackTime(23, 59, 59)},
         {"empty field is midnight", 0.0, 0},
-        {"no range check", 996060.0, Time(99, 60, 60)},
+        {"no range check", 996060.0, PackTime(99, 60, 60)},
         {"negative clamps to zero", -1.0, 0},
         {"large negative clamps to zero", -123519.0, 0},
         {"huge clamps to the top", 1e12, kClampedTop},
@@ -69,10 +67,10 @@ TEST(ConvertDate, Table) {
         uint32_t expected;
     };
     const Case cases[] = {
-        {"ddmmyy", 230394, Date(94, 3, 23)},
-        {"leading zero lost by the integer read", 50394, Date(94, 3, 5)},
-        {"last day of a century", 311299, Date(99, 12, 31)},
-        {"no range check", 999999, Date(99, 99, 99)},
+        {"ddmmyy", 230394, PackDate(94, 3, 23)},
+        {"leading zero lost by the integer read", 50394, PackDate(94, 3, 5)},
+        {"last day of a century", 311299, PackDate(99, 12, 31)},
+        {"no range check", 999999, PackDate(99, 99, 99)},
         {"empty field", 0, 0},
         // -1 is taken as 4294967295: day 429496 spills over month and year.
         {"negative taken as unsigned", -1, (95u << 16) | (72u << 8) | 429496u},

@@ -1,5 +1,7 @@
-// The bodies of the numeric and text readers, inline so that the decoders'
-// field walk compiles into one loop; fields.h holds their public form.
+// Field readers: walk one sentence left to right with an integer cursor.
+// A reader returns the cursor behind the value it read, or -1 when it met the
+// "*" that ends the data fields before finding its value. Inline, so that the
+// decoders' field walk compiles into one loop.
 #pragma once
 
 #include <array>
@@ -8,9 +10,12 @@
 #include <string_view>
 
 #include "digits_swar.h"
-#include "fields.h"
 
-namespace nmea::scan {
+namespace nmea {
+
+using Cursor = int32_t;
+
+namespace scan {
 
 constexpr bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
@@ -40,7 +45,7 @@ inline bool SkipToNumber(Cursor &cursor, const char *s, Cursor n, char &last) {
 // A comma under the cursor with eight characters behind it: the eight as one
 // word and how many of them lead as digits. False where the character loops
 // must read instead.
-inline bool DigitsBehindComma(const char *s, Cursor cursor, Cursor n, uint64_t &word, int &digits) {
+inline bool TryDigitsBehindComma(const char *s, Cursor cursor, Cursor n, uint64_t &word, int &digits) {
     if (!swar::kUsable || cursor + 9 > n || s[cursor] != ',') return false;
     word = swar::Load8(s + cursor + 1);
     digits = swar::LeadingDigits(word);
@@ -55,7 +60,7 @@ inline Cursor Int(Cursor cursor, std::string_view sentence, int32_t &value) {
     const auto n = static_cast<Cursor>(sentence.size());
     uint64_t w;
     int digits;
-    if (DigitsBehindComma(s, cursor, n, w, digits)) {
+    if (TryDigitsBehindComma(s, cursor, n, w, digits)) {
         value = static_cast<int32_t>(swar::DigitsValue(w, digits));
         return cursor + 1 + digits;
     }
@@ -78,7 +83,7 @@ inline Cursor Real(Cursor cursor, std::string_view sentence, double &value) {
     const auto n = static_cast<Cursor>(sentence.size());
     uint64_t w;
     int digits;
-    if (DigitsBehindComma(s, cursor, n, w, digits)) {
+    if (TryDigitsBehindComma(s, cursor, n, w, digits)) {
         const Cursor stop = cursor + 1 + digits; // < n
         if (s[stop] != '.' && s[stop] != '-') {
             value = static_cast<double>(swar::DigitsValue(w, digits));
@@ -188,4 +193,17 @@ inline Cursor Hex(Cursor cursor, std::string_view s, uint8_t &value) {
     return cursor;
 }
 
-} // namespace nmea::scan
+} // namespace scan
+
+// The value of up to `count` hexadecimal digits; stops at the first other character.
+inline uint32_t HexToInt(const char *chars, uint32_t count) {
+    uint32_t value = 0;
+    for (uint32_t i = 0; i < count; ++i) {
+        const int d = scan::HexDigit(chars[i]);
+        if (d < 0) break;
+        value = value * 16 + static_cast<uint32_t>(d);
+    }
+    return value;
+}
+
+} // namespace nmea

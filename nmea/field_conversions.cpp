@@ -1,4 +1,4 @@
-#include "convert.h"
+#include "field_conversions.h"
 
 namespace nmea {
 
@@ -7,9 +7,7 @@ PackedDate ConvertDate(int32_t value) {
     const uint32_t day = v / 10000;
     const uint32_t month = (v - day * 10000) / 100;
     const uint32_t year = v - day * 10000 - month * 100;
-    PackedDate packed;
-    PackDate(packed, static_cast<int>(year), static_cast<int>(month), static_cast<int>(day));
-    return packed;
+    return PackDate(year, month, day);
 }
 
 } // namespace nmea

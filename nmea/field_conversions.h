@@ -1,11 +1,11 @@
-// Number conversions shared by the decoders: positions, times, dates and
-// fixed-point values.
+// What the decoders make of a field's number: degrees from ddmm.mmmm, packed
+// times and dates, and fixed-point values in the records' units.
 #pragma once
 
 #include <cmath>
 #include <cstdint>
 
-#include "fields.h"
+#include "packed_time.h"
 
 namespace nmea {
 
@@ -46,7 +46,7 @@ inline PackedTime ConvertTime(double value) {
     const uint32_t minute = t / 100000 - hour * 100;
     const uint32_t rest = t - (hour * 100 + minute) * 100000;
     const auto second = static_cast<uint32_t>(rest * 0.001);
-    return (hour << 24) | (minute << 16) | (second & 0xFF) * 1000u;
+    return PackTime(hour, minute, second & 0xFF);
 }
 
 // ddmmyy read as one integer into a packed date.

@@ -1,10 +1,10 @@
-#include "display.h"
+#include "display_format.h"
 
 #include <cstring>
 #include <string_view>
 
-#include "display_values.h"
 #include "number_text.h"
+#include "short_copy.h"
 
 namespace nmea {
 namespace {
@@ -18,24 +18,8 @@ constexpr float kMetresPerSecondToKmh = 3.6f;
 // A text of the same length is overwritten in place: most values keep their
 // width from one second to the next, and this skips the general assign.
 void Store(std::string &text, const char *chars, size_t size) {
-    if (text.size() == size && size >= 4 && size <= 16) {
-        // Two overlapping fixed-size copies cover any length in the range.
-        char *to = text.data();
-        if (size >= 8) {
-            std::memcpy(to, chars, 8);
-            std::memcpy(to + size - 8, chars + size - 8, 8);
-        } else {
-            std::memcpy(to, chars, 4);
-            std::memcpy(to + size - 4, chars + size - 4, 4);
-        }
-    } else if (text.size() == size && size >= 1 && size <= 3) {
-        char *to = text.data();
-        to[0] = chars[0];
-        to[size / 2] = chars[size / 2];
-        to[size - 1] = chars[size - 1];
-    } else {
-        text.assign(chars, size);
-    }
+    if (text.size() == size && size <= 16) CopyShort(text.data(), chars, size);
+    else text.assign(chars, size);
 }
 
 // The decimals are a constant so that the split into whole part and fraction
@@ -82,11 +66,6 @@ void FormatLongitude(DataDisplay &display, double longitude) {
     const double v = longitude * 0.00001;
     if (v >= 0) AssignFixed<6>(display.Longitude, "E ", v);
     else AssignFixed<6>(display.Longitude, "W ", -v);
-}
-
-void FormatPosition(DataDisplay &display, double latitude, double longitude) {
-    FormatLatitude(display, latitude);
-    FormatLongitude(display, longitude);
 }
 
 size_t PutUtcTimeText(char *out, PackedTime time) {
@@ -137,11 +116,6 @@ void FormatCourse(DataDisplay &display, uint16_t course) {
     AssignFixed<1>(display.Course, {}, c);
 }
 
-void FormatSpeedCourse(DataDisplay &display, uint16_t speed, uint16_t course) {
-    FormatSpeed(display, speed);
-    FormatCourse(display, course);
-}
-
 void FormatAltitude(DataDisplay &display, int32_t altitude) {
     float a = static_cast<float>(altitude);
     if (a != 0) a = static_cast<float>(a * 0.00001);
@@ -165,52 +139,6 @@ void FormatFixMode(DataDisplay &display, uint8_t mode) {
     Store(display.FixMode, text.data(), text.size());
 }
 
-void FormatGsa(DataDisplay &display, const NMEA_GSA_Object &gsa) {
-    FormatFixMode(display, gsa.Message.FixType);
-    FormatPdop(display, gsa.Message.Pdop);
-    FormatVdop(display, gsa.Message.Vdop);
-    FormatHdop(display, gsa.Message.Hdop);
-}
-
-void FormatRptMode(DataDisplay &display, const NMEA_RPT_Object &rpt) { FormatFixMode(display, rpt.Message.FixMode); }
-
 void FormatSatelliteValue(std::string &text, long value) { AssignInt(text, value); }
-
-void FormatSatellite(DataDisplay &display, size_t slot, const _GSV_SATELLITE &sat) {
-    AssignInt(display.SatPrn[slot], sat.Prn);
-    AssignInt(display.SatSnr[slot], sat.Snr);
-    AssignInt(display.SatElevation[slot], sat.Elevation);
-    AssignInt(display.SatAzimuth[slot], sat.Azimuth);
-}
-
-void FormatSatellites(DataDisplay &display, const NMEA_GSV_Object &gsv) {
-    for (size_t i = 0; i < gsv.Message.Satellites.size(); ++i) FormatSatellite(display, i, gsv.Message.Satellites[i]);
-}
-
-namespace {
-
-// Writes every text at once.
-struct EagerTexts {
-    DataDisplay &d;
-    void Time(PackedTime v) { FormatUtcTime(d, v); }
-    void Date(PackedDate v) { FormatDate(d, v); }
-    void Position(double lat, double lon) { FormatPosition(d, lat, lon); }
-    void Speed(uint16_t v) { FormatSpeed(d, v); }
-    void Course(uint16_t v) { FormatCourse(d, v); }
-    void Altitude(int32_t v) { FormatAltitude(d, v); }
-    void Hdop(uint16_t v) { FormatHdop(d, v); }
-    void Pdop(uint16_t v) { FormatPdop(d, v); }
-    void Vdop(uint16_t v) { FormatVdop(d, v); }
-    void FixMode(uint8_t v) { FormatFixMode(d, v); }
-    void Satellites(const NMEA_GSV_Object &gsv) { FormatSatellites(d, gsv); }
-    void PositionValid(uint8_t v) { d.PositionValid = v; }
-};
-
-} // namespace
-
-void UpdateDataDisplay(NMEA_Manager &manager, const TObject &record, SentenceKind kind) {
-    EagerTexts texts{manager.Display};
-    VisitDisplayValues(record, kind, texts);
-}
 
 } // namespace nmea

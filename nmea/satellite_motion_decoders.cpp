@@ -1,19 +1,22 @@
 // clang-format off: the decoders read as tables, one line per field.
-#include "convert.h"
 #include "decoders.h"
+#include "field_conversions.h"
 #include "field_walker.h"
 
 namespace nmea {
 
 void ClearSatellites(NMEA_GSV_Object &record) {
     record.Message.SatellitesInView = 0;
-    record.Message.Satellites.fill(_GSV_SATELLITE{});
-    record.Parts.fill(_GSV_PART_STATUS{});
+    record.Message.Satellites.fill(GSV_SATELLITE{});
+    record.Parts.fill(GSV_PART_STATUS{});
 }
 
+// $GPGSA,A,3,04,05,,09,12,,,24,,,,,2.5,1.3,2.1*39
+//  1 mode: A automatic, M manual  2 fix type: 1 none, 2 2D, 3 3D
+//  3-14 PRNs of the satellites used  15 PDOP  16 HDOP  17 VDOP
 uint8_t ParseGSA(SentenceContext &ctx) {
     NMEA_GSA_Object &rec = ctx.Manager.GsaRecord;
-    _NMEA_MESSAGE_GSA &m = rec.Message;
+    NMEA_MESSAGE_GSA &m = rec.Message;
     FieldWalker f(ctx);
     auto prn = [](uint8_t &slot) {
         return [&slot](int32_t v) { slot = (v >= 1 && v <= 49) ? static_cast<uint8_t>(v) : 0; };
@@ -31,11 +34,15 @@ uint8_t ParseGSA(SentenceContext &ctx) {
     return ok ? 1 : 0;
 }
 
+// $GPGSV,2,1,08,01,40,083,46,02,17,308,41,12,07,344,39,14,22,228,45*75
+//  1 messages in the set  2 this message's number  3 satellites in view
+//  4-7 PRN, elevation (degrees, 90 max), azimuth (degrees true, 0-359), SNR
+//      (dB, 0-70); up to three more satellites in 8-11, 12-15, 16-19
 // One message of a set of up to three; the set is assembled across calls and
 // only the message that completes it returns 1.
 uint8_t ParseGSV(SentenceContext &ctx) {
     NMEA_GSV_Object &rec = ctx.Manager.GsvRecord;
-    _NMEA_MESSAGE_GSV &m = rec.Message;
+    NMEA_MESSAGE_GSV &m = rec.Message;
     FieldWalker f(ctx);
     int32_t total = 0;
     int32_t number = 0;
@@ -47,13 +54,13 @@ uint8_t ParseGSV(SentenceContext &ctx) {
     } else if (rec.Parts[k - 1].Received != 1 || rec.Parts[k - 1].TotalParts != total) {
         return 0;
     }
-    _GSV_PART_STATUS &part = rec.Parts[k];
+    GSV_PART_STATUS &part = rec.Parts[k];
     part.TotalParts = static_cast<uint8_t>(total);
     part.PartNumber = static_cast<uint8_t>(number);
     if (!f.Int([&](int32_t v) { m.SatellitesInView = part.SatellitesInView = static_cast<uint8_t>(v); })) return 0;
     if (k > 0 && rec.Parts[k - 1].SatellitesInView != part.SatellitesInView) return 0;
     for (int j = 0; j < 4; ++j) {
-        _GSV_SATELLITE &sat = m.Satellites[4 * k + j];
+        GSV_SATELLITE &sat = m.Satellites[4 * k + j];
         const bool ok =
             f.Int([&](int32_t v) { sat.Prn = static_cast<uint8_t>(v); }) &&
             f.Int([&](int32_t v) { sat.Elevation = static_cast<int8_t>(v); }) &&
@@ -68,11 +75,14 @@ uint8_t ParseGSV(SentenceContext &ctx) {
     return number == total ? 1 : 0;
 }
 
+// $GPVTG,054.7,T,034.4,M,005.5,N,010.2,K*48
+//  1,2 course, T (true)  3,4 course, M (magnetic)
+//  5,6 speed, N (knots)  7,8 speed, K (km/h)
 // Values are routed by their unit letters, not by their positions; a pair
 // whose letter is empty is ignored.
 uint8_t ParseVTG(SentenceContext &ctx) {
     NMEA_VTG_Object &rec = ctx.Manager.VtgRecord;
-    _NMEA_MESSAGE_VTG &m = rec.Message;
+    NMEA_MESSAGE_VTG &m = rec.Message;
     FieldWalker f(ctx);
     double value = 0;
     auto keep = [&](double v) { value = v; };
@@ -86,25 +96,6 @@ uint8_t ParseVTG(SentenceContext &ctx) {
         f.Real(keep) && f.Text(route('T', m.CourseTrue, m.CourseMagnetic)) &&
         f.Real(keep) && f.Text(route('N', m.SpeedKnots, m.SpeedKmh)) &&
         f.Real(keep) && f.Text(route('N', m.SpeedKnots, m.SpeedKmh)) &&
-        f.Hex(rec.Checksum);
-    return ok ? 1 : 0;
-}
-
-uint8_t ParseRPT(SentenceContext &ctx) {
-    NMEA_RPT_Object &rec = ctx.Manager.RptRecord;
-    _NMEA_MESSAGE_RPT &m = rec.Message;
-    FieldWalker f(ctx);
-    const bool ok =
-        f.Real([&](double v) { m.Latitude = ConvertDegrees(v); }) &&
-        f.Text(Hemisphere(m.Latitude, 'S')) &&
-        f.Real([&](double v) { m.Longitude = ConvertDegrees(v); }) &&
-        f.Text(Hemisphere(m.Longitude, 'W')) &&
-        f.Real([&](double v) { m.Altitude = ScaleToI32(v, 100000); }) &&
-        f.Real([&](double v) { m.Speed = ScaleToU16(v, 10); }) &&
-        f.Real([&](double v) { m.Course = ScaleToU16(v, 10); }) &&
-        f.Int([&](int32_t v) { m.Date = ConvertDate(v); }) &&
-        f.Real([&](double v) { m.UtcTime = ConvertTime(v); }) &&
-        f.Int([&](int32_t v) { m.FixMode = static_cast<uint8_t>(v); }) &&
         f.Hex(rec.Checksum);
     return ok ? 1 : 0;
 }

@@ -9,18 +9,18 @@
 #include <string>
 #include <vector>
 
-#include "nmea/display.h"
+#include "nmea/display_format.h"
 #include "nmea/number_text.h"
 #include "nmea_test_support.h"
 
 namespace nmea {
 namespace {
 
-using nmea_test::Date;
 using nmea_test::Feed;
-using nmea_test::Time;
+using nmea_test::Texts;
+using nmea_test::TextsOf;
 
-TEST(FormatPosition, Table) {
+TEST(FormatLatitudeAndLongitude, Table) {
     struct Case {
         const char *name;
         double latitude, longitude;
@@ -36,7 +36,8 @@ TEST(FormatPosition, Table) {
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
         DataDisplay d;
-        FormatPosition(d, c.latitude, c.longitude);
+        FormatLatitude(d, c.latitude);
+        FormatLongitude(d, c.longitude);
         EXPECT_EQ(d.Latitude, c.latitudeText);
         EXPECT_EQ(d.Longitude, c.longitudeText);
     }
@@ -48,9 +49,9 @@ TEST(FormatUtcTimeAndDate, Table) {
         const char *text;
     };
     const TimeCase times[] = {
-        {Time(12, 34, 56), "GMT: 12:34:56"},
+        {PackTime(12, 34, 56), "GMT: 12:34:56"},
         {0, "GMT: 00:00:00"},
-        {Time(23, 59, 59), "GMT: 23:59:59"},
+        {PackTime(23, 59, 59), "GMT: 23:59:59"},
         {(7u << 24) | (8u << 16) | 9999u, "GMT: 07:08:09"}, // seconds truncated
         {(99u << 24) | (99u << 16) | 65535u, "GMT: 99:99:65"},
         {(100u << 24) | (255u << 16) | 10000u, "GMT: 100:255:10"}, // wider than two digits
@@ -66,11 +67,11 @@ TEST(FormatUtcTimeAndDate, Table) {
         const char *text;
     };
     const DateCase dates[] = {
-        {Date(8, 3, 15), "DATE: 08/03/15"},
-        {Date(94, 3, 23), "DATE: 94/03/23"},
+        {PackDate(8, 3, 15), "DATE: 08/03/15"},
+        {PackDate(94, 3, 23), "DATE: 94/03/23"},
         {0, "DATE: 00/00/00"},
-        {(1u << 24) | Date(8, 3, 15), "DATE: 08/03/15"}, // bits 24-31 are not the year
-        {Date(255, 100, 99), "DATE: 255/100/99"},
+        {(1u << 24) | PackDate(8, 3, 15), "DATE: 08/03/15"}, // bits 24-31 are not the year
+        {PackDate(255, 100, 99), "DATE: 255/100/99"},
     };
     for (const auto &c : dates) {
         SCOPED_TRACE(c.text);
@@ -80,7 +81,7 @@ TEST(FormatUtcTimeAndDate, Table) {
     }
 }
 
-TEST(FormatSpeedCourse, Table) {
+TEST(FormatSpeedAndCourse, Table) {
     struct Case {
         uint16_t speed, course;
         const char *speedText, *courseText;
@@ -100,7 +101,8 @@ TEST(FormatSpeedCourse, Table) {
     for (const auto &c : cases) {
         SCOPED_TRACE(c.speedText);
         DataDisplay d;
-        FormatSpeedCourse(d, c.speed, c.course);
+        FormatSpeed(d, c.speed);
+        FormatCourse(d, c.course);
         EXPECT_EQ(d.Speed, c.speedText);
         EXPECT_EQ(d.Course, c.courseText);
     }
@@ -132,7 +134,10 @@ TEST(FormatAltitudeAndDilution, Table) {
                               {65535, "6.55"},
                               // single precision: 0.005 and 0.045 lie below and above the tie
                               {50, "0.00"},
-                              {450, "0.05"}};
+                              {450, "0.05"},
+                              // exact ties go to the even digit, as printf has it
+                              {1250, "0.12"},
+                              {3750, "0.38"}};
     for (const auto &c : hdops) {
         SCOPED_TRACE(c.hdop);
         DataDisplay d;
@@ -141,7 +146,7 @@ TEST(FormatAltitudeAndDilution, Table) {
     }
 }
 
-TEST(FormatGsaAndRptMode, FixModeTexts) {
+TEST(FormatFixMode, Texts) {
     struct Case {
         uint8_t mode;
         const char *text;
@@ -150,42 +155,9 @@ TEST(FormatGsaAndRptMode, FixModeTexts) {
     for (const auto &c : cases) {
         SCOPED_TRACE(c.mode);
         DataDisplay d;
-        NMEA_GSA_Object gsa;
-        gsa.Message.FixType = c.mode;
-        gsa.Message.Pdop = 25000;
-        gsa.Message.Hdop = 13000;
-        gsa.Message.Vdop = 21000;
-        FormatGsa(d, gsa);
+        FormatFixMode(d, c.mode);
         EXPECT_EQ(d.FixMode, c.text);
-        EXPECT_EQ(d.PDOP, "2.50");
-        EXPECT_EQ(d.HDOP, "1.30");
-        EXPECT_EQ(d.VDOP, "2.10");
-
-        DataDisplay r;
-        NMEA_RPT_Object rpt;
-        rpt.Message.FixMode = c.mode;
-        FormatRptMode(r, rpt);
-        EXPECT_EQ(r.FixMode, c.text);
     }
-}
-
-// The display as named texts, to check which ones a sentence rewrites.
-using Texts = std::map<std::string, std::string>;
-
-Texts TextsOf(const DataDisplay &d) {
-    Texts t = {{"FixMode", d.FixMode},   {"HDOP", d.HDOP},
-               {"VDOP", d.VDOP},         {"PDOP", d.PDOP},
-               {"Date", d.Date},         {"UtcTime", d.UtcTime},
-               {"Latitude", d.Latitude}, {"Longitude", d.Longitude},
-               {"Speed", d.Speed},       {"Course", d.Course},
-               {"Altitude", d.Altitude}, {"PositionValid", std::to_string(d.PositionValid)}};
-    for (size_t i = 0; i < 12; ++i) {
-        t["SatPrn" + std::to_string(i)] = d.SatPrn[i];
-        t["SatSnr" + std::to_string(i)] = d.SatSnr[i];
-        t["SatElevation" + std::to_string(i)] = d.SatElevation[i];
-        t["SatAzimuth" + std::to_string(i)] = d.SatAzimuth[i];
-    }
-    return t;
 }
 
 struct RefreshCase {
@@ -201,7 +173,7 @@ constexpr const char *kRmcFix =
     "$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*6A\n";
 constexpr const char *kGsaFix = "$GPGSA,A,3,04,05,09,12,,,,,,,,,2.5,1.3,2.1*3F\n";
 
-TEST(UpdateDataDisplay, EachKindRewritesItsOwnTexts) {
+TEST(DisplayTexts, EachKindRewritesItsOwnTexts) {
     const RefreshCase cases[] = {
         {"GGA",
          {},
@@ -275,20 +247,20 @@ TEST(UpdateDataDisplay, EachKindRewritesItsOwnTexts) {
         ctx.VerifyChecksums = true;
         for (std::string_view b : c.before)
             ASSERT_EQ(Feed(ctx, b), 1);
-        Texts expected = TextsOf(ctx.Manager.Display);
+        Texts expected = TextsOf(ctx.Manager.Display());
         for (const auto &[field, text] : c.changed)
             expected[field] = text;
         ASSERT_EQ(Feed(ctx, c.line), 1);
-        EXPECT_EQ(TextsOf(ctx.Manager.Display), expected);
+        EXPECT_EQ(TextsOf(ctx.Manager.Display()), expected);
     }
 }
 
-TEST(UpdateDataDisplay, GsvSetFillsAllTwelveSlots) {
+TEST(DisplayTexts, GsvSetFillsAllTwelveSlots) {
     using Slots = std::array<std::string, 12>;
     SentenceContext ctx;
     Feed(ctx, "$GPGSV,2,1,07,01,40,083,46,02,17,308,41,12,07,344,39,14,22,228,45*7A\n");
     Feed(ctx, "$GPGSV,2,2,07,17,35,120,40,19,10,045,33,24,05,355,20*43\n");
-    const DataDisplay &d = ctx.Manager.Display;
+    const DataDisplay &d = ctx.Manager.Display();
     EXPECT_EQ(d.SatPrn, (Slots{"1", "2", "12", "14", "17", "19", "24", "0", "0", "0", "0", "0"}));
     EXPECT_EQ(d.SatSnr, (Slots{"46", "41", "39", "45", "40", "33", "20", "0", "0", "0", "0", "0"}));
     EXPECT_EQ(d.SatElevation,
@@ -298,6 +270,7 @@ TEST(UpdateDataDisplay, GsvSetFillsAllTwelveSlots) {
 
     // A later single-message set rewrites every slot.
     Feed(ctx, "$GPGSV,1,1,01,07,200,40000,42*7F\n");
+    ctx.Manager.Display();
     EXPECT_EQ(d.SatPrn, (Slots{"7", "0", "0", "0", "0", "0", "0", "0", "0", "0", "0", "0"}));
     EXPECT_EQ(d.SatElevation[0], "-56");
     EXPECT_EQ(d.SatAzimuth[0], "-25536");
@@ -348,7 +321,7 @@ TEST_F(DecimalCommaLocale, TextsKeepTheDecimalPoint) {
     Feed(ctx, kGgaFix);
     Feed(ctx, kRmcFix);
     Feed(ctx, kGsaFix);
-    const DataDisplay &d = ctx.Manager.Display;
+    const DataDisplay &d = ctx.Manager.Display();
     EXPECT_EQ(d.Latitude, "N 48.117300");
     EXPECT_EQ(d.Longitude, "E 11.516667");
     EXPECT_EQ(d.Altitude, "545.4");
@@ -359,7 +332,8 @@ TEST_F(DecimalCommaLocale, TextsKeepTheDecimalPoint) {
     EXPECT_EQ(d.VDOP, "2.10");
 
     DataDisplay huge; // too large for the formatter's short path
-    FormatPosition(huge, 1e16, -1e16);
+    FormatLatitude(huge, 1e16);
+    FormatLongitude(huge, -1e16);
     EXPECT_EQ(huge.Latitude, "N 100000000000.000015");
     EXPECT_EQ(huge.Longitude, "W 100000000000.000015");
 }

@@ -1,0 +1,15 @@
+#include "talker.h"
+
+namespace nmea {
+
+namespace {
+bool IsUpper(char c) { return c >= 'A' && c <= 'Z'; }
+} // namespace
+
+bool IsOtherTalker(std::string_view name) {
+    // "P..." names are proprietary sentences ($PGRMC is Garmin's, not an RMC).
+    return name.size() == 5 && IsUpper(name[0]) && IsUpper(name[1]) && name[0] != 'P' &&
+           !(name[0] == 'G' && name[1] == 'P');
+}
+
+} // namespace nmea

@@ -1,0 +1,12 @@
+// The talker: the two letters before a sentence's three-letter type.
+#pragma once
+
+#include <string_view>
+
+namespace nmea {
+
+// A five-character name whose talker is two letters other than GP and not a
+// proprietary "P" sentence.
+bool IsOtherTalker(std::string_view name);
+
+} // namespace nmea
