@@ -9,6 +9,9 @@
 #include <vector>
 
 #include "conversion/run.h"
+#include "support/logs.h"
+#include "support/real_logs.h"
+#include "support/sentences.h"
 
 namespace clitest {
 
@@ -94,17 +97,18 @@ bool Exists(const std::string &path);
 std::vector<std::string> AsNobody(std::vector<std::string> argv);
 // Gives a file or link to nobody when we are root: planted by another user.
 void GiveToNobody(const std::string &path);
+// Runs a tool from a Debian package; a missing tool fails the test, naming the package.
+ProcessResult RunTool(const std::vector<std::string> &argv, std::string_view package);
+// xmllint (libxml2-utils) finds the file well-formed.
+bool WellFormed(const std::string &path);
 // Names of the temporary files ("." ... ".tmp") anywhere under the folder.
 std::vector<std::string> TemporaryFiles(const std::string &folder);
 
-// "$body*HH" with its checksum and CR LF.
-std::string Sentence(std::string_view body);
-// A drive of a 1 Hz receiver: GGA, GSA, two GSV, RMC and VTG each second,
-// correct checksums. `seed` moves the start time and the track, so that logs
-// made with different seeds give different documents.
-std::string DriveLog(int seconds, int seed = 0);
-// The same drive with the checksum of the sentence on line `badLine` broken.
-std::string WithBadChecksum(std::string log, int badLine);
+using sentrova_test::DriveLog;
+using sentrova_test::Nmea;
+using sentrova_test::RealLogs;
+using sentrova_test::Retalked;
+using sentrova_test::WithBadChecksum;
 
 // The engine's document for a log, written by ConvertFile into a scratch folder.
 struct EngineResult {

@@ -18,6 +18,7 @@ struct ExitCase {
     int signal;
     int status;
 };
+void PrintTo(const ExitCase &c, std::ostream *os) { *os << c.name; }
 
 const ExitCase kExitCases[] = {
     {"AllDone", "DD", 0, 0},

@@ -37,13 +37,6 @@ std::string PointCoordinates(const std::string &block) {
     return block.substr(start + kOpen.size(), end - start - kOpen.size());
 }
 
-bool WellFormed(const std::string &path) {
-    if (!Exists("/usr/bin/xmllint")) return true;
-    Process xmllint({"/usr/bin/xmllint", "--noout", path});
-    const ProcessResult r = xmllint.Wait();
-    return r.exited && r.status == 0;
-}
-
 struct Converted {
     ProcessResult run;
     std::string kml;
@@ -59,18 +52,9 @@ Converted Convert(const TempDir &dir, const std::string &log, std::vector<std::s
 }
 
 // A drive whose fixes come from a multi-constellation receiver (GN talker).
-std::string GnssLog(int seconds) {
-    std::string gp = DriveLog(seconds);
-    std::string log;
-    for (const std::string &line : Lines(gp)) {
-        std::string body = line.substr(1, line.find('*') - 1);
-        if (body.starts_with("GPGGA") || body.starts_with("GPRMC") || body.starts_with("GPGSA")) body[1] = 'N';
-        log += Sentence(body);
-    }
-    return log;
-}
+std::string GnssLog(int seconds) { return Retalked(DriveLog(seconds), "GN", {"GGA", "RMC", "GSA"}); }
 
-TEST(AnyTalker, MultiConstellationFixesBecomePlacemarksOnlyWithTheOption) {
+TEST(CliAnyTalker, MultiConstellationFixesBecomePlacemarksOnlyWithTheOption) {
     TempDir dir;
     const Converted plain = Convert(dir, GnssLog(5), {});
     EXPECT_EQ(plain.run.status, 0);
@@ -88,15 +72,15 @@ TEST(AnyTalker, MultiConstellationFixesBecomePlacemarksOnlyWithTheOption) {
 }
 
 // What the summary says about the cycles and sentences left out.
-TEST(Summary, CountsWhatWasLeftOut) {
+TEST(CliSummary, CountsWhatWasLeftOut) {
     std::string gpThenGn; // each RMC also from GN: GN takes over from its first one
     for (const std::string &line : Lines(DriveLog(5))) {
         gpThenGn += line + "\r\n";
-        if (line.starts_with("$GPRMC")) gpThenGn += Sentence("GN" + line.substr(3, line.find('*') - 3)) + "\r\n";
+        if (line.starts_with("$GPRMC")) gpThenGn += Nmea("GN" + line.substr(3, line.find('*') - 3), "\r\n") + "\r\n";
     }
     std::string atZero;
     for (const char *time : {"120001", "120002", "120003", "120004"})
-        atZero += Sentence(std::string("GPRMC,") + time + ",A,0000.0000,N,00000.0000,E,0.0,0.0,150308,,") + "\r\n";
+        atZero += Nmea(std::string("GPRMC,") + time + ",A,0000.0000,N,00000.0000,E,0.0,0.0,150308,,", "\r\n") + "\r\n";
     const struct {
         const char *name;
         std::string log;
@@ -116,7 +100,7 @@ TEST(Summary, CountsWhatWasLeftOut) {
     }
 }
 
-TEST(TrackLine, FollowsEveryPlacemarkInOrderInTheChosenColour) {
+TEST(CliTrackLine, FollowsEveryPlacemarkInOrderInTheChosenColour) {
     TempDir dir;
     const Converted c = Convert(dir, DriveLog(12), {"--line", "-c", "green"});
     ASSERT_EQ(c.run.status, 0) << c.run.err;
@@ -135,14 +119,14 @@ TEST(TrackLine, FollowsEveryPlacemarkInOrderInTheChosenColour) {
     EXPECT_TRUE(WellFormed(dir / "log.kml"));
 }
 
-TEST(TrackLine, NeedsTwoPoints) {
+TEST(CliTrackLine, NeedsTwoPoints) {
     TempDir dir;
     const Converted c = Convert(dir, DriveLog(3), {"--line"});
     EXPECT_EQ(Count(c.kml, "<Placemark>"), 1u);
     EXPECT_EQ(Count(c.kml, "<LineString>"), 0u);
 }
 
-TEST(AltitudeMode, AbsoluteGoesIntoEveryPointAndTheLine) {
+TEST(CliAltitudeMode, AbsoluteGoesIntoEveryPointAndTheLine) {
     TempDir dir;
     const Converted c = Convert(dir, DriveLog(8), {"--altitude-mode", "absolute", "--line"});
     ASSERT_EQ(c.run.status, 0) << c.run.err;
@@ -153,7 +137,7 @@ TEST(AltitudeMode, AbsoluteGoesIntoEveryPointAndTheLine) {
     EXPECT_EQ(ground.kml, Convert(dir, DriveLog(8), {}).kml);
 }
 
-TEST(BadChecksum, SkipLeavesOutTheSentenceAsIfItWereNotThere) {
+TEST(CliBadChecksum, SkipLeavesOutTheSentenceAsIfItWereNotThere) {
     TempDir dir;
     const std::string log = DriveLog(6);
     const int badLine = 13; // the third second's GGA, which closes a cycle
@@ -172,7 +156,7 @@ TEST(BadChecksum, SkipLeavesOutTheSentenceAsIfItWereNotThere) {
     EXPECT_NE(stopped.run.err.find(":13: NMEA format error!"), std::string::npos) << stopped.run.err;
 }
 
-TEST(SkipInvalid, LeavesOutCyclesThatReportNoFix) {
+TEST(CliSkipInvalid, LeavesOutCyclesThatReportNoFix) {
     // A drive whose RMC reports V in seconds 4 and 5 and whose GGA reports
     // fix quality 0 in second 7.
     std::string log;
@@ -182,7 +166,7 @@ TEST(SkipInvalid, LeavesOutCyclesThatReportNoFix) {
         if (body.starts_with("GPGGA")) ++second;
         if (body.starts_with("GPRMC") && (second == 4 || second == 5)) body[13] = 'V';
         if (body.starts_with("GPGGA") && second == 7) body[body.find(",E,1,") + 3] = '0';
-        log += Sentence(body);
+        log += Nmea(body, "\r\n");
     }
     TempDir dir;
     const Converted all = Convert(dir, log, {});
@@ -194,7 +178,7 @@ TEST(SkipInvalid, LeavesOutCyclesThatReportNoFix) {
     EXPECT_EQ(Count(valid.kml, "<Placemark>"), 5u);
 }
 
-TEST(Every, KeepsTheFirstAndEveryNthPlacemark) {
+TEST(CliEvery, KeepsTheFirstAndEveryNthPlacemark) {
     TempDir dir;
     const std::vector<std::string> all = Placemarks(Convert(dir, DriveLog(14), {}).kml);
     ASSERT_EQ(all.size(), 12u);
@@ -208,26 +192,15 @@ TEST(Every, KeepsTheFirstAndEveryNthPlacemark) {
     EXPECT_EQ(Convert(dir, DriveLog(3), {"--every", "0"}).run.status, 2);
 }
 
-TEST(LineName, IsEscapedForXml) {
+TEST(CliLineName, IsEscapedForXml) {
     EXPECT_EQ(conversion::XmlText("a&b<c>.nmea"), "a&amp;b&lt;c&gt;.nmea");
     EXPECT_EQ(conversion::XmlText("Fahrt M\xc3\xbcnchen"), "Fahrt M\xc3\xbcnchen");
     EXPECT_EQ(conversion::XmlText("bad\xff\x01name"), "bad??name");
 }
 
-std::vector<fs::path> RealLogs() {
-    std::vector<fs::path> logs;
-    std::error_code error;
-    for (const auto &entry : fs::directory_iterator(SENTROVA_REAL_LOGS, error)) {
-        const std::string name = entry.path().filename().string();
-        if (entry.is_regular_file() && name != "MANIFEST.md" && !name.starts_with("census")) logs.push_back(entry.path());
-    }
-    std::sort(logs.begin(), logs.end());
-    return logs;
-}
-
-TEST(RealLogs, EveryOptionGivesWellFormedDocuments) {
+TEST(CliRealLogs, EveryOptionGivesWellFormedDocuments) {
     const std::vector<fs::path> logs = RealLogs();
-    if (logs.empty()) GTEST_SKIP() << "no real logs at " << SENTROVA_REAL_LOGS;
+    if (logs.empty()) GTEST_SKIP() << "no real logs at " << sentrova_test::RealLogFolder();
     TempDir dir;
     const std::vector<std::vector<std::string>> optionSets = {
         {"--any-talker"},

@@ -12,7 +12,7 @@
 
 namespace {
 
-using clitest::Sentence;
+using clitest::Nmea;
 
 std::string Rmc(int second, std::string_view speed = "012.5", std::string_view course = "045.0",
                 std::string_view lat = "4807.038", std::string_view lon = "01131.000",
@@ -25,7 +25,7 @@ std::string Rmc(int second, std::string_view speed = "012.5", std::string_view c
         body += ',';
         body += field;
     }
-    return Sentence(body);
+    return Nmea(body, "\r\n");
 }
 
 // n RMC sentences, one second apart. The first only establishes the fix: a
@@ -41,7 +41,7 @@ std::string Gsv(int total, int number, int prn) {
     char body[120];
     std::snprintf(body, sizeof body, "GPGSV,%d,%d,12,%02d,40,083,46,%02d,17,308,41,%02d,07,344,39,%02d,67,123,45",
                   total, number, prn, prn + 1, prn + 2, prn + 3);
-    return Sentence(body);
+    return Nmea(body, "\r\n");
 }
 
 // An RMC of exactly `length` characters before its line end: the speed gets
@@ -130,9 +130,9 @@ const std::vector<HostileCase> kCases = {
     {"ThirtyDigitNumbers",
      [] {
          const std::string big = "123456789012345678901234567890";
-         return Rmc(0) + Sentence("GPGGA,120000," + big + ",N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,") +
-                Sentence("GPGGA,120000,4807.038,N,01131.000,E,1,08,0.9," + big + ",M,46.9,M,,") +
-                Sentence("GPGSA,A,3,04,05,,09,12,,,24,,,,," + big + ",1.3,2.1") + Rmc(1, big) +
+         return Rmc(0) + Nmea("GPGGA,120000," + big + ",N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,", "\r\n") +
+                Nmea("GPGGA,120000,4807.038,N,01131.000,E,1,08,0.9," + big + ",M,46.9,M,,", "\r\n") +
+                Nmea("GPGSA,A,3,04,05,,09,12,,,24,,,,," + big + ",1.3,2.1", "\r\n") + Rmc(1, big) +
                 Rmc(2, "012.5", big + ".5") + Rmc(3, "012.5", "045.0", big) + Rmc(4, "012.5", "045.0", "4807.038", big);
      },
      {}, 0, 4,
@@ -140,7 +140,7 @@ const std::vector<HostileCase> kCases = {
       "Lon       = E 10000000000000000.000000"},
      {"nan", "inf"}},
     {"NegativeSpeedAndCourse",
-     [] { return Rmc(0, "-12.5", "-45.0") + Sentence("GPVTG,-10.0,T,,M,-3.0,N,,K") + Rmc(1, "-12.5", "-45.0"); },
+     [] { return Rmc(0, "-12.5", "-45.0") + Nmea("GPVTG,-10.0,T,,M,-3.0,N,,K", "\r\n") + Rmc(1, "-12.5", "-45.0"); },
      {}, 0, 1, {"Speed     = 0.0 km/hr", "Course    = 0.0 "}},
     // No range check on positions: 99 degrees and 99.9999 minutes are 100.666665 degrees.
     {"LatitudeOf9999",
@@ -151,7 +151,7 @@ const std::vector<HostileCase> kCases = {
          std::string log;
          for (int i = 0; i < 3; ++i) {
              log += Rmc(i);
-             log += Sentence("GPGGA,1200" + std::to_string(10 + i) + ",4807.038,N,01131.000,E,300,08,0.9,545.4,M,46.9,M,,");
+             log += Nmea("GPGGA,1200" + std::to_string(10 + i) + ",4807.038,N,01131.000,E,300,08,0.9,545.4,M,46.9,M,,", "\r\n");
          }
          return log;
      },
@@ -205,11 +205,9 @@ size_t FirstStrayByte(const std::string &kml) {
     return std::string::npos;
 }
 
-bool HaveXmllint() { return clitest::Exists("/usr/bin/xmllint"); }
+class CliHostileLog : public testing::TestWithParam<HostileCase> {};
 
-class HostileLog : public testing::TestWithParam<HostileCase> {};
-
-TEST_P(HostileLog, ConvertsWithoutCrashIntoASensibleResult) {
+TEST_P(CliHostileLog, ConvertsWithoutCrashIntoASensibleResult) {
     const HostileCase &c = GetParam();
     clitest::TempDir dir;
     const std::string log = dir / "hostile.nmea";
@@ -237,18 +235,12 @@ TEST_P(HostileLog, ConvertsWithoutCrashIntoASensibleResult) {
     EXPECT_EQ(stray, std::string::npos) << "byte " << int(static_cast<unsigned char>(doc[stray])) << " at " << stray;
     for (const std::string &text : c.present) EXPECT_NE(doc.find(text), std::string::npos) << text;
     for (const std::string &text : c.absent) EXPECT_EQ(doc.find(text), std::string::npos) << text;
-    if (HaveXmllint()) {
-        const clitest::ProcessResult lint = [&] {
-            clitest::Process p({"/usr/bin/xmllint", "--noout", kml});
-            return p.Wait();
-        }();
-        EXPECT_TRUE(lint.exited && lint.status == 0) << lint.err;
-    }
+    EXPECT_TRUE(clitest::WellFormed(kml));
 }
 
 void PrintTo(const HostileCase &c, std::ostream *os) { *os << c.name; }
 
-INSTANTIATE_TEST_SUITE_P(Rows, HostileLog, testing::ValuesIn(kCases),
+INSTANTIATE_TEST_SUITE_P(, CliHostileLog, testing::ValuesIn(kCases),
                          [](const testing::TestParamInfo<HostileCase> &info) { return std::string(info.param.name); });
 
 } // namespace

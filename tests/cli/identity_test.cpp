@@ -16,6 +16,7 @@ struct IdentityCase {
     int colour;
     bool checksum;
 };
+void PrintTo(const IdentityCase &c, std::ostream *os) { *os << kColourNames[c.colour] << (c.checksum ? " -k" : ""); }
 
 class CliIdentity : public testing::TestWithParam<IdentityCase> {};
 
@@ -23,7 +24,7 @@ TEST_P(CliIdentity, FileAndStandardOutputEqualTheEngine) {
     TempDir dir;
     // A valid drive, one with an unrecognised sentence and junk, one with a bad checksum.
     const std::string drive = DriveLog(30, 4);
-    const std::string mixed = "junk without star\r\n" + DriveLog(10, 6) + Sentence("GPXYZ,1,2,3") + "$GPGGA*\r\n" +
+    const std::string mixed = "junk without star\r\n" + DriveLog(10, 6) + Nmea("GPXYZ,1,2,3", "\r\n") + "$GPGGA*\r\n" +
                               DriveLog(10, 7) + "\x1a" + DriveLog(3, 8);
     const std::string bad = WithBadChecksum(DriveLog(10, 9), 31);
     conversion::ConversionOptions options;
@@ -66,7 +67,7 @@ TEST_P(CliIdentity, FileAndStandardOutputEqualTheEngine) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, CliIdentity,
+INSTANTIATE_TEST_SUITE_P(, CliIdentity,
                          testing::Values(IdentityCase{0, false}, IdentityCase{1, false}, IdentityCase{2, true},
                                          IdentityCase{3, false}, IdentityCase{3, true}, IdentityCase{4, true}),
                          [](const testing::TestParamInfo<IdentityCase> &info) {
@@ -74,19 +75,13 @@ INSTANTIATE_TEST_SUITE_P(Rows, CliIdentity,
                                     (info.param.checksum ? "Checked" : "Unchecked");
                          });
 
-bool IsLog(const fs::directory_entry &entry) {
-    const std::string name = entry.path().filename().string();
-    return entry.is_regular_file() && name != "MANIFEST.md" && !name.starts_with("census.");
-}
-
 TEST(CliIdentityRealLogs, EveryLogConvertsToTheEngineBytes) {
-    const fs::path folder = SENTROVA_REAL_LOGS;
-    if (!fs::is_directory(folder)) GTEST_SKIP() << "no real logs at " << folder;
+    const std::vector<fs::path> logs = RealLogs();
+    if (logs.empty()) GTEST_SKIP() << "no real logs at " << sentrova_test::RealLogFolder();
     TempDir dir;
     int compared = 0;
-    for (const auto &entry : fs::directory_iterator(folder)) {
-        if (!IsLog(entry)) continue;
-        const std::string log = entry.path().string();
+    for (const fs::path &path : logs) {
+        const std::string log = path.string();
         for (const bool checksum : {false, true}) {
             SCOPED_TRACE(log + (checksum ? " -k" : ""));
             conversion::ConversionOptions options;

@@ -43,12 +43,12 @@ class ScopedEnv {
 
 // Every number the document shows, with fractions, signs and all hemispheres.
 std::string LocaleLog() {
-    using clitest::Sentence;
+    using clitest::Nmea;
     std::string log = clitest::DriveLog(20);
-    log += Sentence("GPGGA,002153.000,3342.6618,S,11751.3858,W,1,10,1.27,-27.5,M,-34.2,M,,0000");
-    log += Sentence("GPGSA,A,2,04,05,,09,12,,,24,,,,,12.55,1.27,9.99");
-    log += Sentence("GPRMC,002153.000,A,3342.6618,S,11751.3858,W,7.25,359.95,311226,,");
-    log += Sentence("GPRMC,002154.000,A,3342.6620,S,11751.3860,W,0.05,0.05,311226,,");
+    log += Nmea("GPGGA,002153.000,3342.6618,S,11751.3858,W,1,10,1.27,-27.5,M,-34.2,M,,0000", "\r\n");
+    log += Nmea("GPGSA,A,2,04,05,,09,12,,,24,,,,,12.55,1.27,9.99", "\r\n");
+    log += Nmea("GPRMC,002153.000,A,3342.6618,S,11751.3858,W,7.25,359.95,311226,,", "\r\n");
+    log += Nmea("GPRMC,002154.000,A,3342.6620,S,11751.3860,W,0.05,0.05,311226,,", "\r\n");
     return log;
 }
 
@@ -61,7 +61,7 @@ std::string ConvertInProcess(const std::string &log) {
     return sink.bytes;
 }
 
-TEST(Locale, BatchConverterWritesTheSameBytesUnderADecimalCommaLocale) {
+TEST(CliLocale, BatchConverterWritesTheSameBytesUnderADecimalCommaLocale) {
     if (!HaveCommaLocale()) GTEST_SKIP() << kCommaLocale << " is not generated (locale -a)";
     clitest::TempDir dir;
     const std::string log = dir / "drive.nmea";
@@ -79,7 +79,7 @@ TEST(Locale, BatchConverterWritesTheSameBytesUnderADecimalCommaLocale) {
     EXPECT_EQ(comma, plain);
 }
 
-TEST(Locale, EngineWritesTheSameBytesAfterTheProgramAdoptsADecimalCommaLocale) {
+TEST(CliLocale, EngineWritesTheSameBytesAfterTheProgramAdoptsADecimalCommaLocale) {
     if (!HaveCommaLocale()) GTEST_SKIP() << kCommaLocale << " is not generated (locale -a)";
     const std::string log = LocaleLog();
     const std::string plain = ConvertInProcess(log);
