@@ -299,11 +299,6 @@ ProcessResult RunTool(const std::vector<std::string> &argv, std::string_view pac
     return tool.Wait(120000);
 }
 
-bool WellFormed(const std::string &path) {
-    const ProcessResult r = RunTool({"/usr/bin/xmllint", "--noout", path}, "libxml2-utils");
-    return r.exited && r.status == 0;
-}
-
 EngineResult EngineConvert(const std::string &logPath, const conversion::ConversionOptions &options) {
     TempDir scratch;
     conversion::ConversionRequest request;

@@ -12,6 +12,7 @@
 #include "support/logs.h"
 #include "support/real_logs.h"
 #include "support/sentences.h"
+#include "support/xml_check.h"
 
 namespace clitest {
 
@@ -99,8 +100,6 @@ std::vector<std::string> AsNobody(std::vector<std::string> argv);
 void GiveToNobody(const std::string &path);
 // Runs a tool from a Debian package; a missing tool fails the test, naming the package.
 ProcessResult RunTool(const std::vector<std::string> &argv, std::string_view package);
-// xmllint (libxml2-utils) finds the file well-formed.
-bool WellFormed(const std::string &path);
 // Names of the temporary files ("." ... ".tmp") anywhere under the folder.
 std::vector<std::string> TemporaryFiles(const std::string &folder);
 
@@ -109,6 +108,7 @@ using sentrova_test::Nmea;
 using sentrova_test::RealLogs;
 using sentrova_test::Retalked;
 using sentrova_test::WithBadChecksum;
+using sentrova_test::XmlProblems;
 
 // The engine's document for a log, written by ConvertFile into a scratch folder.
 struct EngineResult {
