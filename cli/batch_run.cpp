@@ -162,9 +162,9 @@ int BatchRun::Run() {
     Work();
     for (std::thread &t : pool) t.join();
     if (watcher_.joinable()) {
-        // Lost to the signal thread: it ends the program, and join never returns.
-        const bool theirs = ending_.test_and_set();
-        if (!theirs) StopWatching();
+        // The signal thread either stops now or is ending the program, in
+        // which case join never returns; it never outlives this object.
+        if (!ending_.test_and_set()) StopWatching();
         watcher_.join();
     }
     return ExitStatus(jobs_, SignalSeen());
