@@ -299,12 +299,14 @@ ProcessResult RunTool(const std::vector<std::string> &argv, std::string_view pac
     return tool.Wait(120000);
 }
 
-EngineResult EngineConvert(const std::string &logPath, const conversion::ConversionOptions &options) {
+EngineResult EngineConvert(const std::string &logPath, const conversion::ConversionOptions &options,
+                           conversion::CycleHook *hook) {
     TempDir scratch;
     conversion::ConversionRequest request;
     request.sourcePath = logPath;
     request.targetPath = scratch / "engine.kml";
     request.options = options;
+    request.hook = hook;
     EngineResult result;
     result.outcome = conversion::ConvertFile(request);
     if (Exists(request.targetPath)) result.kml = ReadFile(request.targetPath);

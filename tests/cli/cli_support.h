@@ -115,7 +115,8 @@ struct EngineResult {
     conversion::ConversionOutcome outcome;
     std::string kml;
 };
-EngineResult EngineConvert(const std::string &logPath, const conversion::ConversionOptions &options);
+EngineResult EngineConvert(const std::string &logPath, const conversion::ConversionOptions &options,
+                           conversion::CycleHook *hook = nullptr);
 
 std::vector<std::string> Lines(const std::string &text);
 

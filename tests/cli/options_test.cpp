@@ -149,7 +149,7 @@ INSTANTIATE_TEST_SUITE_P(, CliUsageError,
                     UsageCase{"ColourByNumber", {"-c", "3", "LOG"}}, UsageCase{"EmptyColour", {"-c", "", "LOG"}},
                     UsageCase{"JobsZero", {"-j", "0", "LOG"}}, UsageCase{"JobsNegative", {"-j", "-1", "LOG"}},
                     UsageCase{"JobsNotANumber", {"-j", "many", "LOG"}},
-                    UsageCase{"ColourWithoutValue", {"LOG", "-c"}}),
+                    UsageCase{"ColourWithoutValue", {"LOG", "-c"}}, UsageCase{"EveryZero", {"--every", "0", "LOG"}}),
     [](const testing::TestParamInfo<UsageCase> &info) { return std::string(info.param.name); });
 
 struct ColourCase {
