@@ -30,6 +30,8 @@
 #include "conversion/file_conversion.h"
 #include "dialogs.h"
 #include "main_window.h"
+#include "support/logs.h"
+#include "support/sentences.h"
 
 #include <clocale>
 #include <cstdio>
@@ -100,10 +102,7 @@ class FakeDialogs : public WindowDialogs {
 };
 
 QByteArray Sentence(const QByteArray &body) {
-    unsigned char sum = 0;
-    for (const char c : body)
-        sum ^= static_cast<unsigned char>(c);
-    return "$" + body + "*" + QByteArray::number(sum, 16).rightJustified(2, '0').toUpper() + "\r\n";
+    return QByteArray::fromStdString(sentrova_test::Nmea(body.toStdString(), "\r\n"));
 }
 
 // Six seconds of a receiver with a fix: enough for placemarks to appear.
@@ -155,14 +154,7 @@ QString ControlText(QObject *control) {
 
 // The same fixes from a multi-constellation receiver's talker.
 QByteArray OtherTalkerLog() {
-    QByteArray log = DriveLog();
-    log.replace("$GP", "$GN");
-    QByteArray fixed;
-    for (const QByteArray &line : log.split('\n')) {
-        if (line.size() > 5)
-            fixed += Sentence(line.mid(1, line.indexOf('*') - 1));
-    }
-    return fixed;
+    return QByteArray::fromStdString(sentrova_test::Retalked(DriveLog().toStdString(), "GN"));
 }
 
 // Large enough that reading it takes several progress polls.

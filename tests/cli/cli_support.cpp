@@ -1,5 +1,7 @@
 #include "cli/cli_support.h"
 
+#include <gtest/gtest.h>
+
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -288,60 +290,23 @@ std::vector<std::string> TemporaryFiles(const std::string &folder) {
     return found;
 }
 
-std::string Sentence(std::string_view body) {
-    unsigned sum = 0;
-    for (char c : body) sum ^= static_cast<unsigned char>(c);
-    char tail[8];
-    std::snprintf(tail, sizeof tail, "*%02X\r\n", sum);
-    std::string sentence = "$";
-    sentence += body;
-    sentence += tail;
-    return sentence;
-}
-
-std::string DriveLog(int seconds, int seed) {
-    std::string log;
-    char body[160];
-    for (int i = 0; i < seconds; ++i) {
-        const int t = 36000 + seed * 977 + i;
-        const int hh = t / 3600 % 24, mm = t / 60 % 60, ss = t % 60;
-        const int latMilli = 7038 + seed * 131 + i * 7; // 48 deg 07.038 min onwards
-        const int lonMilli = 31000 + seed * 53 + i * 11 % 20000;
-        const int altDeci = 5454 + seed * 10 + i;
-        std::snprintf(body, sizeof body, "GPGGA,%02d%02d%02d,48%02d.%03d,N,011%02d.%03d,E,1,08,0.9,%d.%d,M,46.9,M,,",
-                      hh, mm, ss, latMilli / 1000, latMilli % 1000, lonMilli / 1000, lonMilli % 1000, altDeci / 10,
-                      altDeci % 10);
-        log += Sentence(body);
-        log += Sentence("GPGSA,A,3,04,05,,09,12,,,24,,,,,2.5,1.3,2.1");
-        std::snprintf(body, sizeof body, "GPGSV,2,1,08,04,40,083,%02d,05,17,308,41,09,07,344,39,12,67,123,45",
-                      30 + (seed + i) % 20);
-        log += Sentence(body);
-        log += Sentence("GPGSV,2,2,08,24,22,111,33,25,05,210,,29,51,060,47,31,12,280,28");
-        std::snprintf(body, sizeof body, "GPRMC,%02d%02d%02d,A,48%02d.%03d,N,011%02d.%03d,E,%03d.%d,084.4,%02d0326,003.1,W",
-                      hh, mm, ss, latMilli / 1000, latMilli % 1000, lonMilli / 1000, lonMilli % 1000, 20 + i % 30,
-                      i % 10, 1 + seed % 28);
-        log += Sentence(body);
-        std::snprintf(body, sizeof body, "GPVTG,%03d.%d,T,034.4,M,005.5,N,%03d.%d,K", 50 + i % 40, seed % 10,
-                      10 + i % 50, i % 10);
-        log += Sentence(body);
+ProcessResult RunTool(const std::vector<std::string> &argv, std::string_view package) {
+    if (!Exists(argv.at(0))) {
+        ADD_FAILURE() << argv[0] << " is missing: install the Debian package " << package;
+        return {};
     }
-    return log;
+    Process tool(argv);
+    return tool.Wait(120000);
 }
 
-std::string WithBadChecksum(std::string log, int badLine) {
-    size_t start = 0;
-    for (int line = 1; line < badLine; ++line) start = log.find('\n', start) + 1;
-    const size_t star = log.find('*', start);
-    log[star + 1] = log[star + 1] == '0' ? '1' : '0';
-    return log;
-}
-
-EngineResult EngineConvert(const std::string &logPath, const conversion::ConversionOptions &options) {
+EngineResult EngineConvert(const std::string &logPath, const conversion::ConversionOptions &options,
+                           conversion::CycleHook *hook) {
     TempDir scratch;
     conversion::ConversionRequest request;
     request.sourcePath = logPath;
     request.targetPath = scratch / "engine.kml";
     request.options = options;
+    request.hook = hook;
     EngineResult result;
     result.outcome = conversion::ConvertFile(request);
     if (Exists(request.targetPath)) result.kml = ReadFile(request.targetPath);

@@ -9,6 +9,10 @@
 #include <vector>
 
 #include "conversion/file_conversion.h"
+#include "support/logs.h"
+#include "support/real_logs.h"
+#include "support/sentences.h"
+#include "support/xml_check.h"
 
 namespace clitest {
 
@@ -94,24 +98,25 @@ bool Exists(const std::string &path);
 std::vector<std::string> AsNobody(std::vector<std::string> argv);
 // Gives a file or link to nobody when we are root: planted by another user.
 void GiveToNobody(const std::string &path);
+// Runs a tool from a Debian package; a missing tool fails the test, naming the package.
+ProcessResult RunTool(const std::vector<std::string> &argv, std::string_view package);
 // Names of the temporary files ("." ... ".tmp") anywhere under the folder.
 std::vector<std::string> TemporaryFiles(const std::string &folder);
 
-// "$body*HH" with its checksum and CR LF.
-std::string Sentence(std::string_view body);
-// A drive of a 1 Hz receiver: GGA, GSA, two GSV, RMC and VTG each second,
-// correct checksums. `seed` moves the start time and the track, so that logs
-// made with different seeds give different documents.
-std::string DriveLog(int seconds, int seed = 0);
-// The same drive with the checksum of the sentence on line `badLine` broken.
-std::string WithBadChecksum(std::string log, int badLine);
+using sentrova_test::DriveLog;
+using sentrova_test::Nmea;
+using sentrova_test::RealLogs;
+using sentrova_test::Retalked;
+using sentrova_test::WithBadChecksum;
+using sentrova_test::XmlProblems;
 
 // The engine's document for a log, written by ConvertFile into a scratch folder.
 struct EngineResult {
     conversion::ConversionOutcome outcome;
     std::string kml;
 };
-EngineResult EngineConvert(const std::string &logPath, const conversion::ConversionOptions &options);
+EngineResult EngineConvert(const std::string &logPath, const conversion::ConversionOptions &options,
+                           conversion::CycleHook *hook = nullptr);
 
 std::vector<std::string> Lines(const std::string &text);
 

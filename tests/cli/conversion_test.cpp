@@ -43,6 +43,7 @@ struct TargetCase {
     const char *log;    // relative to the working folder
     const char *target; // expected beside it
 };
+void PrintTo(const TargetCase &c, std::ostream *os) { *os << c.log << " -> " << c.target; }
 
 class CliDefaultTarget : public testing::TestWithParam<TargetCase> {};
 
@@ -70,7 +71,7 @@ TEST_P(CliDefaultTarget, IsBesideTheLogWithItsExtensionReplaced) {
     EXPECT_EQ(files, 2u); // the log and its document
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, CliDefaultTarget,
+INSTANTIATE_TEST_SUITE_P(, CliDefaultTarget,
                          testing::Values(TargetCase{"drive.nmea", "drive.kml"}, TargetCase{"drive", "drive.kml"},
                                          TargetCase{"Drive.NMEA", "Drive.kml"},
                                          TargetCase{"day.1.log", "day.1.kml"},
@@ -176,6 +177,7 @@ struct SameTargetCase {
     const char *second;
     const char *target;
 };
+void PrintTo(const SameTargetCase &c, std::ostream *os) { *os << c.name; }
 
 class CliSameTarget : public testing::TestWithParam<SameTargetCase> {};
 
@@ -197,8 +199,7 @@ TEST_P(CliSameTarget, SecondLogIsReportedAndSkipped) {
     EXPECT_TRUE(TemporaryFiles(dir.Path()).empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Rows, CliSameTarget,
+INSTANTIATE_TEST_SUITE_P(, CliSameTarget,
     testing::Values(SameTargetCase{"OtherExtension", "a.nmea", "a.log", "a.kml"},
                     SameTargetCase{"SameLogTwice", "a.nmea", "a.nmea", "a.kml"},
                     SameTargetCase{"SpelledDifferently", "a.nmea", "./sub/../a.log", "a.kml"},
@@ -210,6 +211,7 @@ struct OwnTargetCase {
     std::vector<std::string> args; // LOG stands for the log's path
     const char *logName;
 };
+void PrintTo(const OwnTargetCase &c, std::ostream *os) { *os << c.name; }
 
 class CliOwnTarget : public testing::TestWithParam<OwnTargetCase> {};
 
@@ -228,8 +230,7 @@ TEST_P(CliOwnTarget, LogIsNeverReplacedByItsOwnDocument) {
     EXPECT_EQ(FolderNames(dir.Path()), std::vector<std::string>{GetParam().logName});
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Rows, CliOwnTarget,
+INSTANTIATE_TEST_SUITE_P(, CliOwnTarget,
     testing::Values(OwnTargetCase{"LogNamedKml", {"LOG"}, "track.kml"},
                     OwnTargetCase{"LogNamedKmlForced", {"-f", "LOG"}, "track.kml"},
                     OwnTargetCase{"OutputIsTheLog", {"-o", "LOG", "LOG"}, "track.nmea"},

@@ -5,6 +5,9 @@
 #include <filesystem>
 
 #include "cli_support.h"
+#include "conversion/kml_writer.h"
+#include "conversion/track_hook.h"
+#include "conversion/track_options.h"
 #include "conversion/xml_text.h"
 
 namespace clitest {
@@ -16,32 +19,6 @@ size_t Count(const std::string &text, std::string_view what) {
     size_t n = 0;
     for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
     return n;
-}
-
-// The placemark blocks of a document, in order.
-std::vector<std::string> Placemarks(const std::string &kml) {
-    std::vector<std::string> blocks;
-    for (size_t at = kml.find("\t<Placemark>"); at != std::string::npos; at = kml.find("\t<Placemark>", at + 1)) {
-        const size_t end = kml.find("\t</Placemark>\r\n", at);
-        blocks.push_back(kml.substr(at, end + 15 - at));
-    }
-    return blocks;
-}
-
-std::string PointCoordinates(const std::string &block) {
-    constexpr std::string_view kOpen = "<coordinates>";
-    const size_t start = block.find(kOpen);
-    if (start == std::string::npos) return "";
-    const size_t end = block.find("</coordinates>", start);
-    if (end == std::string::npos) return "";
-    return block.substr(start + kOpen.size(), end - start - kOpen.size());
-}
-
-bool WellFormed(const std::string &path) {
-    if (!Exists("/usr/bin/xmllint")) return true;
-    Process xmllint({"/usr/bin/xmllint", "--noout", path});
-    const ProcessResult r = xmllint.Wait();
-    return r.exited && r.status == 0;
 }
 
 struct Converted {
@@ -59,18 +36,9 @@ Converted Convert(const TempDir &dir, const std::string &log, std::vector<std::s
 }
 
 // A drive whose fixes come from a multi-constellation receiver (GN talker).
-std::string GnssLog(int seconds) {
-    std::string gp = DriveLog(seconds);
-    std::string log;
-    for (const std::string &line : Lines(gp)) {
-        std::string body = line.substr(1, line.find('*') - 1);
-        if (body.starts_with("GPGGA") || body.starts_with("GPRMC") || body.starts_with("GPGSA")) body[1] = 'N';
-        log += Sentence(body);
-    }
-    return log;
-}
+std::string GnssLog(int seconds) { return Retalked(DriveLog(seconds), "GN", {"GGA", "RMC", "GSA"}); }
 
-TEST(AnyTalker, MultiConstellationFixesBecomePlacemarksOnlyWithTheOption) {
+TEST(CliAnyTalker, MultiConstellationFixesBecomePlacemarksOnlyWithTheOption) {
     TempDir dir;
     const Converted plain = Convert(dir, GnssLog(5), {});
     EXPECT_EQ(plain.run.status, 0);
@@ -88,15 +56,15 @@ TEST(AnyTalker, MultiConstellationFixesBecomePlacemarksOnlyWithTheOption) {
 }
 
 // What the summary says about the cycles and sentences left out.
-TEST(Summary, CountsWhatWasLeftOut) {
+TEST(CliSummary, CountsWhatWasLeftOut) {
     std::string gpThenGn; // each RMC also from GN: GN takes over from its first one
     for (const std::string &line : Lines(DriveLog(5))) {
         gpThenGn += line + "\r\n";
-        if (line.starts_with("$GPRMC")) gpThenGn += Sentence("GN" + line.substr(3, line.find('*') - 3)) + "\r\n";
+        if (line.starts_with("$GPRMC")) gpThenGn += Nmea("GN" + line.substr(3, line.find('*') - 3), "\r\n") + "\r\n";
     }
     std::string atZero;
     for (const char *time : {"120001", "120002", "120003", "120004"})
-        atZero += Sentence(std::string("GPRMC,") + time + ",A,0000.0000,N,00000.0000,E,0.0,0.0,150308,,") + "\r\n";
+        atZero += Nmea(std::string("GPRMC,") + time + ",A,0000.0000,N,00000.0000,E,0.0,0.0,150308,,", "\r\n") + "\r\n";
     const struct {
         const char *name;
         std::string log;
@@ -116,44 +84,39 @@ TEST(Summary, CountsWhatWasLeftOut) {
     }
 }
 
-TEST(TrackLine, FollowsEveryPlacemarkInOrderInTheChosenColour) {
+// The track options reach the engine as given, the line named after the log.
+TEST(CliTrackOptions, GiveTheEnginesDocument) {
+    struct Row {
+        std::vector<std::string> args;
+        const char *altitudeMode;
+        bool line, skipInvalid;
+        unsigned every;
+        int colour;
+    } rows[] = {
+        {{"--line", "-c", "green"}, "", true, false, 1, 3},
+        {{"--altitude-mode", "absolute", "--line"}, "absolute", true, false, 1, 0},
+        {{"--altitude-mode", "clampToGround"}, "", false, false, 1, 0},
+        {{"--skip-invalid", "--every", "3"}, "", false, true, 3, 0},
+    };
     TempDir dir;
-    const Converted c = Convert(dir, DriveLog(12), {"--line", "-c", "green"});
-    ASSERT_EQ(c.run.status, 0) << c.run.err;
-    EXPECT_NE(c.kml.find("<Style id=\"Line\"><LineStyle><color>ff0ff000</color><width>2</width></LineStyle></Style>\r\n"),
-              std::string::npos);
-    const std::vector<std::string> blocks = Placemarks(c.kml);
-    ASSERT_EQ(blocks.size(), 11u); // 10 points and the line
-    std::string expected;
-    for (size_t i = 0; i + 1 < blocks.size(); ++i) {
-        if (i > 0) expected += ' ';
-        expected += PointCoordinates(blocks[i]);
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.args.front());
+        const Converted c = Convert(dir, DriveLog(12), row.args);
+        ASSERT_EQ(c.run.status, 0) << c.run.err;
+        conversion::ConversionOptions options;
+        options.colourIndex = row.colour;
+        conversion::TrackOptions track;
+        track.altitudeMode = row.altitudeMode;
+        track.line = row.line;
+        track.lineName = "log.nmea";
+        track.skipInvalid = row.skipInvalid;
+        track.every = row.every;
+        conversion::TrackHook hook(track, conversion::IconColour(row.colour));
+        EXPECT_EQ(c.kml, EngineConvert(dir / "log.nmea", options, track.Plain() ? nullptr : &hook).kml);
     }
-    EXPECT_EQ(PointCoordinates(blocks.back()), expected);
-    EXPECT_NE(blocks.back().find("<name>log.nmea</name>"), std::string::npos);
-    EXPECT_TRUE(c.kml.ends_with("\t</Placemark>\r\n</Document>\r\n</kml>\r\n"));
-    EXPECT_TRUE(WellFormed(dir / "log.kml"));
 }
 
-TEST(TrackLine, NeedsTwoPoints) {
-    TempDir dir;
-    const Converted c = Convert(dir, DriveLog(3), {"--line"});
-    EXPECT_EQ(Count(c.kml, "<Placemark>"), 1u);
-    EXPECT_EQ(Count(c.kml, "<LineString>"), 0u);
-}
-
-TEST(AltitudeMode, AbsoluteGoesIntoEveryPointAndTheLine) {
-    TempDir dir;
-    const Converted c = Convert(dir, DriveLog(8), {"--altitude-mode", "absolute", "--line"});
-    ASSERT_EQ(c.run.status, 0) << c.run.err;
-    EXPECT_EQ(Count(c.kml, "<Point><altitudeMode>absolute</altitudeMode><coordinates>"), 6u);
-    EXPECT_EQ(Count(c.kml, "<LineString><altitudeMode>absolute</altitudeMode><coordinates>"), 1u);
-    EXPECT_TRUE(WellFormed(dir / "log.kml"));
-    const Converted ground = Convert(dir, DriveLog(8), {"--altitude-mode", "clampToGround"});
-    EXPECT_EQ(ground.kml, Convert(dir, DriveLog(8), {}).kml);
-}
-
-TEST(BadChecksum, SkipLeavesOutTheSentenceAsIfItWereNotThere) {
+TEST(CliBadChecksum, SkipLeavesOutTheSentenceAsIfItWereNotThere) {
     TempDir dir;
     const std::string log = DriveLog(6);
     const int badLine = 13; // the third second's GGA, which closes a cycle
@@ -172,62 +135,9 @@ TEST(BadChecksum, SkipLeavesOutTheSentenceAsIfItWereNotThere) {
     EXPECT_NE(stopped.run.err.find(":13: NMEA format error!"), std::string::npos) << stopped.run.err;
 }
 
-TEST(SkipInvalid, LeavesOutCyclesThatReportNoFix) {
-    // A drive whose RMC reports V in seconds 4 and 5 and whose GGA reports
-    // fix quality 0 in second 7.
-    std::string log;
-    int second = 0;
-    for (const std::string &line : Lines(DriveLog(10))) {
-        std::string body = line.substr(1, line.find('*') - 1);
-        if (body.starts_with("GPGGA")) ++second;
-        if (body.starts_with("GPRMC") && (second == 4 || second == 5)) body[13] = 'V';
-        if (body.starts_with("GPGGA") && second == 7) body[body.find(",E,1,") + 3] = '0';
-        log += Sentence(body);
-    }
-    TempDir dir;
-    const Converted all = Convert(dir, log, {});
-    const Converted valid = Convert(dir, log, {"--skip-invalid"});
-    ASSERT_EQ(valid.run.status, 0);
-    // Placemarks close at the GGA of seconds 3..10; the GGA of second s sees the
-    // RMC of second s-1. Left out: 5 and 6 (RMC V) and 7 (its own GGA says 0).
-    EXPECT_EQ(Count(all.kml, "<Placemark>"), 8u);
-    EXPECT_EQ(Count(valid.kml, "<Placemark>"), 5u);
-}
-
-TEST(Every, KeepsTheFirstAndEveryNthPlacemark) {
-    TempDir dir;
-    const std::vector<std::string> all = Placemarks(Convert(dir, DriveLog(14), {}).kml);
-    ASSERT_EQ(all.size(), 12u);
-    for (unsigned n : {1u, 2u, 5u, 12u, 100u}) {
-        SCOPED_TRACE(n);
-        const std::vector<std::string> thinned = Placemarks(Convert(dir, DriveLog(14), {"--every", std::to_string(n)}).kml);
-        std::vector<std::string> expected;
-        for (size_t i = 0; i < all.size(); i += n) expected.push_back(all[i]);
-        EXPECT_EQ(thinned, expected);
-    }
-    EXPECT_EQ(Convert(dir, DriveLog(3), {"--every", "0"}).run.status, 2);
-}
-
-TEST(LineName, IsEscapedForXml) {
-    EXPECT_EQ(conversion::XmlText("a&b<c>.nmea"), "a&amp;b&lt;c&gt;.nmea");
-    EXPECT_EQ(conversion::XmlText("Fahrt M\xc3\xbcnchen"), "Fahrt M\xc3\xbcnchen");
-    EXPECT_EQ(conversion::XmlText("bad\xff\x01name"), "bad??name");
-}
-
-std::vector<fs::path> RealLogs() {
-    std::vector<fs::path> logs;
-    std::error_code error;
-    for (const auto &entry : fs::directory_iterator(SENTROVA_REAL_LOGS, error)) {
-        const std::string name = entry.path().filename().string();
-        if (entry.is_regular_file() && name != "MANIFEST.md" && !name.starts_with("census")) logs.push_back(entry.path());
-    }
-    std::sort(logs.begin(), logs.end());
-    return logs;
-}
-
-TEST(RealLogs, EveryOptionGivesWellFormedDocuments) {
+TEST(CliRealLogs, EveryOptionGivesWellFormedDocuments) {
     const std::vector<fs::path> logs = RealLogs();
-    if (logs.empty()) GTEST_SKIP() << "no real logs at " << SENTROVA_REAL_LOGS;
+    if (logs.empty()) GTEST_SKIP() << "no real logs at " << sentrova_test::RealLogFolder();
     TempDir dir;
     const std::vector<std::vector<std::string>> optionSets = {
         {"--any-talker"},
@@ -249,7 +159,7 @@ TEST(RealLogs, EveryOptionGivesWellFormedDocuments) {
             args.insert(args.end(), {"-f", "-o", dir / "x.kml", log.string()});
             const ProcessResult r = RunConvert(args);
             ASSERT_EQ(r.status, 0) << r.err;
-            ASSERT_TRUE(WellFormed(dir / "x.kml"));
+            ASSERT_EQ(clitest::XmlProblems(dir / "x.kml"), "");
             if (options.size() == 1) {
                 const size_t anyCount = Count(ReadFile(dir / "x.kml"), "<Placemark>");
                 // Fewer only where a second talker's sentences were ignored (GN taking over from GP).

@@ -37,6 +37,7 @@ struct FaultCase {
     const char *name;
     std::function<FaultScenario(const TempDir &)> setup;
 };
+void PrintTo(const FaultCase &c, std::ostream *os) { *os << c.name; }
 
 const std::string kOldDocument = "<kml>the document of an earlier run</kml>\r\n";
 
@@ -180,7 +181,7 @@ TEST_P(CliFault, IsReportedWithTheFileAndLeavesNothingBehind) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, CliFault, testing::ValuesIn(kFaults),
+INSTANTIATE_TEST_SUITE_P(, CliFault, testing::ValuesIn(kFaults),
                          [](const testing::TestParamInfo<FaultCase> &info) { return std::string(info.param.name); });
 
 // Collects output until a temporary file shows the conversion under way.
@@ -203,6 +204,7 @@ struct SignalCase {
     int signal;
     AfterSignal after;
 };
+void PrintTo(const SignalCase &c, std::ostream *os) { *os << c.name; }
 
 class CliInterrupt : public testing::TestWithParam<SignalCase> {};
 
@@ -247,8 +249,7 @@ TEST_P(CliInterrupt, RemovesTheTemporaryFileAndKeepsTheTarget) {
     EXPECT_TRUE(r.out.empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Rows, CliInterrupt,
+INSTANTIATE_TEST_SUITE_P(, CliInterrupt,
     testing::Values(SignalCase{"IntWhileWriting", SIGINT, AfterSignal::KeepWriting},
                     SignalCase{"TermWhileWriting", SIGTERM, AfterSignal::KeepWriting},
                     SignalCase{"IntWhileStalled", SIGINT, AfterSignal::Stall},
@@ -260,7 +261,7 @@ INSTANTIATE_TEST_SUITE_P(
                     SignalCase{"HupThenEndOfInput", SIGHUP, AfterSignal::EndInput}),
     [](const testing::TestParamInfo<SignalCase> &info) { return std::string(info.param.name); });
 
-TEST(CliInterrupt, LogsAfterTheInterruptedOneAreNotConverted) {
+TEST(CliInterruptedBatch, LogsAfterTheInterruptedOneAreNotConverted) {
     TempDir dir;
     const std::string fifo = dir / "live.nmea";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);

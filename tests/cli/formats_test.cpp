@@ -14,7 +14,7 @@ size_t Count(const std::string &text, std::string_view what) {
     return n;
 }
 
-TEST(Formats, UsageErrorsNameTheProblem) {
+TEST(CliFormats, UsageErrorsNameTheProblem) {
     struct Row {
         std::vector<std::string> args;
         std::string_view message;
@@ -43,7 +43,7 @@ TEST(Formats, UsageErrorsNameTheProblem) {
     EXPECT_FALSE(Exists(dir / "log.kml") || Exists(dir / "log.gpx") || Exists(dir / "log.csv"));
 }
 
-TEST(Formats, TargetFollowsTheFormatAndCountsAgree) {
+TEST(CliFormats, TargetFollowsTheFormatAndCountsAgree) {
     struct Row {
         std::vector<std::string> args;
         std::string target;
@@ -68,22 +68,20 @@ TEST(Formats, TargetFollowsTheFormatAndCountsAgree) {
     }
 }
 
-TEST(Formats, KmzHoldsTheSameDocument) {
-    if (!Exists("/usr/bin/unzip")) GTEST_SKIP() << "unzip missing";
+TEST(CliFormats, KmzHoldsTheSameDocument) {
     for (const std::string format : {"kml", "kml-track"}) {
         TempDir dir;
         WriteFile(dir / "log.nmea", DriveLog(40, 3));
         ASSERT_EQ(RunConvert({"--format", format, dir / "log.nmea"}).status, 0);
         const ProcessResult packed = RunConvert({"--format", format, "--kmz", dir / "log.nmea"});
         ASSERT_EQ(packed.status, 0) << packed.err;
-        Process unzip({"/usr/bin/unzip", "-p", dir / "log.kmz", "doc.kml"});
-        const ProcessResult inside = unzip.Wait();
+        const ProcessResult inside = RunTool({"/usr/bin/unzip", "-p", dir / "log.kmz", "doc.kml"}, "unzip");
         EXPECT_EQ(inside.status, 0);
         EXPECT_EQ(inside.out, ReadFile(dir / "log.kml")) << format;
     }
 }
 
-TEST(Formats, FailuresLeaveNothingBehind) {
+TEST(CliFormats, FailuresLeaveNothingBehind) {
     struct Row {
         std::vector<std::string> args;
         std::string log;
@@ -107,10 +105,10 @@ TEST(Formats, FailuresLeaveNothingBehind) {
     }
 }
 
-TEST(Formats, SegmentsDatesAndTheLogsOwnDigits) {
-    const std::string gga1 = Sentence("GPGGA,235958.25,4807.03812345,N,01131.00000001,E,4,12,0.6,545.40,M,46.9,M,1.5,0042");
-    const std::string gga2 = Sentence("GPGGA,235959.25,4807.03812399,N,01131.00000101,E,5,12,0.6,545.41,M,46.9,M,,");
-    const std::string gga3 = Sentence("GPGGA,000030.75,4807.03812455,N,01131.00000201,E,1,12,0.6,545.42,M,46.9,M,,");
+TEST(CliFormats, SegmentsDatesAndTheLogsOwnDigits) {
+    const std::string gga1 = Nmea("GPGGA,235958.25,4807.03812345,N,01131.00000001,E,4,12,0.6,545.40,M,46.9,M,1.5,0042", "\r\n");
+    const std::string gga2 = Nmea("GPGGA,235959.25,4807.03812399,N,01131.00000101,E,5,12,0.6,545.41,M,46.9,M,,", "\r\n");
+    const std::string gga3 = Nmea("GPGGA,000030.75,4807.03812455,N,01131.00000201,E,1,12,0.6,545.42,M,46.9,M,,", "\r\n");
     struct Row {
         std::vector<std::string> args;
         std::vector<std::string_view> expected;

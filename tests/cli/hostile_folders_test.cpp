@@ -388,6 +388,7 @@ struct FolderCase {
     const char *name;
     void (*run)(const TempDir &);
 };
+void PrintTo(const FolderCase &c, std::ostream *os) { *os << c.name; }
 
 const FolderCase kCases[] = {
     {"PlantedLinkToDevice", PlantedLinkToDevice},
@@ -409,15 +410,15 @@ const FolderCase kCases[] = {
     {"InterruptedStandardOutput", InterruptedStandardOutput},
 };
 
-class HostileFolder : public testing::TestWithParam<FolderCase> {};
+class CliHostileFolder : public testing::TestWithParam<FolderCase> {};
 
-TEST_P(HostileFolder, EndsAsItShouldAndLeavesNoTemporaryFile) {
+TEST_P(CliHostileFolder, EndsAsItShouldAndLeavesNoTemporaryFile) {
     TempDir dir;
     GetParam().run(dir);
     EXPECT_TRUE(TemporaryFiles(dir.Path()).empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, HostileFolder, testing::ValuesIn(kCases),
+INSTANTIATE_TEST_SUITE_P(, CliHostileFolder, testing::ValuesIn(kCases),
                          [](const testing::TestParamInfo<FolderCase> &info) { return std::string(info.param.name); });
 
 } // namespace

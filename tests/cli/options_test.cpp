@@ -119,6 +119,7 @@ struct UsageCase {
     const char *name;
     std::vector<std::string> args; // "LOG" stands for an existing log
 };
+void PrintTo(const UsageCase &c, std::ostream *os) { *os << c.name; }
 
 class CliUsageError : public testing::TestWithParam<UsageCase> {};
 
@@ -138,8 +139,7 @@ TEST_P(CliUsageError, ExitsTwoWithAMessageAndConvertsNothing) {
     EXPECT_FALSE(Exists(dir / "out.kml"));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Rows, CliUsageError,
+INSTANTIATE_TEST_SUITE_P(, CliUsageError,
     testing::Values(UsageCase{"NoLog", {}}, UsageCase{"NoLogButOptions", {"-c", "green", "-k"}},
                     UsageCase{"UnknownOption", {"--bogus", "LOG"}}, UsageCase{"UnknownShortOption", {"-x", "LOG"}},
                     UsageCase{"OutputWithTwoLogs", {"-o", "/tmp/out.kml", "LOG", "LOG"}},
@@ -149,13 +149,14 @@ INSTANTIATE_TEST_SUITE_P(
                     UsageCase{"ColourByNumber", {"-c", "3", "LOG"}}, UsageCase{"EmptyColour", {"-c", "", "LOG"}},
                     UsageCase{"JobsZero", {"-j", "0", "LOG"}}, UsageCase{"JobsNegative", {"-j", "-1", "LOG"}},
                     UsageCase{"JobsNotANumber", {"-j", "many", "LOG"}},
-                    UsageCase{"ColourWithoutValue", {"LOG", "-c"}}),
+                    UsageCase{"ColourWithoutValue", {"LOG", "-c"}}, UsageCase{"EveryZero", {"--every", "0", "LOG"}}),
     [](const testing::TestParamInfo<UsageCase> &info) { return std::string(info.param.name); });
 
 struct ColourCase {
     const char *spelling;
     int index; // into IconColours
 };
+void PrintTo(const ColourCase &c, std::ostream *os) { *os << c.spelling; }
 
 class CliColour : public testing::TestWithParam<ColourCase> {};
 
@@ -172,7 +173,7 @@ TEST_P(CliColour, NameInAnyCaseSelectsTheStyleColour) {
     EXPECT_NE(r.out.find(style), std::string::npos) << r.out.substr(0, 300);
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, CliColour,
+INSTANTIATE_TEST_SUITE_P(, CliColour,
                          testing::Values(ColourCase{"red", 0}, ColourCase{"blue", 1}, ColourCase{"yellow", 2},
                                          ColourCase{"green", 3}, ColourCase{"orange", 4}, ColourCase{"RED", 0},
                                          ColourCase{"Blue", 1}, ColourCase{"yElLoW", 2}, ColourCase{"GREEN", 3},

@@ -18,6 +18,7 @@
 
 #include "conversion/byte_io.h"
 #include "conversion/stream_conversion.h"
+#include "support/sentences.h"
 
 namespace conversion {
 
@@ -77,18 +78,6 @@ class CancelAtEnd : public conversion::ByteSource {
 };
 
 using conversion::KindName;
-
-// "$", the body, "*" and the two hex digits the body needs.
-inline std::string Nmea(std::string_view body) {
-    unsigned sum = 0;
-    for (char c : body) sum ^= static_cast<unsigned char>(c);
-    char tail[4];
-    std::snprintf(tail, sizeof tail, "*%02X", sum);
-    std::string sentence(1, '$');
-    sentence.append(body);
-    sentence.append(tail);
-    return sentence;
-}
 
 inline std::string Join(std::initializer_list<std::string> lines, std::string_view eol = "\n") {
     std::string log;

@@ -9,25 +9,13 @@
 
 #include "conversion/line_reader.h"
 #include "conversion_test_support.h"
+#include "support/real_logs.h"
 
 namespace {
 
 using namespace sentrova_test;
 using conversion::OutcomeKind;
 namespace fs = std::filesystem;
-
-std::vector<fs::path> RealLogs() {
-    std::vector<fs::path> logs;
-    const fs::path folder(SENTROVA_REAL_LOGS);
-    if (!fs::is_directory(folder)) return logs;
-    for (const auto &entry : fs::directory_iterator(folder)) {
-        const std::string name = entry.path().filename().string();
-        if (entry.is_regular_file() && name != "MANIFEST.md" && name != "census.json" && name != "census.py")
-            logs.push_back(entry.path());
-    }
-    std::sort(logs.begin(), logs.end());
-    return logs;
-}
 
 std::string WithoutCarriageReturns(std::string bytes) {
     std::erase(bytes, '\r');
@@ -36,7 +24,7 @@ std::string WithoutCarriageReturns(std::string bytes) {
 
 TEST(RealLogs, DocumentsAreWellFormedWhateverTheLineEnds) {
     const std::vector<fs::path> logs = RealLogs();
-    if (logs.empty()) GTEST_SKIP() << "no real logs at " << SENTROVA_REAL_LOGS;
+    if (logs.empty()) GTEST_SKIP() << "no real logs at " << sentrova_test::RealLogFolder();
     uint64_t placemarks = 0;
     for (const fs::path &log : logs) {
         SCOPED_TRACE(log.filename().string());
@@ -61,7 +49,7 @@ TEST(RealLogs, DocumentsAreWellFormedWhateverTheLineEnds) {
 
 TEST(RealLogs, PiecesDoNotDependOnBlockSize) {
     const std::vector<fs::path> logs = RealLogs();
-    if (logs.empty()) GTEST_SKIP() << "no real logs at " << SENTROVA_REAL_LOGS;
+    if (logs.empty()) GTEST_SKIP() << "no real logs at " << sentrova_test::RealLogFolder();
     for (const fs::path &log : logs) {
         SCOPED_TRACE(log.filename().string());
         const std::string bytes = ReadFile(log);

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "conversion_test_support.h"
+#include "support/logs.h"
 
 namespace {
 
@@ -35,7 +36,7 @@ std::atomic<size_t> gAllocations{0};
 namespace {
 
 using conversion::OutputBuffer;
-using sentrova_test::Nmea;
+using sentrova_test::MovingLog;
 
 // Discards the document without allocating.
 class NullSink : public conversion::ByteSink {
@@ -46,35 +47,6 @@ class NullSink : public conversion::ByteSink {
     }
     size_t bytes = 0;
 };
-
-// `seconds` seconds of a moving receiver: every sentence type of a cycle,
-// with values (and so text widths) that change from second to second.
-std::string MovingLog(int seconds) {
-    std::string log;
-    char body[128];
-    for (int i = 0; i < seconds; ++i) {
-        const int hh = i / 3600 % 24, mm = i / 60 % 60, ss = i % 60;
-        const double lat = 4807.038 + i * 0.0137, lon = 1131.0 + i * 0.0291;
-        const int snr = 20 + i % 31, sats = 4 + i % 8;
-        std::snprintf(body, sizeof body, "GPGGA,%02d%02d%02d.00,%.4f,N,%.4f,E,1,%02d,%.2f,%.1f,M,46.9,M,,", hh, mm,
-                      ss, lat, lon, sats, 0.8 + i % 17 * 0.1, 100.0 + i % 900 * 0.7);
-        log += Nmea(body) + "\r\n";
-        std::snprintf(body, sizeof body, "GPGSA,A,%d,04,05,%02d,09,12,,,24,,,,,%.1f,%.1f,%.1f", 2 + i % 2, 1 + i % 32,
-                      2.5 + i % 7 * 0.1, 1.3 + i % 5 * 0.1, 2.1 + i % 3 * 0.1);
-        log += Nmea(body) + "\r\n";
-        for (int part = 1; part <= 3; ++part) {
-            std::snprintf(body, sizeof body, "GPGSV,3,%d,12,%02d,%d,%03d,%d,%02d,40,083,46,11,17,308,%d,12,07,344,39",
-                          part, part * 7, 10 + i % 80, i % 360, snr, part * 7 + 1, (snr + part) % 70);
-            log += Nmea(body) + "\r\n";
-        }
-        std::snprintf(body, sizeof body, "GPRMC,%02d%02d%02d.00,A,%.4f,N,%.4f,E,%05.1f,%05.1f,%02d0394,003.1,W", hh,
-                      mm, ss, lat, lon, i % 50 * 1.3, i % 3600 * 0.1, 1 + i % 28);
-        log += Nmea(body) + "\r\n";
-        std::snprintf(body, sizeof body, "GPVTG,%05.1f,T,034.4,M,%05.1f,N,010.2,K", i % 3600 * 0.1, i % 50 * 1.3);
-        log += Nmea(body) + "\r\n";
-    }
-    return log;
-}
 
 struct Count {
     size_t allocations;
