@@ -6,8 +6,8 @@
 #include "kml_writer.h"
 #include "line_reader.h"
 #include "nmea/context.h"
-#include "nmea/display.h"
 #include "nmea/dispatch.h"
+#include "nmea/display.h"
 #include "run_ending.h"
 #include "stream_conversion.h"
 
