@@ -26,8 +26,8 @@
 #include <QTimer>
 #include <QtTest>
 
-#include "conversion/kml_writer.h"
 #include "conversion/file_conversion.h"
+#include "conversion/kml_writer.h"
 #include "dialogs.h"
 #include "main_window.h"
 #include "support/logs.h"

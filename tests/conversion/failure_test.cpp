@@ -17,8 +17,8 @@
 
 #include <gtest/gtest.h>
 
-#include "conversion/kml_writer.h"
 #include "conversion/file_conversion.h"
+#include "conversion/kml_writer.h"
 #include "conversion/track_hook.h"
 #include "conversion_test_support.h"
 

@@ -2,8 +2,8 @@
 // the decoder, how segments form, and the writers' shared pieces.
 #include <gtest/gtest.h>
 
-#include "conversion/stream_conversion.h"
 #include "conversion/epoch_fields.h"
+#include "conversion/stream_conversion.h"
 #include "conversion_test_support.h"
 
 namespace {
