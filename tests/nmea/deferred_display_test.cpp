@@ -3,11 +3,10 @@
 // sentences, failed decodes and repeated values.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <fstream>
-#include <sstream>
 
 #include "nmea_test_support.h"
+#include "support/real_logs.h"
 
 namespace {
 
@@ -74,23 +73,18 @@ TEST(DeferredDisplay, ReadNowAndThenMatchesReadEveryLine) {
 }
 
 TEST(DeferredDisplay, ReadNowAndThenMatchesReadEveryLineOnRealLogs) {
-    namespace fs = std::filesystem;
-    std::error_code error;
-    size_t files = 0;
-    for (const auto &entry : fs::directory_iterator(SENTROVA_REAL_LOGS, error)) {
-        const std::string name = entry.path().filename().string();
-        if (!entry.is_regular_file() || name == "MANIFEST.md" || name.starts_with("census")) continue;
-        std::ifstream in(entry.path(), std::ios::binary);
+    const auto logs = sentrova_test::RealLogs();
+    if (logs.empty()) GTEST_SKIP() << "no real logs at " << sentrova_test::RealLogFolder();
+    for (const auto &log : logs) {
+        std::ifstream in(log, std::ios::binary);
         std::vector<std::string> lines;
         for (std::string line; std::getline(in, line);) {
             if (!line.empty() && line.back() == '\r') line.pop_back();
             if (line.find('*') != std::string::npos) lines.push_back(line.substr(0, 99));
         }
-        SCOPED_TRACE(name);
-        for (size_t every : {size_t{7}}) FeedBoth(lines, every);
-        ++files;
+        SCOPED_TRACE(log.filename().string());
+        FeedBoth(lines, 7);
     }
-    if (files == 0) GTEST_SKIP() << "no real logs at " << SENTROVA_REAL_LOGS;
 }
 
 } // namespace
