@@ -30,9 +30,8 @@ bool ParseStart(const char *text, int64_t &seconds) {
 }
 
 int Usage() {
-    std::fprintf(stderr,
-                 "usage: generate_log SIZE_MB OUTPUT [--seed N] [--start YYYY-MM-DDThh:mm:ss]\n"
-                 "       generate_log --seconds N OUTPUT [--seed N] [--start ...]\n");
+    std::fprintf(stderr, "usage: generate_log SIZE_MB OUTPUT [--seed N] [--start YYYY-MM-DDThh:mm:ss]\n"
+                         "       generate_log --seconds N OUTPUT [--seed N] [--start ...]\n");
     return 2;
 }
 

@@ -32,8 +32,7 @@ class TimedDialogs : public WindowDialogs {
     bool OpenFolder(const QString &) override { return true; }
     // Only the pause before reading lies between Go and "Done !!".
     int PauseLength(int milliseconds) override {
-        if (pausedMs == 0)
-            pausedMs = milliseconds;
+        if (pausedMs == 0) pausedMs = milliseconds;
         return milliseconds;
     }
     void EndProgram(int) override {}
@@ -70,8 +69,7 @@ int main(int argc, char *argv[]) {
 
     const auto start = std::chrono::steady_clock::now();
     go->click();
-    while (window.Converting())
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+    while (window.Converting()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     const bool done = status->currentMessage().startsWith(QStringLiteral("Done !!"));
     QFile::remove(target);

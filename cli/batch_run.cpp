@@ -73,13 +73,13 @@ int PendingSignal(const sigset_t &set) {
 } // namespace
 
 int ExitStatus(const std::vector<Job> &jobs, int signal) {
-    const bool interrupted = signal != 0 && std::any_of(jobs.begin(), jobs.end(), [](const Job &job) {
-        return job.skipReason.empty() && (!job.finished || job.outcome.kind == OutcomeKind::Cancelled);
-    });
+    const bool interrupted =
+        signal != 0 && std::any_of(jobs.begin(), jobs.end(), [](const Job &job) {
+            return job.skipReason.empty() && (!job.finished || job.outcome.kind == OutcomeKind::Cancelled);
+        });
     if (interrupted) return 128 + signal;
-    const bool allDone = std::all_of(jobs.begin(), jobs.end(), [](const Job &job) {
-        return job.skipReason.empty() && Succeeded(job.outcome);
-    });
+    const bool allDone = std::all_of(jobs.begin(), jobs.end(),
+                                     [](const Job &job) { return job.skipReason.empty() && Succeeded(job.outcome); });
     return allDone ? 0 : 1;
 }
 
@@ -191,8 +191,7 @@ void BatchRun::TakeSignals() {
         try {
             watcher_ = std::thread(&BatchRun::WatchSignals, this);
             return;
-        } catch (const std::system_error &) {
-        }
+        } catch (const std::system_error &) {}
     }
     handled_ = true;
     gHandled = &interruption_;

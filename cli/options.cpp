@@ -34,8 +34,7 @@ int ParseArguments(int argc, char **argv, BatchOptions &options) {
     // In the order of the colour table.
     const std::vector<std::string> colours = {"red", "blue", "yellow", "green", "orange"};
     std::string colour = colours[0];
-    app.add_option("LOG", options.logs, "NMEA log to convert; - reads standard input (needs -o)")
-        ->required();
+    app.add_option("LOG", options.logs, "NMEA log to convert; - reads standard input (needs -o)")->required();
     // A name only: a transformer to the index would take "3" as well.
     app.add_option("-c,--color", colour, "icon colour: red, blue, yellow, green or orange (default red)")
         ->transform(CLI::IsMember(colours, CLI::ignore_case))
@@ -83,8 +82,7 @@ int ParseArguments(int argc, char **argv, BatchOptions &options) {
                  "no placemark while RMC/GLL report V or GGA reports no fix;\n"
                  "e.g. --skip-invalid cold-start.nmea")
         ->group(extras);
-    app.add_option("--every", options.track.every,
-                   "write every N-th placemark only, the first always; e.g. --every 10")
+    app.add_option("--every", options.track.every, "write every N-th placemark only, the first always; e.g. --every 10")
         ->check(CLI::Range(1u, 1000000000u))
         ->option_text("N")
         ->group(extras);
@@ -160,7 +158,8 @@ int ParseArguments(int argc, char **argv, BatchOptions &options) {
     };
     const conversion::DocumentFormat format = options.conversion.format;
     const bool epochs = format != conversion::DocumentFormat::Kml;
-    if (options.conversion.kmz && (format == conversion::DocumentFormat::Gpx || format == conversion::DocumentFormat::Csv))
+    if (options.conversion.kmz &&
+        (format == conversion::DocumentFormat::Gpx || format == conversion::DocumentFormat::Csv))
         return usage("--kmz packs KML only: use it with --format kml or kml-track");
     if (epochs && (!options.track.Plain() || options.conversion.anyTalker))
         return usage("--line, --altitude-mode, --skip-invalid, --every and --any-talker apply to --format kml only");

@@ -41,8 +41,7 @@ std::string EscapedName(const std::string &name) {
     return shown;
 }
 
-std::string DescribeOutcome(const std::string &log, const std::string &target,
-                            const conversion::ConversionOutcome &o) {
+std::string DescribeOutcome(const std::string &log, const std::string &target, const conversion::ConversionOutcome &o) {
     const std::string source = Shown(log, "(standard input)");
     const std::string kml = Shown(target, "(standard output)");
     const auto &c = o.counts;
@@ -71,22 +70,16 @@ std::string DescribeOutcome(const std::string &log, const std::string &target,
         }
         return line;
     }
-    case OutcomeKind::SourceNotOpenable:
-        return source + ": cannot open the log: " + o.systemError;
-    case OutcomeKind::TargetNotOpenable:
-        return source + ": cannot write " + kml + ": " + o.systemError;
-    case OutcomeKind::TargetExists:
-        return source + ": " + kml + " exists, skipped (use --force to replace it)";
+    case OutcomeKind::SourceNotOpenable: return source + ": cannot open the log: " + o.systemError;
+    case OutcomeKind::TargetNotOpenable: return source + ": cannot write " + kml + ": " + o.systemError;
+    case OutcomeKind::TargetExists: return source + ": " + kml + " exists, skipped (use --force to replace it)";
     case OutcomeKind::FormatError:
-        return source + ":" + std::to_string(o.line) + ": NMEA format error! (checksum mismatch); " +
-               LeftAs(kml, o);
-    case OutcomeKind::ReadFailed:
-        return source + ": read error: " + o.systemError + "; " + LeftAs(kml, o);
+        return source + ":" + std::to_string(o.line) + ": NMEA format error! (checksum mismatch); " + LeftAs(kml, o);
+    case OutcomeKind::ReadFailed: return source + ": read error: " + o.systemError + "; " + LeftAs(kml, o);
     case OutcomeKind::WriteFailed:
         return source + ": cannot write " + kml + ": " + o.systemError +
                (o.writtenInPlace ? "; " + LeftAs(kml, o) : "; nothing kept");
-    case OutcomeKind::Cancelled:
-        return source + ": interrupted; " + LeftAs(kml, o);
+    case OutcomeKind::Cancelled: return source + ": interrupted; " + LeftAs(kml, o);
     }
     return source + ": unknown outcome";
 }

@@ -112,8 +112,7 @@ ConversionOutcome FileConversion::OpenTarget(const struct stat &sourceInfo) {
         struct stat info {};
         if (::fstat(named, &info) != 0) return Failure(OutcomeKind::TargetNotOpenable, errno);
         // "-o - log >> log" would write into the log while it is read.
-        if (S_ISREG(info.st_mode) && SameFile(info, sourceInfo))
-            return Failure(OutcomeKind::TargetNotOpenable, EEXIST);
+        if (S_ISREG(info.st_mode) && SameFile(info, sourceInfo)) return Failure(OutcomeKind::TargetNotOpenable, EEXIST);
         targetFd_ = named;
         inPlace_ = true;
         return {};

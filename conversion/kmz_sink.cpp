@@ -51,7 +51,9 @@ ZPOS64_T Tell(voidpf, voidpf stream) {
 
 long Seek(voidpf, voidpf stream, ZPOS64_T offset, int origin) {
     auto *s = static_cast<Stream *>(stream);
-    const int whence = origin == ZLIB_FILEFUNC_SEEK_CUR ? SEEK_CUR : origin == ZLIB_FILEFUNC_SEEK_END ? SEEK_END : SEEK_SET;
+    const int whence = origin == ZLIB_FILEFUNC_SEEK_CUR   ? SEEK_CUR
+                       : origin == ZLIB_FILEFUNC_SEEK_END ? SEEK_END
+                                                          : SEEK_SET;
     if (::lseek(s->fd, static_cast<off_t>(offset), whence) < 0) {
         s->error = errno;
         return -1;
@@ -89,12 +91,12 @@ KmzSink::KmzSink(int fd) {
     const std::time_t now = std::time(nullptr);
     std::tm t{};
     ::gmtime_r(&now, &t);
-    info.tmz_date = {static_cast<uInt>(t.tm_sec), static_cast<uInt>(t.tm_min), static_cast<uInt>(t.tm_hour),
+    info.tmz_date = {static_cast<uInt>(t.tm_sec),  static_cast<uInt>(t.tm_min), static_cast<uInt>(t.tm_hour),
                      static_cast<uInt>(t.tm_mday), static_cast<uInt>(t.tm_mon), static_cast<uInt>(t.tm_year + 1900)};
     // Zip64 headers: a document of a long log may pass 4 GB. The fastest
     // deflate level: a track's text shrinks about tenfold even so.
-    if (zipOpenNewFileInZip64(zip, "doc.kml", &info, nullptr, 0, nullptr, 0, nullptr, Z_DEFLATED,
-                              Z_BEST_SPEED, 1) != ZIP_OK) {
+    if (zipOpenNewFileInZip64(zip, "doc.kml", &info, nullptr, 0, nullptr, 0, nullptr, Z_DEFLATED, Z_BEST_SPEED, 1) !=
+        ZIP_OK) {
         error_ = stream->error ? stream->error : EIO;
         zipClose(zip, nullptr);
         delete stream;

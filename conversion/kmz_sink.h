@@ -2,7 +2,6 @@
 // zlib's minizip onto an open, seekable file.
 #pragma once
 
-
 #include "byte_io.h"
 
 namespace conversion {

@@ -31,7 +31,8 @@ Marks FindMarks(const char *p, size_t window) {
     const __m128i nul = _mm_setzero_si128(), star = _mm_set1_epi8('*');
     for (size_t at = 0; at < window; at += 16) {
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + at));
-        const __m128i feeds = _mm_cmpeq_epi8(v, lf), special = _mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, eof));
+        const __m128i feeds = _mm_cmpeq_epi8(v, lf),
+                      special = _mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, eof));
         const __m128i zero = _mm_cmpeq_epi8(v, nul), stars = _mm_cmpeq_epi8(v, star);
         const unsigned valid = at + 16 <= window ? 0xFFFFu : (1u << (window - at)) - 1;
         const auto bits = [&](__m128i eq) { return static_cast<unsigned>(_mm_movemask_epi8(eq)) & valid; };

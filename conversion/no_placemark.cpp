@@ -11,7 +11,8 @@ std::string WhyNoPlacemark(const ConversionCounts &c) {
     const std::string hint = talkers.empty() ? "" : "; sentences from other talkers: " + talkers + "; try --any-talker";
     if (c.epochDocument && c.sentences == 0) return "no sentence recognised";
     if (c.epochDocument && !c.cycleStartFound) return "no timed sentence (GGA, RMC, GLL, GNS, ZDA, GST)";
-    if (!c.cycleStartFound && !talkers.empty()) return "fixes only from other talkers: " + talkers + "; try --any-talker";
+    if (!c.cycleStartFound && !talkers.empty())
+        return "fixes only from other talkers: " + talkers + "; try --any-talker";
     if (c.sentences == 0) return "no sentence recognised";
     if (!c.cycleStartFound) return "no RMC, GGA, GLL or RPT sentence";
     if (!c.fixSeen) return "no valid position" + hint;

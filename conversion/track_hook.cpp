@@ -14,8 +14,7 @@ namespace {
 constexpr size_t kSpillBlock = 64 * 1024;
 } // namespace
 
-TrackHook::TrackHook(TrackOptions options, std::string_view colour)
-    : options_(std::move(options)), colour_(colour) {
+TrackHook::TrackHook(TrackOptions options, std::string_view colour) : options_(std::move(options)), colour_(colour) {
     if (options_.every == 0) options_.every = 1;
 }
 

@@ -42,8 +42,7 @@ conversion::ConversionOutcome Convert(conversion::ByteSource &in, const conversi
 
 void CheckDocument(const std::string &doc, const conversion::ConversionOutcome &outcome,
                    const conversion::ConversionOptions &options) {
-    const bool stopsOnChecksum =
-        options.verifyChecksums && options.badChecksum == conversion::BadChecksumPolicy::Stop;
+    const bool stopsOnChecksum = options.verifyChecksums && options.badChecksum == conversion::BadChecksumPolicy::Stop;
     if (outcome.kind != OutcomeKind::Done && !(outcome.kind == OutcomeKind::FormatError && stopsOnChecksum))
         Fail("unexpected outcome");
     if (!doc.starts_with(kHeader)) Fail("header missing");
@@ -66,8 +65,7 @@ void CheckDocument(const std::string &doc, const conversion::ConversionOutcome &
     if (!doc.ends_with("\r\n")) Fail("last line open");
     const size_t frame = 4 + (done ? 2 : 0);
     // A placemark without a calendar date has no TimeStamp line.
-    const uint64_t expected =
-        frame + kLinesPerPlacemark * outcome.counts.placemarks - outcome.counts.timeStampsLeftOut;
+    const uint64_t expected = frame + kLinesPerPlacemark * outcome.counts.placemarks - outcome.counts.timeStampsLeftOut;
     if (lines != expected) Fail("line count off");
 }
 
@@ -93,11 +91,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     const size_t step = 1 + size % 13;
     conversion::ConversionOptions options;
     switch (size % 3) {
-    case 0:
-        break;
-    case 1:
-        options.verifyChecksums = true;
-        break;
+    case 0: break;
+    case 1: options.verifyChecksums = true; break;
     default:
         options.verifyChecksums = true;
         options.badChecksum = conversion::BadChecksumPolicy::Skip;

@@ -109,17 +109,16 @@ void Run(std::string_view line, bool verifyChecksums, bool anyTalker) {
     if (ctx.CurrentSentence.size() > nmea::SentenceContext::kMaxLine) std::abort();
     const uint8_t result = nmea::ParseSentence(ctx);
     if (result > 1 || (result == 0 && !verifyChecksums)) std::abort();
-    if (ctx.UnrecognisedSentence && nmea::KindOfName(ctx.SentenceName()) != nmea::SentenceKind::Unknown)
-        std::abort();
+    if (ctx.UnrecognisedSentence && nmea::KindOfName(ctx.SentenceName()) != nmea::SentenceKind::Unknown) std::abort();
     CheckDisplay(ctx.Manager.Display());
 }
 
 bool SameTexts(const nmea::DataDisplay &a, const nmea::DataDisplay &b) {
-    return a.FixMode == b.FixMode && a.HDOP == b.HDOP && a.VDOP == b.VDOP && a.PDOP == b.PDOP &&
-           a.Date == b.Date && a.UtcTime == b.UtcTime && a.Latitude == b.Latitude &&
-           a.Longitude == b.Longitude && a.Speed == b.Speed && a.Course == b.Course &&
-           a.Altitude == b.Altitude && a.PositionValid == b.PositionValid && a.SatPrn == b.SatPrn &&
-           a.SatSnr == b.SatSnr && a.SatElevation == b.SatElevation && a.SatAzimuth == b.SatAzimuth;
+    return a.FixMode == b.FixMode && a.HDOP == b.HDOP && a.VDOP == b.VDOP && a.PDOP == b.PDOP && a.Date == b.Date &&
+           a.UtcTime == b.UtcTime && a.Latitude == b.Latitude && a.Longitude == b.Longitude && a.Speed == b.Speed &&
+           a.Course == b.Course && a.Altitude == b.Altitude && a.PositionValid == b.PositionValid &&
+           a.SatPrn == b.SatPrn && a.SatSnr == b.SatSnr && a.SatElevation == b.SatElevation &&
+           a.SatAzimuth == b.SatAzimuth;
 }
 
 // The same lines into a context whose texts are read after every line and one

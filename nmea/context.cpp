@@ -14,7 +14,6 @@ void SentenceContext::LoadLine(std::string_view piece) {
     LoadLine(piece, nul ? static_cast<size_t>(static_cast<const char *>(nul) - piece.data()) : n);
 }
 
-
 void SentenceContext::LoadLine(std::string_view piece, size_t textLength) {
     const size_t n = piece.size() < kMaxLine ? piece.size() : kMaxLine;
     CopyShort(LineBuffer, piece.data(), n);

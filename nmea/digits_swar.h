@@ -34,9 +34,9 @@ inline uint32_t DigitsValue(uint64_t w, int count) {
     uint64_t v = (w - 0x30 * kOnes) << (64 - 8 * count);
     v = v * 10 + (v >> 8);
     v = (((v & 0x000000FF000000FF) * (100 + (1000000ULL << 32))) +
-         (((v >> 16) & 0x000000FF000000FF) * (1 + (10000ULL << 32)))) >> 32;
+         (((v >> 16) & 0x000000FF000000FF) * (1 + (10000ULL << 32)))) >>
+        32;
     return static_cast<uint32_t>(v);
 }
 
 } // namespace nmea::swar
-

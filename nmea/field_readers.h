@@ -22,9 +22,8 @@ constexpr bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 constexpr int64_t kIntegerCeiling = 1000000000000000000; // 10^18
 constexpr int kMaxFractionDigits = 18;
 
-constexpr double kPowersOfTen[kMaxFractionDigits + 1] = {
-    1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,
-    1e10, 1e11, 1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18};
+constexpr double kPowersOfTen[kMaxFractionDigits + 1] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8, 1e9,
+                                                         1e10, 1e11, 1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18};
 
 // Passes over what stands before a number. Returns false at "*"; `last`
 // receives the last character passed over other than the comma.

@@ -14,8 +14,7 @@ namespace nmea {
 
 class FieldWalker {
   public:
-    explicit FieldWalker(const SentenceContext &ctx)
-        : sentence_(ctx.CurrentSentence), limit_(ctx.SentenceLength) {}
+    explicit FieldWalker(const SentenceContext &ctx) : sentence_(ctx.CurrentSentence), limit_(ctx.SentenceLength) {}
 
     template <typename Store> bool Int(Store store) {
         int32_t v = 0;
@@ -36,7 +35,8 @@ class FieldWalker {
     bool Hex(uint8_t &checksum) {
         uint8_t v = 0;
         const Cursor next = scan::Hex(cursor_, sentence_, v);
-        return Take(next, [&](uint8_t x) { checksum = x; }, v);
+        return Take(
+            next, [&](uint8_t x) { checksum = x; }, v);
     }
 
     Cursor Position() const { return cursor_; }

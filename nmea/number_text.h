@@ -60,7 +60,7 @@ inline char *PutFixed(char *out, double value, int decimals) {
         if (hi < kTwo52) {
             const double lo = std::fma(magnitude, scale, -hi);
             double rounded = (hi + kTwo52) - kTwo52; // nearest, ties to even
-            const double off = hi - rounded;          // exact
+            const double off = hi - rounded;         // exact
             if (off == 0.5 && lo > 0) rounded += 1;
             if (off == -0.5 && lo < 0) rounded -= 1;
             const auto n = static_cast<uint64_t>(rounded);

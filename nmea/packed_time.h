@@ -15,9 +15,7 @@ constexpr PackedTime PackTime(uint32_t hour, uint32_t minute, uint32_t second) {
     return (hour << 24) | (minute << 16) | second * 1000u;
 }
 
-constexpr PackedDate PackDate(uint32_t year, uint32_t month, uint32_t day) {
-    return (year << 16) | (month << 8) | day;
-}
+constexpr PackedDate PackDate(uint32_t year, uint32_t month, uint32_t day) { return (year << 16) | (month << 8) | day; }
 
 inline void UnpackTime(PackedTime packed, int &hour, int &minute, float &seconds) {
     hour = static_cast<int>(packed >> 24);

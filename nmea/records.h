@@ -13,8 +13,8 @@ namespace nmea {
 struct LOG_MESSAGE_GGA_SPC {
     uint8_t FixQuality = 1;
     uint8_t SatellitesUsed = 0;
-    uint16_t Hdop = 0;           // x 10000
-    int32_t Altitude = 0;        // metres x 100000
+    uint16_t Hdop = 0;    // x 10000
+    int32_t Altitude = 0; // metres x 100000
     std::string AltitudeUnit = "M";
     int32_t GeoidSeparation = 0; // metres x 100000
     std::string GeoidUnit = "M";

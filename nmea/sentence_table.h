@@ -55,8 +55,7 @@ inline constexpr SentenceRow kSentenceTable[] = {
      },
      false},
     {"GPGSV", SentenceKind::GPGSV, ParseGSV,
-     [](const NMEA_Manager &fix, DeferredDisplay &t) { t.Satellites(fix.GsvRecord.Message.Satellites); },
-     false},
+     [](const NMEA_Manager &fix, DeferredDisplay &t) { t.Satellites(fix.GsvRecord.Message.Satellites); }, false},
     {"GPRMC", SentenceKind::GPRMC, ParseRMC,
      [](const NMEA_Manager &fix, DeferredDisplay &t) {
          const auto &m = fix.RmcRecord.Message;

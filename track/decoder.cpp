@@ -20,9 +20,9 @@ struct TalkerInfo {
 };
 // The satellite talkers; instrument talkers (II, IN, ...) are not positions.
 constexpr TalkerInfo kTalkers[] = {
-    {{'G', 'P'}, System::Gps},    {{'G', 'N'}, System::Combined}, {{'G', 'L'}, System::Glonass},
-    {{'G', 'A'}, System::Galileo}, {{'G', 'B'}, System::BeiDou},  {{'B', 'D'}, System::BeiDou},
-    {{'G', 'Q'}, System::Qzss},   {{'Q', 'Z'}, System::Qzss},     {{'G', 'I'}, System::NavIC},
+    {{'G', 'P'}, System::Gps},     {{'G', 'N'}, System::Combined}, {{'G', 'L'}, System::Glonass},
+    {{'G', 'A'}, System::Galileo}, {{'G', 'B'}, System::BeiDou},   {{'B', 'D'}, System::BeiDou},
+    {{'G', 'Q'}, System::Qzss},    {{'Q', 'Z'}, System::Qzss},     {{'G', 'I'}, System::NavIC},
 };
 
 bool FindTalker(std::string_view name, System &system) {
@@ -287,11 +287,11 @@ void EpochDecoder::Decode(const Sentence &s, uint64_t lineNumber) {
         int system = 0;
         if (!ParseInt(s[18], system) || system < 1 || system > 15) {
             int prn = 0;
-            system = !s.combined ? 16 + static_cast<int>(s.system)
-                     : !ParseInt(s[3], prn) ? 0
-                     : prn <= 32            ? 1
+            system = !s.combined              ? 16 + static_cast<int>(s.system)
+                     : !ParseInt(s[3], prn)   ? 0
+                     : prn <= 32              ? 1
                      : prn >= 65 && prn <= 96 ? 2
-                                            : 0;
+                                              : 0;
         }
         gsaUsed_[static_cast<size_t>(system)] = used;
         current_.gsaUsed = 0;
@@ -314,8 +314,8 @@ void EpochDecoder::Decode(const Sentence &s, uint64_t lineNumber) {
     case Type::GSV: {
         hasData_ = true;
         int total = 0, index = 0, inView = 0;
-        if (!ParseInt(s[1], total) || !ParseInt(s[2], index) || index < 1 || index > total ||
-            !ParseInt(s[3], inView) || inView > kMaxInView)
+        if (!ParseInt(s[1], total) || !ParseInt(s[2], index) || index < 1 || index > total || !ParseInt(s[3], inView) ||
+            inView > kMaxInView)
             return;
         const auto system = static_cast<size_t>(s.system);
         // Sets of several signals (NMEA 4.10) list the same satellites again.
@@ -323,8 +323,7 @@ void EpochDecoder::Decode(const Sentence &s, uint64_t lineNumber) {
         inViewThisEpoch_[system] = true;
         return;
     }
-    case Type::Other:
-        return;
+    case Type::Other: return;
     }
 }
 

@@ -43,11 +43,11 @@ struct Epoch {
     char talker[2] = {};                // of that line
     Number altitude, geoidSeparation;
 
-    int quality = -1;  // GGA fix quality 0..8; -1 without GGA
-    char status = 0;   // RMC or GLL status 'A' or 'V'; 0 without either
-    int gsaMode = 0;   // GSA 1 no fix, 2 2D, 3 3D; 0 without GSA
-    Number satsUsed;   // GGA's count
-    int gsaUsed = -1;  // satellites listed as used by the epoch's GSA sentences
+    int quality = -1; // GGA fix quality 0..8; -1 without GGA
+    char status = 0;  // RMC or GLL status 'A' or 'V'; 0 without either
+    int gsaMode = 0;  // GSA 1 no fix, 2 2D, 3 3D; 0 without GSA
+    Number satsUsed;  // GGA's count
+    int gsaUsed = -1; // satellites listed as used by the epoch's GSA sentences
     Number hdop, vdop, pdop;
     Number speedKnots, course;
     Number dgpsAge, dgpsStation;
@@ -57,9 +57,7 @@ struct Epoch {
     std::array<int, kSystems> inView{};
 
     // A position with a time and a date, not marked invalid by the receiver.
-    bool Valid() const {
-        return hasPosition && timeMs >= 0 && date.Known() && status != 'V' && quality != 0;
-    }
+    bool Valid() const { return hasPosition && timeMs >= 0 && date.Known() && status != 'V' && quality != 0; }
     int TotalInView() const {
         int total = -1;
         for (int n : inView) {

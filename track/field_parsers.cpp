@@ -32,8 +32,8 @@ bool WellFormedNumber(std::string_view s) {
 }
 
 // Degrees and minutes: the last two digits before the point are minutes.
-bool ParseAngle(std::string_view field, std::string_view hemisphere, char positive, char negative,
-                double limit, double &degrees) {
+bool ParseAngle(std::string_view field, std::string_view hemisphere, char positive, char negative, double limit,
+                double &degrees) {
     const size_t point = field.find('.');
     const std::string_view whole = field.substr(0, point);
     if (whole.size() < 3 || !AllDigits(whole)) return false;

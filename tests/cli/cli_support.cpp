@@ -43,8 +43,7 @@ const bool gPipeIgnored = [] {
 Process::Process(const std::vector<std::string> &argv, const SpawnOptions &options) {
     (void)gPipeIgnored;
     int in[2], out[2], err[2];
-    if (::pipe2(in, O_CLOEXEC) != 0 || ::pipe2(out, O_CLOEXEC) != 0 || ::pipe2(err, O_CLOEXEC) != 0)
-        Fail("pipe2");
+    if (::pipe2(in, O_CLOEXEC) != 0 || ::pipe2(out, O_CLOEXEC) != 0 || ::pipe2(err, O_CLOEXEC) != 0) Fail("pipe2");
 
     // Built before fork: the child may only make system calls.
     std::vector<char *> args;
@@ -71,7 +70,7 @@ Process::Process(const std::vector<std::string> &argv, const SpawnOptions &optio
     if (pid_ == 0) {
         ::dup2(in[0], STDIN_FILENO);
         for (const auto &[given, fd, pipeEnd] : {std::array<int, 3>{options.standardOutput, STDOUT_FILENO, out[1]},
-                                                std::array<int, 3>{options.standardError, STDERR_FILENO, err[1]}}) {
+                                                 std::array<int, 3>{options.standardError, STDERR_FILENO, err[1]}}) {
             if (given == kClosed) {
                 ::close(fd);
             } else {
@@ -80,7 +79,7 @@ Process::Process(const std::vector<std::string> &argv, const SpawnOptions &optio
         }
         ::signal(SIGPIPE, SIG_DFL);
         for (const auto &[resource, value] : {std::pair<int, rlim_t>{RLIMIT_FSIZE, options.fileSizeLimit},
-                                             std::pair<int, rlim_t>{RLIMIT_AS, options.addressSpaceLimit}}) {
+                                              std::pair<int, rlim_t>{RLIMIT_AS, options.addressSpaceLimit}}) {
             const struct rlimit limit = {value, value};
             if (value != RLIM_INFINITY) ::setrlimit(resource, &limit);
         }
@@ -180,8 +179,8 @@ bool Process::AwaitInputConsumed() {
     int quiet = 0;
     for (int i = 0; i < 1000 && quiet < 5; ++i) {
         int pending = -1;
-        const bool idle = in_ >= 0 && ::ioctl(in_, FIONREAD, &pending) == 0 && pending == 0 &&
-                          ProcessState(pid_) == 'S';
+        const bool idle =
+            in_ >= 0 && ::ioctl(in_, FIONREAD, &pending) == 0 && pending == 0 && ProcessState(pid_) == 'S';
         quiet = idle ? quiet + 1 : 0;
         Pump(10);
     }
@@ -231,8 +230,7 @@ ProcessResult Process::Wait(int timeoutMilliseconds, bool closeInput) {
     return result_;
 }
 
-ProcessResult RunConvert(const std::vector<std::string> &args, std::string_view input,
-                         const SpawnOptions &options) {
+ProcessResult RunConvert(const std::vector<std::string> &args, std::string_view input, const SpawnOptions &options) {
     std::vector<std::string> argv{SENTROVA_CONVERT_BIN};
     argv.insert(argv.end(), args.begin(), args.end());
     Process process(argv, options);

@@ -30,10 +30,10 @@ constexpr int kPipe = -1;
 constexpr int kClosed = -2;
 
 struct SpawnOptions {
-    std::string workDir;                    // empty: the test's own
-    rlim_t fileSizeLimit = RLIM_INFINITY;   // RLIMIT_FSIZE (SIGXFSZ left as it is)
+    std::string workDir;                      // empty: the test's own
+    rlim_t fileSizeLimit = RLIM_INFINITY;     // RLIMIT_FSIZE (SIGXFSZ left as it is)
     rlim_t addressSpaceLimit = RLIM_INFINITY; // RLIMIT_AS
-    std::vector<std::string> environment;   // NAME=VALUE added to the test's own, or replacing it
+    std::vector<std::string> environment;     // NAME=VALUE added to the test's own, or replacing it
     int standardOutput = kPipe;
     int standardError = kPipe;
 };

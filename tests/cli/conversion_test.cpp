@@ -73,8 +73,7 @@ TEST_P(CliDefaultTarget, IsBesideTheLogWithItsExtensionReplaced) {
 
 INSTANTIATE_TEST_SUITE_P(, CliDefaultTarget,
                          testing::Values(TargetCase{"drive.nmea", "drive.kml"}, TargetCase{"drive", "drive.kml"},
-                                         TargetCase{"Drive.NMEA", "Drive.kml"},
-                                         TargetCase{"day.1.log", "day.1.kml"},
+                                         TargetCase{"Drive.NMEA", "Drive.kml"}, TargetCase{"day.1.log", "day.1.kml"},
                                          TargetCase{"trip.v2/drive", "trip.v2/drive.kml"},
                                          TargetCase{"trip.v2/drive.log.txt", "trip.v2/drive.log.kml"},
                                          TargetCase{"a.b/c.d/drive", "a.b/c.d/drive.kml"},
@@ -199,7 +198,8 @@ TEST_P(CliSameTarget, SecondLogIsReportedAndSkipped) {
     EXPECT_TRUE(TemporaryFiles(dir.Path()).empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(, CliSameTarget,
+INSTANTIATE_TEST_SUITE_P(
+    , CliSameTarget,
     testing::Values(SameTargetCase{"OtherExtension", "a.nmea", "a.log", "a.kml"},
                     SameTargetCase{"SameLogTwice", "a.nmea", "a.nmea", "a.kml"},
                     SameTargetCase{"SpelledDifferently", "a.nmea", "./sub/../a.log", "a.kml"},
@@ -230,7 +230,8 @@ TEST_P(CliOwnTarget, LogIsNeverReplacedByItsOwnDocument) {
     EXPECT_EQ(FolderNames(dir.Path()), std::vector<std::string>{GetParam().logName});
 }
 
-INSTANTIATE_TEST_SUITE_P(, CliOwnTarget,
+INSTANTIATE_TEST_SUITE_P(
+    , CliOwnTarget,
     testing::Values(OwnTargetCase{"LogNamedKml", {"LOG"}, "track.kml"},
                     OwnTargetCase{"LogNamedKmlForced", {"-f", "LOG"}, "track.kml"},
                     OwnTargetCase{"OutputIsTheLog", {"-o", "LOG", "LOG"}, "track.nmea"},

@@ -171,8 +171,8 @@ TEST(CliRealLogs, EveryOptionGivesWellFormedDocuments) {
         }
     }
     EXPECT_GT(withPlacemarksAnyTalker, withPlacemarks);
-    std::cout << "[ real logs ] " << logs.size() << " logs; with placemarks: " << withPlacemarks
-              << " plain, " << withPlacemarksAnyTalker << " with --any-talker\n";
+    std::cout << "[ real logs ] " << logs.size() << " logs; with placemarks: " << withPlacemarks << " plain, "
+              << withPlacemarksAnyTalker << " with --any-talker\n";
 }
 
 } // namespace

@@ -25,12 +25,12 @@ bool Contains(const std::string &text, const std::string &part) { return text.fi
 
 struct FaultScenario {
     std::vector<std::string> args;
-    std::string log;                 // the line starts with it
-    std::vector<std::string> named;  // and names these too
-    std::string keptTarget;          // an existing target that must stay as it was
+    std::string log;                // the line starts with it
+    std::vector<std::string> named; // and names these too
+    std::string keptTarget;         // an existing target that must stay as it was
     SpawnOptions spawn;
-    std::string skip;                // why this row cannot run here
-    std::function<void()> undo;      // before the folder goes
+    std::string skip;           // why this row cannot run here
+    std::function<void()> undo; // before the folder goes
 };
 
 struct FaultCase {
@@ -62,8 +62,7 @@ FaultScenario ConvertTo(std::string log, std::string target, std::vector<std::st
 }
 
 const FaultCase kFaults[] = {
-    {"MissingSource",
-     [](const TempDir &dir) { return Convert(dir / "missing.nmea", {"No such file"}); }},
+    {"MissingSource", [](const TempDir &dir) { return Convert(dir / "missing.nmea", {"No such file"}); }},
     {"UnreadableSource",
      [](const TempDir &dir) {
          WriteFile(dir / "secret.nmea", DriveLog(3));
@@ -232,12 +231,8 @@ TEST_P(CliInterrupt, RemovesTheTemporaryFileAndKeepsTheTarget) {
         }
         r = process.Wait(10000);
         break;
-    case AfterSignal::Stall:
-        r = process.Wait(10000, /*closeInput=*/false);
-        break;
-    case AfterSignal::EndInput:
-        r = process.Wait(10000);
-        break;
+    case AfterSignal::Stall: r = process.Wait(10000, /*closeInput=*/false); break;
+    case AfterSignal::EndInput: r = process.Wait(10000); break;
     }
     ASSERT_FALSE(r.timedOut) << "still running after the signal";
     ASSERT_TRUE(r.exited) << "ended by signal " << r.signal;
@@ -250,16 +245,16 @@ TEST_P(CliInterrupt, RemovesTheTemporaryFileAndKeepsTheTarget) {
 }
 
 INSTANTIATE_TEST_SUITE_P(, CliInterrupt,
-    testing::Values(SignalCase{"IntWhileWriting", SIGINT, AfterSignal::KeepWriting},
-                    SignalCase{"TermWhileWriting", SIGTERM, AfterSignal::KeepWriting},
-                    SignalCase{"IntWhileStalled", SIGINT, AfterSignal::Stall},
-                    SignalCase{"TermWhileStalled", SIGTERM, AfterSignal::Stall},
-                    SignalCase{"IntThenEndOfInput", SIGINT, AfterSignal::EndInput},
-                    SignalCase{"TermThenEndOfInput", SIGTERM, AfterSignal::EndInput},
-                    SignalCase{"HupWhileWriting", SIGHUP, AfterSignal::KeepWriting},
-                    SignalCase{"QuitWhileStalled", SIGQUIT, AfterSignal::Stall},
-                    SignalCase{"HupThenEndOfInput", SIGHUP, AfterSignal::EndInput}),
-    [](const testing::TestParamInfo<SignalCase> &info) { return std::string(info.param.name); });
+                         testing::Values(SignalCase{"IntWhileWriting", SIGINT, AfterSignal::KeepWriting},
+                                         SignalCase{"TermWhileWriting", SIGTERM, AfterSignal::KeepWriting},
+                                         SignalCase{"IntWhileStalled", SIGINT, AfterSignal::Stall},
+                                         SignalCase{"TermWhileStalled", SIGTERM, AfterSignal::Stall},
+                                         SignalCase{"IntThenEndOfInput", SIGINT, AfterSignal::EndInput},
+                                         SignalCase{"TermThenEndOfInput", SIGTERM, AfterSignal::EndInput},
+                                         SignalCase{"HupWhileWriting", SIGHUP, AfterSignal::KeepWriting},
+                                         SignalCase{"QuitWhileStalled", SIGQUIT, AfterSignal::Stall},
+                                         SignalCase{"HupThenEndOfInput", SIGHUP, AfterSignal::EndInput}),
+                         [](const testing::TestParamInfo<SignalCase> &info) { return std::string(info.param.name); });
 
 TEST(CliInterruptedBatch, LogsAfterTheInterruptedOneAreNotConverted) {
     TempDir dir;

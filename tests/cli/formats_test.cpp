@@ -106,9 +106,12 @@ TEST(CliFormats, FailuresLeaveNothingBehind) {
 }
 
 TEST(CliFormats, SegmentsDatesAndTheLogsOwnDigits) {
-    const std::string gga1 = Nmea("GPGGA,235958.25,4807.03812345,N,01131.00000001,E,4,12,0.6,545.40,M,46.9,M,1.5,0042", "\r\n");
-    const std::string gga2 = Nmea("GPGGA,235959.25,4807.03812399,N,01131.00000101,E,5,12,0.6,545.41,M,46.9,M,,", "\r\n");
-    const std::string gga3 = Nmea("GPGGA,000030.75,4807.03812455,N,01131.00000201,E,1,12,0.6,545.42,M,46.9,M,,", "\r\n");
+    const std::string gga1 =
+        Nmea("GPGGA,235958.25,4807.03812345,N,01131.00000001,E,4,12,0.6,545.40,M,46.9,M,1.5,0042", "\r\n");
+    const std::string gga2 =
+        Nmea("GPGGA,235959.25,4807.03812399,N,01131.00000101,E,5,12,0.6,545.41,M,46.9,M,,", "\r\n");
+    const std::string gga3 =
+        Nmea("GPGGA,000030.75,4807.03812455,N,01131.00000201,E,1,12,0.6,545.42,M,46.9,M,,", "\r\n");
     struct Row {
         std::vector<std::string> args;
         std::vector<std::string_view> expected;

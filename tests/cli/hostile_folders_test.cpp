@@ -214,8 +214,7 @@ void LineScratchInTmpdir(const TempDir &dir) {
     ProcessResult r = RunConvert({"--line", log}, {}, spawn);
     ASSERT_TRUE(r.exited);
     EXPECT_EQ(r.status, 1);
-    EXPECT_TRUE(Contains(r.err, "the track line's temporary file in " + (dir / "missing") + ": No such file"))
-        << r.err;
+    EXPECT_TRUE(Contains(r.err, "the track line's temporary file in " + (dir / "missing") + ": No such file")) << r.err;
     EXPECT_FALSE(Exists(dir / "drive.kml"));
     spawn.environment = {"TMPDIR=" + (dir / "scratch")};
     r = RunConvert({"--line", log}, {}, spawn);
@@ -316,8 +315,8 @@ void FlushedBeforeReplacing(const TempDir &dir) {
         if (replacing) WriteFile(dir / "drive.kml", kOldDocument);
         SpawnOptions spawn;
         spawn.environment = {kNoLeakCheck};
-        Process process({"/usr/bin/strace", "-f", "-qq", "-e", "trace=fsync,fdatasync,rename,renameat,renameat2",
-                         "-o", trace, SENTROVA_CONVERT_BIN, "--force", "-o", dir / "drive.kml", log},
+        Process process({"/usr/bin/strace", "-f", "-qq", "-e", "trace=fsync,fdatasync,rename,renameat,renameat2", "-o",
+                         trace, SENTROVA_CONVERT_BIN, "--force", "-o", dir / "drive.kml", log},
                         spawn);
         const ProcessResult r = process.Wait();
         if (!Exists(trace) || ReadFile(trace).empty()) GTEST_SKIP() << "strace cannot trace here: " << r.err;

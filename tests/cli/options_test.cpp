@@ -15,8 +15,8 @@ TEST(CliOptions, HelpNamesEveryOptionAndExitsZero) {
     const ProcessResult r = RunConvert({"--help"});
     ASSERT_TRUE(r.exited);
     EXPECT_EQ(r.status, 0);
-    for (const char *option : {"-c", "--color", "-k", "--checksum", "-o", "--output", "-f", "--force", "-j",
-                               "--jobs", "-q", "--quiet", "-h", "--help", "--version", "LOG"}) {
+    for (const char *option : {"-c", "--color", "-k", "--checksum", "-o", "--output", "-f", "--force", "-j", "--jobs",
+                               "-q", "--quiet", "-h", "--help", "--version", "LOG"}) {
         EXPECT_NE(r.out.find(option), std::string::npos) << option;
     }
     for (const char *colour : {"red", "blue", "yellow", "green", "orange"})
@@ -96,8 +96,7 @@ bool NamesOption(const std::string &text, const std::string &option) {
     };
     for (size_t at = text.find(option); at != std::string::npos; at = text.find(option, at + 1)) {
         const size_t after = at + option.size();
-        if ((at == 0 || !partOfName(text[at - 1])) && (after == text.size() || !partOfName(text[after])))
-            return true;
+        if ((at == 0 || !partOfName(text[at - 1])) && (after == text.size() || !partOfName(text[after]))) return true;
     }
     return false;
 }
@@ -139,16 +138,16 @@ TEST_P(CliUsageError, ExitsTwoWithAMessageAndConvertsNothing) {
     EXPECT_FALSE(Exists(dir / "out.kml"));
 }
 
-INSTANTIATE_TEST_SUITE_P(, CliUsageError,
+INSTANTIATE_TEST_SUITE_P(
+    , CliUsageError,
     testing::Values(UsageCase{"NoLog", {}}, UsageCase{"NoLogButOptions", {"-c", "green", "-k"}},
                     UsageCase{"UnknownOption", {"--bogus", "LOG"}}, UsageCase{"UnknownShortOption", {"-x", "LOG"}},
                     UsageCase{"OutputWithTwoLogs", {"-o", "/tmp/out.kml", "LOG", "LOG"}},
                     UsageCase{"EmptyOutputWithTwoLogs", {"-o", "", "LOG", "LOG"}},
                     UsageCase{"StdinWithoutOutput", {"-"}}, UsageCase{"StdinAmongLogsWithoutOutput", {"LOG", "-"}},
-                    UsageCase{"BadColour", {"-c", "purple", "LOG"}},
-                    UsageCase{"ColourByNumber", {"-c", "3", "LOG"}}, UsageCase{"EmptyColour", {"-c", "", "LOG"}},
-                    UsageCase{"JobsZero", {"-j", "0", "LOG"}}, UsageCase{"JobsNegative", {"-j", "-1", "LOG"}},
-                    UsageCase{"JobsNotANumber", {"-j", "many", "LOG"}},
+                    UsageCase{"BadColour", {"-c", "purple", "LOG"}}, UsageCase{"ColourByNumber", {"-c", "3", "LOG"}},
+                    UsageCase{"EmptyColour", {"-c", "", "LOG"}}, UsageCase{"JobsZero", {"-j", "0", "LOG"}},
+                    UsageCase{"JobsNegative", {"-j", "-1", "LOG"}}, UsageCase{"JobsNotANumber", {"-j", "many", "LOG"}},
                     UsageCase{"ColourWithoutValue", {"LOG", "-c"}}, UsageCase{"EveryZero", {"--every", "0", "LOG"}}),
     [](const testing::TestParamInfo<UsageCase> &info) { return std::string(info.param.name); });
 
@@ -178,7 +177,9 @@ INSTANTIATE_TEST_SUITE_P(, CliColour,
                                          ColourCase{"green", 3}, ColourCase{"orange", 4}, ColourCase{"RED", 0},
                                          ColourCase{"Blue", 1}, ColourCase{"yElLoW", 2}, ColourCase{"GREEN", 3},
                                          ColourCase{"Orange", 4}),
-                         [](const testing::TestParamInfo<ColourCase> &info) { return std::string(info.param.spelling); });
+                         [](const testing::TestParamInfo<ColourCase> &info) {
+                             return std::string(info.param.spelling);
+                         });
 
 TEST(CliOptions, GreenIsTheDocumentedColour) {
     TempDir dir;

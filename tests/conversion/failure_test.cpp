@@ -493,9 +493,9 @@ struct PlacedCase {
     bool named;         // given by the user, not derived from the log
     bool force;
     OutcomeKind kind;
-    int error;            // the system's error of the outcome, 0 for none
-    bool intoTarget;      // the document went to what the target names (device or pipe)
-    bool replacedByFile;  // the entry became a regular file holding the document
+    int error;           // the system's error of the outcome, 0 for none
+    bool intoTarget;     // the document went to what the target names (device or pipe)
+    bool replacedByFile; // the entry became a regular file holding the document
 };
 
 const PlacedCase kPlacedCases[] = {
@@ -505,7 +505,8 @@ const PlacedCase kPlacedCases[] = {
     {"NamedLinkToDevice", AtTarget::LinkToDevice, "/dev/full", true, false, OutcomeKind::TargetExists, 0, false, false},
     {"NamedLinkToPipe", AtTarget::LinkToPipe, nullptr, true, false, OutcomeKind::TargetExists, 0, false, false},
     {"DerivedPipe", AtTarget::Pipe, nullptr, false, false, OutcomeKind::TargetExists, 0, false, false},
-    {"DerivedLinkToDevice", AtTarget::LinkToDevice, "/dev/full", false, false, OutcomeKind::TargetExists, 0, false, false},
+    {"DerivedLinkToDevice", AtTarget::LinkToDevice, "/dev/full", false, false, OutcomeKind::TargetExists, 0, false,
+     false},
     {"ForcedLinkIsReplaced", AtTarget::LinkToDevice, "/dev/full", true, true, OutcomeKind::Done, 0, false, true},
     {"ForcedDerivedPipeIsReplaced", AtTarget::Pipe, nullptr, false, true, OutcomeKind::Done, 0, false, true},
 };
@@ -649,9 +650,12 @@ TEST(FileConversion, TargetBesideTheLog) {
         const char *source;
         const char *target;
     } cases[] = {
-        {"track.nmea", "track.kml"},         {"/logs/track.nmea", "/logs/track.kml"},
-        {"/logs/track", "/logs/track.kml"},   {"/logs/track.2024.log", "/logs/track.2024.kml"},
-        {"/logs.d/track", "/logs.d/track.kml"}, {"track.kml", "track.kml"},
+        {"track.nmea", "track.kml"},
+        {"/logs/track.nmea", "/logs/track.kml"},
+        {"/logs/track", "/logs/track.kml"},
+        {"/logs/track.2024.log", "/logs/track.2024.kml"},
+        {"/logs.d/track", "/logs.d/track.kml"},
+        {"track.kml", "track.kml"},
         {"/logs/.hidden", "/logs/.hidden.kml"},
     };
     for (const auto &c : cases) EXPECT_EQ(conversion::TargetPathFor(c.source), c.target) << c.source;

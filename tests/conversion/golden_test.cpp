@@ -99,8 +99,7 @@ StreamResult ConvertCase(const GoldenCase &c, conversion::ByteSource &source,
     return result;
 }
 
-StreamResult ConvertCase(const GoldenCase &c, std::string_view log,
-                         size_t block = conversion::OutputBuffer::kBlockSize,
+StreamResult ConvertCase(const GoldenCase &c, std::string_view log, size_t block = conversion::OutputBuffer::kBlockSize,
                          conversion::OutputBuffer::Writes writes = conversion::OutputBuffer::Writes::InLine) {
     conversion::MemorySource source(log);
     return ConvertCase(c, source, block, writes);

@@ -22,8 +22,8 @@ std::string Rmc(int second, std::string_view speed = "012.5", std::string_view c
     std::string body = "GPRMC,1200";
     body += static_cast<char>('0' + second / 10 % 10);
     body += static_cast<char>('0' + second % 10);
-    for (std::string_view field : {std::string_view("A"), lat, std::string_view("N"), lon, std::string_view("E"),
-                                   speed, course, date, std::string_view(""), std::string_view("")}) {
+    for (std::string_view field : {std::string_view("A"), lat, std::string_view("N"), lon, std::string_view("E"), speed,
+                                   course, date, std::string_view(""), std::string_view("")}) {
         body += ',';
         body += field;
     }
@@ -71,7 +71,7 @@ struct HostileCase {
     std::function<std::string()> log;
     bool checksums; // verified
     OutcomeKind outcome;
-    int placemarks; // placemarks in the document; -1: no document is kept
+    int placemarks;                        // placemarks in the document; -1: no document is kept
     std::vector<std::string> present = {}; // texts the document must contain
     std::vector<std::string> absent = {};  // and must not
 };
@@ -137,23 +137,32 @@ const std::vector<HostileCase> kCases = {
                 Nmea("GPGSA,A,3,04,05,,09,12,,,24,,,,," + big + ",1.3,2.1", "\r\n") + Rmc(1, big) +
                 Rmc(2, "012.5", big + ".5") + Rmc(3, "012.5", "045.0", big) + Rmc(4, "012.5", "045.0", "4807.038", big);
      },
-     false, OutcomeKind::Done, 4,
+     false,
+     OutcomeKind::Done,
+     4,
      {"Speed     = 12136.9 km/hr", "Course    = 6553.5", "Altitude  = 21474.8 m", "PDOP      = 6.55",
       "Lon       = E 10000000000000000.000000"},
      {"nan", "inf"}},
     {"NegativeSpeedAndCourse",
      [] { return Rmc(0, "-12.5", "-45.0") + Nmea("GPVTG,-10.0,T,,M,-3.0,N,,K", "\r\n") + Rmc(1, "-12.5", "-45.0"); },
-     false, OutcomeKind::Done, 1, {"Speed     = 0.0 km/hr", "Course    = 0.0 "}},
+     false,
+     OutcomeKind::Done,
+     1,
+     {"Speed     = 0.0 km/hr", "Course    = 0.0 "}},
     // No range check on positions: 99 degrees and 99.9999 minutes are 100.666665 degrees.
     {"LatitudeOf9999",
      [] { return Rmc(0, "1", "1", "9999.9999", "9999.9999") + Rmc(1, "1", "1", "9999.9999", "19999.9999"); },
-     false, OutcomeKind::Done, 1, {"Lat       = N 100.666665", "<coordinates>200.666665,100.666665,"}},
+     false,
+     OutcomeKind::Done,
+     1,
+     {"Lat       = N 100.666665", "<coordinates>200.666665,100.666665,"}},
     {"FixQuality300",
      [] {
          std::string log;
          for (int i = 0; i < 3; ++i) {
              log += Rmc(i);
-             log += Nmea("GPGGA,1200" + std::to_string(10 + i) + ",4807.038,N,01131.000,E,300,08,0.9,545.4,M,46.9,M,,", "\r\n");
+             log += Nmea("GPGGA,1200" + std::to_string(10 + i) + ",4807.038,N,01131.000,E,300,08,0.9,545.4,M,46.9,M,,",
+                         "\r\n");
          }
          return log;
      },
@@ -164,7 +173,10 @@ const std::vector<HostileCase> kCases = {
          return Rmc(0) + Gsv(2, 1, 1) + Gsv(2, 2, 5) + Gsv(0, 1, 51) + Gsv(255, 1, 55) + Gsv(255, 255, 59) +
                 Gsv(3, 2, 71) + Gsv(3, 1, 75) + Gsv(3, 3, 91) + Rmc(1);
      },
-     false, OutcomeKind::Done, 1, {"SV ID     =     1    2    3    4    5    6    7    8    0    0    0    0"},
+     false,
+     OutcomeKind::Done,
+     1,
+     {"SV ID     =     1    2    3    4    5    6    7    8    0    0    0    0"},
      {"   51", "   55", "   59", "   71", "   75", "   91"}},
     {"TwentyThousandGsvInARow",
      [] {
@@ -172,7 +184,10 @@ const std::vector<HostileCase> kCases = {
          for (int i = 0; i < 20000; ++i) log += Gsv(3, 1 + i % 3, 1 + 4 * (i % 3));
          return log + Rmc(1);
      },
-     false, OutcomeKind::Done, 1, {"SV ID     =     1    2    3    4    5    6    7    8    9   10   11   12"}},
+     false,
+     OutcomeKind::Done,
+     1,
+     {"SV ID     =     1    2    3    4    5    6    7    8    9   10   11   12"}},
     // A GGA without fields is recognised, fails to decode and changes nothing.
     {"OnlyGgaName", [] { return std::string("$GPGGA*\r\n"); }, false, OutcomeKind::Done, 0},
     {"OnlyGgaNameBetweenFixes", [] { return Rmc(0) + "$GPGGA*\r\n" + Rmc(1); }, false, OutcomeKind::Done, 1},
@@ -200,7 +215,8 @@ size_t Count(const std::string &text, std::string_view what) {
 size_t FirstStrayByte(const std::string &kml) {
     for (size_t i = 0; i < kml.size(); ++i) {
         const auto c = static_cast<unsigned char>(kml[i]);
-        const bool ok = (c >= 0x20 && c < 0x7f) || c == '\t' || (c == '\r' && i + 1 < kml.size() && kml[i + 1] == '\n') ||
+        const bool ok = (c >= 0x20 && c < 0x7f) || c == '\t' ||
+                        (c == '\r' && i + 1 < kml.size() && kml[i + 1] == '\n') ||
                         (c == '\n' && i > 0 && kml[i - 1] == '\r');
         if (!ok) return i;
     }

@@ -40,6 +40,7 @@ std::string Digits(size_t count) {
 }
 
 const std::vector<ReaderCase> &Cases() {
+    // clang-format off
     static const std::vector<ReaderCase> cases = {
         {"Empty", "", {}, 0},
         {"OneLine", "abc\n", {{"abc\n", 1}}, 1},
@@ -78,6 +79,7 @@ const std::vector<ReaderCase> &Cases() {
          {{std::string(98, 'x') + "*", 1}, {"yy*\n", 1}}, 1},
         {"StarJustBehindTheFirstPiece", std::string(99, 'x') + "*\r\n", {{std::string(99, 'x'), 1}, {"*\n", 1}}, 1},
     };
+    // clang-format on
     return cases;
 }
 
@@ -109,14 +111,13 @@ TEST_P(ReaderPieces, GivesThePiecesAndLineNumbers) {
     EXPECT_EQ(lines, c.lines) << c.name << ", blocks of " << blockSize;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, ReaderPieces,
-    ::testing::Combine(::testing::Range<size_t>(0, Cases().size()),
-                       ::testing::Values<size_t>(1, 3, 7, 98, 99, 100, LineReader::kBlockSize)),
-    [](const auto &info) {
-        return std::string(Cases()[std::get<0>(info.param)].name) + "_Block" +
-               std::to_string(std::get<1>(info.param));
-    });
+INSTANTIATE_TEST_SUITE_P(Table, ReaderPieces,
+                         ::testing::Combine(::testing::Range<size_t>(0, Cases().size()),
+                                            ::testing::Values<size_t>(1, 3, 7, 98, 99, 100, LineReader::kBlockSize)),
+                         [](const auto &info) {
+                             return std::string(Cases()[std::get<0>(info.param)].name) + "_Block" +
+                                    std::to_string(std::get<1>(info.param));
+                         });
 
 // Lines of every length around the piece size, in one stream, so that lines
 // start at every offset of a small block.
@@ -136,8 +137,8 @@ TEST(LineReader, PieceBoundariesDoNotDependOnBlocks) {
         }
         expected.push_back({text.substr(at) + "\n", line});
     }
-    for (size_t block : {size_t{1}, size_t{2}, size_t{3}, size_t{7}, size_t{64}, size_t{99}, size_t{101},
-                         size_t{4096}}) {
+    for (size_t block :
+         {size_t{1}, size_t{2}, size_t{3}, size_t{7}, size_t{64}, size_t{99}, size_t{101}, size_t{4096}}) {
         uint64_t lines = 0;
         EXPECT_EQ(ReadAll(input, block, lines), expected) << "blocks of " << block;
         EXPECT_EQ(lines, line) << "blocks of " << block;

@@ -40,12 +40,18 @@ struct RowCase {
 TEST(Placemark, RowsOfSentenceTypesNeverReceived) {
     const Placemark p = OnlyPlacemark(RmcOnly("3351.40780,S", "07012.34610,W"));
     const RowCase rows[] = {
-        {"PDOP      = ", "0.00"},          {"HDOP      = ", "0.00"},
-        {"VDOP      = ", "0.00"},          {"Lat       = ", "S 33.856797"},
-        {"Lon       = ", "W 70.205768"},   {"Altitude  = ", "0.00 m"},
-        {"Speed     = ", "2.2 km/hr    "}, {"Course    = ", "225.0"},
-        {"Mode      = ", "NON Fix"},       {"SV ID     = ", kSixtyBlanks.c_str()},
-        {"SNR       = ", kSixtyBlanks.c_str()}, {"Elevation = ", kSixtyBlanks.c_str()},
+        {"PDOP      = ", "0.00"},
+        {"HDOP      = ", "0.00"},
+        {"VDOP      = ", "0.00"},
+        {"Lat       = ", "S 33.856797"},
+        {"Lon       = ", "W 70.205768"},
+        {"Altitude  = ", "0.00 m"},
+        {"Speed     = ", "2.2 km/hr    "},
+        {"Course    = ", "225.0"},
+        {"Mode      = ", "NON Fix"},
+        {"SV ID     = ", kSixtyBlanks.c_str()},
+        {"SNR       = ", kSixtyBlanks.c_str()},
+        {"Elevation = ", kSixtyBlanks.c_str()},
         {"Azimuth   = ", kSixtyBlanks.c_str()},
     };
     for (const RowCase &row : rows) EXPECT_EQ(Row(p.description, row.label), row.value) << row.label;
@@ -112,8 +118,7 @@ TEST(Placemark, SatelliteSlotsTakeFiveCharactersOrMore) {
     }
     const std::vector<std::string> lines = SplitCrLf(sink.bytes);
     ASSERT_EQ(lines.size(), 6u);
-    EXPECT_EQ(Row(lines[1], "SV ID     = "),
-              "  123    1     12345123456    0    0    0    0    0    0    0");
+    EXPECT_EQ(Row(lines[1], "SV ID     = "), "  123    1     12345123456    0    0    0    0    0    0    0");
     EXPECT_EQ(Row(lines[1], "SNR       = "), "   -5   70      1234" + std::string(35, ' ') + "   99");
     EXPECT_EQ(Row(lines[1], "Elevation = "), kSixtyBlanks);
     EXPECT_TRUE(sink.bytes.ends_with("\r\n"));
@@ -156,8 +161,8 @@ TEST(Placemark, SecondConversionIsIndependentOfTheFirst) {
         Nmea("GPGGA,080512.00,5231.0512,N,01323.4087,E,1,09,1.1,38.2,M,44.7,M,,"),
     });
     // A log that never gives a date: after the first log it must still give nothing.
-    const std::string dateless = Join({Nmea("GPGLL,3351.40734,S,15112.91782,E,120001,A"),
-                                       Nmea("GPGLL,3351.40734,S,15112.91782,E,120002,A")});
+    const std::string dateless =
+        Join({Nmea("GPGLL,3351.40734,S,15112.91782,E,120001,A"), Nmea("GPGLL,3351.40734,S,15112.91782,E,120002,A")});
     const std::string second = RmcOnly("3351.40780,S", "07012.34610,W");
 
     const StreamResult alone = Convert(second);
@@ -185,9 +190,12 @@ TEST(PlacemarkRules, NoPositionWhenBothTextsReadZero) {
         const char *longitude;
         bool has;
     } rows[] = {
-        {"0.00", "0.00", false},          {"N 0.000000", "E 0.000000", false},
-        {"N -0.000000", "W 0.000000", false}, {"S 0.000000", "0.00", false},
-        {"N 0.000001", "E 0.000000", true}, {"0.00", "E 1.000000", true},
+        {"0.00", "0.00", false},
+        {"N 0.000000", "E 0.000000", false},
+        {"N -0.000000", "W 0.000000", false},
+        {"S 0.000000", "0.00", false},
+        {"N 0.000001", "E 0.000000", true},
+        {"0.00", "E 1.000000", true},
         {"N 0.0000000", "E 0.000000", true}, // not the text of a zero
     };
     for (const auto &row : rows) {

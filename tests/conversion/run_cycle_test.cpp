@@ -62,18 +62,18 @@ std::vector<CycleCase> CycleCases() {
          Join({"$GPRMC,120001,A,3351.40734,S,15112.91782,E,0,0,150308,,",
                "$GPRMC,120002,A,3351.40734,S,15112.91782,E,0,0,150308,,", "# comment", ""}),
          {}},
-        {"NeverAValidPosition", Join({Gga("120001"), Rmc("120001", 'V'), Gga("120002"), Rmc("120002", 'V'),
-                                      Gga("120003"), Gll("120003", 'V'), Gga("120004")}),
+        {"NeverAValidPosition",
+         Join({Gga("120001"), Rmc("120001", 'V'), Gga("120002"), Rmc("120002", 'V'), Gga("120003"), Gll("120003", 'V'),
+               Gga("120004")}),
          {}},
         // GGA names the cycle; the fix is seen at the second RMC, so the first
         // placemark is the GGA after it.
         {"GgaGsaGsvRmcOrder",
-         Join({Gga("120001"), kGsa, kGsv, Rmc("120001"), Gga("120002"), kGsa, kGsv, Rmc("120002"),
-               Gga("120003"), kGsa, kGsv, Rmc("120003"), Gga("120004"), kGsa, kGsv, Rmc("120004")}),
+         Join({Gga("120001"), kGsa, kGsv, Rmc("120001"), Gga("120002"), kGsa, kGsv, Rmc("120002"), Gga("120003"), kGsa,
+               kGsv, Rmc("120003"), Gga("120004"), kGsa, kGsv, Rmc("120004")}),
          {At("120003"), At("120004")}},
         {"CycleNameFromALaterLine",
-         Join({kGsv, kGsa, Gll("120001"), Rmc("120001"), Gll("120002"), Rmc("120002"), Gll("120003"),
-               Rmc("120003")}),
+         Join({kGsv, kGsa, Gll("120001"), Rmc("120001"), Gll("120002"), Rmc("120002"), Gll("120003"), Rmc("120003")}),
          {At("120002"), At("120003")}},
         {"FirstValidRmcOnlyArmsTheFix", Join({Rmc("120001"), Rmc("120002")}), {At("120002")}},
         {"InvalidStatusAfterTheFixStillCounts",
@@ -83,21 +83,18 @@ std::vector<CycleCase> CycleCases() {
         {"SameTimeTwice", Join({Rmc("120001"), Rmc("120001"), Rmc("120001")}), {At("120001"), At("120001")}},
         {"LastLineWithLineFeed", Rmc("120001") + "\n" + Rmc("120002") + "\n", {At("120002")}},
         {"LastLineWithoutLineFeed", Rmc("120001") + "\n" + Rmc("120002"), {At("120002")}},
-        {"CrLfLikeLf", Join({Rmc("120001"), Rmc("120002"), Rmc("120003", 'V')}, "\r\n"),
-         {At("120002"), At("120003")}},
-        {"CtrlZEndsTheInput", Join({Rmc("120001"), Rmc("120002")}) + "\x1a" + Join({Rmc("120003")}),
-         {At("120002")}},
+        {"CrLfLikeLf", Join({Rmc("120001"), Rmc("120002"), Rmc("120003", 'V')}, "\r\n"), {At("120002"), At("120003")}},
+        {"CtrlZEndsTheInput", Join({Rmc("120001"), Rmc("120002")}) + "\x1a" + Join({Rmc("120003")}), {At("120002")}},
         // Lone CR line ends leave one long line: only its first piece starts
         // with a sentence, so the fix is never armed.
         {"LoneCrIsOneLongLine", Join({Rmc("120001"), Rmc("120002"), Rmc("120003")}, "\r"), {}},
-        {"LongLineSecondPieceIsDecoded", Join({Rmc("120001"), LongLineWithSentenceAt99()}),
-         {At("120002")}, verify},
+        {"LongLineSecondPieceIsDecoded", Join({Rmc("120001"), LongLineWithSentenceAt99()}), {At("120002")}, verify},
         // What follows a NUL is gone, its "*" included: the line is skipped
         // instead of failing the checksum.
         {"NulHidesTheStar",
-         Join({Rmc("120001"), Rmc("120002"),
-               "$GPRMC,120003,A,3351.40734,S,15112.91782,E,0,0,150308,," + nul + "*00"}),
-         {At("120002")}, verify},
+         Join({Rmc("120001"), Rmc("120002"), "$GPRMC,120003,A,3351.40734,S,15112.91782,E,0,0,150308,," + nul + "*00"}),
+         {At("120002")},
+         verify},
         {"NulAfterTheSentence", Join({Rmc("120001"), Rmc("120002") + nul + "junk*00"}), {At("120002")}, verify},
         {"LowerCaseNameIsNotACycle",
          Join({"$gprmc,120001,A,3351.40734,S,15112.91782,E,0,0,150308,,*00", Rmc("120001"), Rmc("120002")}),
@@ -137,8 +134,8 @@ TEST(Frame, EmptyLogsGiveTheBareDocument) {
 }
 
 TEST(Frame, LineEndsDoNotChangeTheDocument) {
-    const std::initializer_list<std::string> lines = {Gga("120001"), kGsa, kGsv, Rmc("120001"), Gga("120002"),
-                                                      kGsa, kGsv, Rmc("120002"), Gga("120003")};
+    const std::initializer_list<std::string> lines = {Gga("120001"), kGsa, kGsv,          Rmc("120001"), Gga("120002"),
+                                                      kGsa,          kGsv, Rmc("120002"), Gga("120003")};
     const StreamResult lf = Convert(Join(lines, "\n"));
     const StreamResult crlf = Convert(Join(lines, "\r\n"));
     const StreamResult crcrlf = Convert(Join(lines, "\r\r\n"));
@@ -155,8 +152,8 @@ struct ColourCase {
 };
 
 TEST(Frame, IconColourByIndexAndRedOutsideTheTable) {
-    const ColourCase cases[] = {{0, "ff0000ff"},  {1, "ffff0000"},  {2, "ff00ffff"},       {3, "ff0ff000"},
-                                {4, "ff0055ff"},  {-1, "ff0000ff"}, {5, "ff0000ff"},       {1000, "ff0000ff"},
+    const ColourCase cases[] = {{0, "ff0000ff"},       {1, "ffff0000"},      {2, "ff00ffff"}, {3, "ff0ff000"},
+                                {4, "ff0055ff"},       {-1, "ff0000ff"},     {5, "ff0000ff"}, {1000, "ff0000ff"},
                                 {INT_MIN, "ff0000ff"}, {INT_MAX, "ff0000ff"}};
     for (const ColourCase &c : cases) {
         ConversionOptions options;
@@ -206,10 +203,8 @@ INSTANTIATE_TEST_SUITE_P(
         FormatErrorCase{"FirstLine", Join({Broken(Rmc("120001")), Rmc("120002")}), 1, 0},
         FormatErrorCase{"AfterPlacemarks", Join({Rmc("120001"), Rmc("120002"), Rmc("120003"), Broken(Gga("120004"))}),
                         4, 2},
-        FormatErrorCase{"LinesWithoutStarCount", Join({"# comment", "", Rmc("120001"), Broken(Rmc("120002"))}), 4,
-                        0},
-        FormatErrorCase{"UnknownNameIsCheckedToo", Join({Rmc("120001"), Broken(Nmea("GPXTE,A,A,0.67,L,N"))}), 2,
-                        0},
+        FormatErrorCase{"LinesWithoutStarCount", Join({"# comment", "", Rmc("120001"), Broken(Rmc("120002"))}), 4, 0},
+        FormatErrorCase{"UnknownNameIsCheckedToo", Join({Rmc("120001"), Broken(Nmea("GPXTE,A,A,0.67,L,N"))}), 2, 0},
         FormatErrorCase{"CrLfLines", Join({Rmc("120001"), Rmc("120002"), Broken(Rmc("120003"))}, "\r\n"), 3, 1},
         FormatErrorCase{"SecondPieceOfALongLine",
                         Join({Rmc("120001"), std::string(99, 'x') + Broken(Rmc("120002")), Rmc("120003")}), 2, 0},
@@ -218,18 +213,18 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(Counts, LinesSentencesUnrecognisedAndPlacemarks) {
     const std::string log = Join({
-        "# receiver notes, no star",                         // line, skipped
-        "",                                                  // line, skipped
-        Nmea("GPZDA,201530.00,04,07,2002,00,00"),            // recognised, not decoded
-        Nmea("GPXTE,A,A,0.67,L,N"),                          // unrecognised
+        "# receiver notes, no star",                              // line, skipped
+        "",                                                       // line, skipped
+        Nmea("GPZDA,201530.00,04,07,2002,00,00"),                 // recognised, not decoded
+        Nmea("GPXTE,A,A,0.67,L,N"),                               // unrecognised
         "$gpgga,120001,3351.4,S,15112.9,E,1,08,0.9,1,M,1,M,,*00", // unrecognised (lower case)
-        Rmc("120001"),                                       // sentence
-        Gga("120001"),                                       // sentence
-        Rmc("120002"),                                       // sentence, placemark
-        std::string(150, 'y') + "*00",                       // one line, two pieces: the second unrecognised
-        Nmea("GPMSS,55,27,318.0,100,1"),                     // recognised, not decoded
-        Rmc("120003"),                                       // sentence, placemark
-        "#*",                                                // unrecognised
+        Rmc("120001"),                                            // sentence
+        Gga("120001"),                                            // sentence
+        Rmc("120002"),                                            // sentence, placemark
+        std::string(150, 'y') + "*00",                            // one line, two pieces: the second unrecognised
+        Nmea("GPMSS,55,27,318.0,100,1"),                          // recognised, not decoded
+        Rmc("120003"),                                            // sentence, placemark
+        "#*",                                                     // unrecognised
     });
     const StreamResult result = Convert(log);
     ASSERT_EQ(result.outcome.kind, OutcomeKind::Done);

@@ -86,8 +86,7 @@ TEST(SteadyState, NoAllocationPerLineOrPlacemark) {
             const Count many = Allocations(longLog, c.options, writes);
             ASSERT_GE(many.placemarks, 1990u); // the log is read as meant
             ASSERT_GT(few.allocations, 0u);    // and the allocations are counted
-            EXPECT_EQ(many.allocations, few.allocations)
-                << few.placemarks << " placemarks against " << many.placemarks;
+            EXPECT_EQ(many.allocations, few.allocations) << few.placemarks << " placemarks against " << many.placemarks;
         }
     }
 }

@@ -36,8 +36,7 @@ std::string Second(int second, std::string_view quality = "1") {
     std::snprintf(time, sizeof time, "%02d%02d%02d.00", second / 3600 % 24, second / 60 % 60, second % 60);
     return Nmea(std::string("GPGGA,") + time + ",4807.0381234,N,01131.0000001,E," + std::string(quality) +
                 ",08,0.9,545.4,M,46.9,M,,") +
-           "\r\n" + Nmea(std::string("GPRMC,") + time + ",A,4807.0381234,N,01131.0000001,E,0.5,54.7,080626,,") +
-           "\r\n";
+           "\r\n" + Nmea(std::string("GPRMC,") + time + ",A,4807.0381234,N,01131.0000001,E,0.5,54.7,080626,,") + "\r\n";
 }
 
 size_t Count(const std::string &text, std::string_view what) {
@@ -58,8 +57,10 @@ TEST(TrackRun, LinesReachTheDecoderWhole) {
         {"the last line without line feed", Second(10) + Second(11).substr(0, Second(11).size() - 2), 2, 1, 4},
         {"an overlong line is no sentence", Second(10) + std::string(5000, 'x') + "\n" + Second(11), 2, 1, 5},
         {"lone fix quality 0 breaks the segment", Second(10) + Second(11, "0") + Second(12), 2, 2, 6},
-        {"fixes before the first date get it", Nmea("GPGGA,235959.00,4807.0381234,N,01131.0000001,E,1,08,0.9,545.4,M,46.9,M,,") +
-                                                   "\n" + Nmea("GPGLL,4807.038,N,01131.000,E,000000.50,A") + "\n" + Second(1), 3, 1, 4},
+        {"fixes before the first date get it",
+         Nmea("GPGGA,235959.00,4807.0381234,N,01131.0000001,E,1,08,0.9,545.4,M,46.9,M,,") + "\n" +
+             Nmea("GPGLL,4807.038,N,01131.000,E,000000.50,A") + "\n" + Second(1),
+         3, 1, 4},
         {"several megabytes", big, big.size() / Second(36000).size(), 1, 2 * (big.size() / Second(36000).size())},
     };
     for (const Row &r : rows) {
@@ -83,10 +84,16 @@ TEST(TrackRun, EveryFormatFramesItsSegments) {
         bool styled;
         std::vector<std::pair<std::string_view, size_t>> counts;
     } rows[] = {
-        {DocumentFormat::Gpx, false, {{"<trkseg>", 2}, {"</trkseg>", 2}, {"<trkpt ", 5}, {"<name>log &amp; &lt;more&gt;.nmea</name>", 1}}},
-        {DocumentFormat::KmlTrack, false, {{"<gx:Track>", 2}, {"<when>", 5}, {"<gx:coord>", 5}, {"<gx:value>", 25}, {"#track", 2}}},
+        {DocumentFormat::Gpx,
+         false,
+         {{"<trkseg>", 2}, {"</trkseg>", 2}, {"<trkpt ", 5}, {"<name>log &amp; &lt;more&gt;.nmea</name>", 1}}},
+        {DocumentFormat::KmlTrack,
+         false,
+         {{"<gx:Track>", 2}, {"<when>", 5}, {"<gx:coord>", 5}, {"<gx:value>", 25}, {"#track", 2}}},
         // The RTK float second is a stretch of its own.
-        {DocumentFormat::KmlTrack, true, {{"<gx:Track>", 4}, {"<when>", 5}, {"#rtkFloat</styleUrl>", 1}, {"#gps</styleUrl>", 3}}},
+        {DocumentFormat::KmlTrack,
+         true,
+         {{"<gx:Track>", 4}, {"<when>", 5}, {"#rtkFloat</styleUrl>", 1}, {"#gps</styleUrl>", 3}}},
         {DocumentFormat::Csv, false, {{"\r\n1,", 2}, {"\r\n2,", 3}}},
     };
     for (const Row &r : rows) {
@@ -100,7 +107,8 @@ TEST(TrackRun, EveryFormatFramesItsSegments) {
 TEST(TrackRun, CsvFieldsAndGpxFix) {
     struct Quote {
         std::string_view text, field;
-    } quotes[] = {{"GP", "GP"}, {"a,b", "\"a,b\""}, {"say \"hi\"", "\"say \"\"hi\"\"\""}, {"a\r\nb", "\"a\r\nb\""}, {"", ""}};
+    } quotes[] = {
+        {"GP", "GP"}, {"a,b", "\"a,b\""}, {"say \"hi\"", "\"say \"\"hi\"\"\""}, {"a\r\nb", "\"a\r\nb\""}, {"", ""}};
     for (const Quote &q : quotes) {
         conversion::MemorySink sink;
         {
@@ -113,8 +121,8 @@ TEST(TrackRun, CsvFieldsAndGpxFix) {
     struct Fix {
         int quality, gsaMode;
         std::string_view fix;
-    } fixes[] = {{1, 3, "3d"}, {1, 2, "2d"}, {1, 0, ""}, {2, 3, "dgps"}, {3, 3, "pps"}, {4, 3, "dgps"},
-                 {5, 0, "dgps"}, {6, 3, ""}, {8, 3, ""}, {-1, 3, "3d"}};
+    } fixes[] = {{1, 3, "3d"},   {1, 2, "2d"},   {1, 0, ""}, {2, 3, "dgps"}, {3, 3, "pps"},
+                 {4, 3, "dgps"}, {5, 0, "dgps"}, {6, 3, ""}, {8, 3, ""},     {-1, 3, "3d"}};
     for (const Fix &f : fixes) {
         track::Epoch e;
         e.quality = f.quality;

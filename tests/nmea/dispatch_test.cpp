@@ -72,28 +72,24 @@ struct DispatchCase {
 };
 
 const DispatchCase kDispatchCases[] = {
-    {"wrong checksum, not verified", "$GPGLL,4916.45,N,12311.12,W,225444,A*32\n", false, 1, 0,
-     true},
+    {"wrong checksum, not verified", "$GPGLL,4916.45,N,12311.12,W,225444,A*32\n", false, 1, 0, true},
     {"wrong checksum, verified", "$GPGLL,4916.45,N,12311.12,W,225444,A*32\n", true, 0, 0, false},
     {"right checksum, verified", "$GPGLL,4916.45,N,12311.12,W,225444,A*31\n", true, 1, 0, true},
     {"unknown name, wrong checksum, verified", "$GPXTE,A,A,0.67,L,N*00\n", true, 0, 0, false},
     {"unknown name", "$GPXTE,A,A,0.67,L,N*6F\n", true, 1, 1, false},
-    {"lower-case name", "$gpgga,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*67\n", true,
-     1, 1, false},
+    {"lower-case name", "$gpgga,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*67\n", true, 1, 1, false},
     {"ZDA recognised, not decoded", "$GPZDA,201530.00,04,07,2002,00,00*60\n", true, 1, 0, false},
     {"MSS recognised, not decoded", "$GPMSS,55,27,318.0,100,1*57\n", true, 1, 0, false},
-    {"exclamation mark first",
-     "!GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47\n", true, 1, 0, true},
-    {"GGA rejected by its decoder",
-     "$GPGGA,123519,4807.038,X,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*51\n", true, 1, 0, false},
-    {"GGA cut before its last fields",
-     "$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M*47\n", true, 1, 0, false},
+    {"exclamation mark first", "!GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47\n", true, 1, 0, true},
+    {"GGA rejected by its decoder", "$GPGGA,123519,4807.038,X,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*51\n", true, 1, 0,
+     false},
+    {"GGA cut before its last fields", "$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M*47\n", true, 1, 0,
+     false},
     {"five characters", "$GPG*", false, 1, 1, false},
     {"name cut by the line end", "$GPGG", false, 1, 1, false},
     {"one character", "$", false, 1, 1, false},
     {"empty line", "", false, 1, 1, false},
-    {"NUL before the name", std::string("\0$GPGLL,4916.45,N,12311.12,W,225444,A*31", 40), false, 1,
-     1, false},
+    {"NUL before the name", std::string("\0$GPGLL,4916.45,N,12311.12,W,225444,A*31", 40), false, 1, 1, false},
 };
 
 TEST(ParseSentence, Table) {
@@ -135,8 +131,7 @@ TEST(ParseSentence, NulByteEndsTheLine) {
 }
 
 TEST(ParseSentence, LongLineIsCutTo99Characters) {
-    const std::string line =
-        "$GPGLL,4916.45,N,12311.12,W,225444,A," + std::string(80, '0') + "*31\n";
+    const std::string line = "$GPGLL,4916.45,N,12311.12,W,225444,A," + std::string(80, '0') + "*31\n";
     SentenceContext ctx;
     ctx.SetSentence(line);
     EXPECT_EQ(ctx.SentenceLength, 99);
@@ -177,8 +172,7 @@ TEST(SentenceContext, InterleavedContextsStayIndependent) {
         "$GPGLL,4916.45,N,12311.12,W,225444,V*26\n",
     };
     SentenceContext alone, first, second;
-    for (const char *line : a)
-        Feed(alone, line);
+    for (const char *line : a) Feed(alone, line);
     for (size_t i = 0; i < std::size(a); ++i) {
         Feed(first, a[i]);
         Feed(second, b[i]);

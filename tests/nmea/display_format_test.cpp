@@ -167,10 +167,8 @@ struct RefreshCase {
     Texts changed; // every other text must keep its value
 };
 
-constexpr const char *kGgaFix =
-    "$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47\n";
-constexpr const char *kRmcFix =
-    "$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*6A\n";
+constexpr const char *kGgaFix = "$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47\n";
+constexpr const char *kRmcFix = "$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*6A\n";
 constexpr const char *kGsaFix = "$GPGSA,A,3,04,05,09,12,,,,,,,,,2.5,1.3,2.1*3F\n";
 
 TEST(DisplayTexts, EachKindRewritesItsOwnTexts) {
@@ -190,10 +188,7 @@ TEST(DisplayTexts, EachKindRewritesItsOwnTexts) {
           {"Latitude", "N 49.274167"},
           {"Longitude", "W 123.185333"},
           {"PositionValid", "1"}}},
-        {"GSA",
-         {},
-         kGsaFix,
-         {{"FixMode", "3D"}, {"PDOP", "2.50"}, {"HDOP", "1.30"}, {"VDOP", "2.10"}}},
+        {"GSA", {}, kGsaFix, {{"FixMode", "3D"}, {"PDOP", "2.50"}, {"HDOP", "1.30"}, {"VDOP", "2.10"}}},
         {"GSA without a fix",
          {kGsaFix},
          "$GPGSA,A,1,,,,,,,,,,,,,,,*1E",
@@ -245,11 +240,9 @@ TEST(DisplayTexts, EachKindRewritesItsOwnTexts) {
         SCOPED_TRACE(c.name);
         SentenceContext ctx;
         ctx.VerifyChecksums = true;
-        for (std::string_view b : c.before)
-            ASSERT_EQ(Feed(ctx, b), 1);
+        for (std::string_view b : c.before) ASSERT_EQ(Feed(ctx, b), 1);
         Texts expected = TextsOf(ctx.Manager.Display());
-        for (const auto &[field, text] : c.changed)
-            expected[field] = text;
+        for (const auto &[field, text] : c.changed) expected[field] = text;
         ASSERT_EQ(Feed(ctx, c.line), 1);
         EXPECT_EQ(TextsOf(ctx.Manager.Display()), expected);
     }
@@ -263,10 +256,8 @@ TEST(DisplayTexts, GsvSetFillsAllTwelveSlots) {
     const DataDisplay &d = ctx.Manager.Display();
     EXPECT_EQ(d.SatPrn, (Slots{"1", "2", "12", "14", "17", "19", "24", "0", "0", "0", "0", "0"}));
     EXPECT_EQ(d.SatSnr, (Slots{"46", "41", "39", "45", "40", "33", "20", "0", "0", "0", "0", "0"}));
-    EXPECT_EQ(d.SatElevation,
-              (Slots{"40", "17", "7", "22", "35", "10", "5", "0", "0", "0", "0", "0"}));
-    EXPECT_EQ(d.SatAzimuth,
-              (Slots{"83", "308", "344", "228", "120", "45", "355", "0", "0", "0", "0", "0"}));
+    EXPECT_EQ(d.SatElevation, (Slots{"40", "17", "7", "22", "35", "10", "5", "0", "0", "0", "0", "0"}));
+    EXPECT_EQ(d.SatAzimuth, (Slots{"83", "308", "344", "228", "120", "45", "355", "0", "0", "0", "0", "0"}));
 
     // A later single-message set rewrites every slot.
     Feed(ctx, "$GPGSV,1,1,01,07,200,40000,42*7F\n");
@@ -278,10 +269,9 @@ TEST(DisplayTexts, GsvSetFillsAllTwelveSlots) {
 
 // The formatter must give printf's digits (C locale), ties and all.
 TEST(PutFixed, MatchesPrintf) {
-    std::vector<double> values = {
-        0.0,   -0.0,  0.5,    1.5,     2.5,       0.125,         0.375,
-        0.045, 0.005, 1e-7,   -1e-7,   0.0499999, 999999.95,     4503599627370495.5,
-        1e15,  1e17,  -1e300, 1.0 / 3, 48.1173,   -123.185333333};
+    std::vector<double> values = {0.0,   -0.0,  0.5,    1.5,     2.5,       0.125,         0.375,
+                                  0.045, 0.005, 1e-7,   -1e-7,   0.0499999, 999999.95,     4503599627370495.5,
+                                  1e15,  1e17,  -1e300, 1.0 / 3, 48.1173,   -123.185333333};
     values.push_back(static_cast<float>(0.045));
     values.push_back(static_cast<float>(0.35));
     uint64_t x = 88172645463325252u; // xorshift: a fixed spread of magnitudes and fractions
@@ -290,8 +280,7 @@ TEST(PutFixed, MatchesPrintf) {
         x ^= x >> 7;
         x ^= x << 17;
         const double mantissa = static_cast<double>(x >> 11) / 9007199254740992.0;
-        values.push_back((i % 2 ? -1 : 1) * mantissa *
-                         std::pow(10.0, static_cast<int>(x % 13) - 4));
+        values.push_back((i % 2 ? -1 : 1) * mantissa * std::pow(10.0, static_cast<int>(x % 13) - 4));
     }
     for (double v : values) {
         for (int decimals : {1, 2, 6}) {
@@ -311,8 +300,7 @@ class DecimalCommaLocale : public ::testing::Test {
 };
 
 TEST_F(DecimalCommaLocale, TextsKeepTheDecimalPoint) {
-    if (std::setlocale(LC_ALL, "de_DE.UTF-8") == nullptr)
-        GTEST_SKIP() << "de_DE.UTF-8 locale not installed";
+    if (std::setlocale(LC_ALL, "de_DE.UTF-8") == nullptr) GTEST_SKIP() << "de_DE.UTF-8 locale not installed";
     char probe[16];
     std::snprintf(probe, sizeof probe, "%.1f", 1.5);
     ASSERT_STREQ(probe, "1,5") << "the locale does not use a decimal comma";

@@ -11,7 +11,6 @@
 namespace nmea {
 namespace {
 
-
 TEST(ConvertDegrees, Table) {
     struct Case {
         const char *name;
@@ -131,10 +130,29 @@ TEST(ScaleToI32, Table) {
 // whatever the value, they must agree with the library to the bit.
 TEST(Conversions, AgreeWithTheLibraryRoundingToTheBit) {
     constexpr double kInf = std::numeric_limits<double>::infinity();
-    const double values[] = {0.0,      -0.0,      0.4,      -0.4,     -1.0,      -1.5,   -99.99,  4807.038,
-                             -4807.038, 65535.99, -65535.9, 2147483647.9, 4503599627370495.5, 4503599627370497.0,
-                             9007199254740993.0, -9007199254740993.0, 1e300, -1e300, 5e-324, -5e-324,
-                             kInf,     -kInf,     std::nan("")};
+    const double values[] = {0.0,
+                             -0.0,
+                             0.4,
+                             -0.4,
+                             -1.0,
+                             -1.5,
+                             -99.99,
+                             4807.038,
+                             -4807.038,
+                             65535.99,
+                             -65535.9,
+                             2147483647.9,
+                             4503599627370495.5,
+                             4503599627370497.0,
+                             9007199254740993.0,
+                             -9007199254740993.0,
+                             1e300,
+                             -1e300,
+                             5e-324,
+                             -5e-324,
+                             kInf,
+                             -kInf,
+                             std::nan("")};
     const auto bits = [](double v) { return std::isnan(v) ? uint64_t{1} : std::bit_cast<uint64_t>(v); };
     for (double v : values) {
         SCOPED_TRACE(v);
@@ -145,8 +163,8 @@ TEST(Conversions, AgreeWithTheLibraryRoundingToTheBit) {
         const double t = std::trunc(v * 1000);
         const uint32_t thousandths = t >= 4294967295.0 ? 4294967295u : t > 0 ? static_cast<uint32_t>(t) : 0u;
         const uint32_t hour = thousandths / 10000000, minute = thousandths / 100000 - hour * 100;
-        const auto second = static_cast<uint8_t>(
-            static_cast<uint32_t>((thousandths - (hour * 100 + minute) * 100000) * 0.001));
+        const auto second =
+            static_cast<uint8_t>(static_cast<uint32_t>((thousandths - (hour * 100 + minute) * 100000) * 0.001));
         EXPECT_EQ(ConvertTime(v), (hour << 24) | (minute << 16) | second * 1000u);
 
         for (double scale : {1.0, 10.0, 100000.0}) {

@@ -83,7 +83,9 @@ TEST(NumericReaders, AgreeWhateverFollowsTheField) {
         {"12-3", 12, 3, 12.0, 3},
         {"1a", 1, 2, 1.0, 2},
         {"12 ", 12, 3, 12.0, 3},
-        {"\xff" "1", 0, 1, 0.0, 1},
+        {"\xff"
+         "1",
+         0, 1, 0.0, 1},
         {"9\xfa", 9, 2, 9.0, 2},
         {"/:", 0, 1, 0.0, 1},
     };
@@ -134,8 +136,7 @@ const RealCase kRealCases[] = {
     {"plus sign is not a number", ",+5,", 0, 0.0, 1},
     {"ten fraction digits", ",1.0000000001,", 0, 1.0000000001, 13},
     {"twelve fraction digits", ",0.123456789012,", 0, 0.123456789012, 15},
-    {"fraction digits after the 18th ignored", ",0.1234567890123456789999,", 0,
-     0.123456789012345678, 25},
+    {"fraction digits after the 18th ignored", ",0.1234567890123456789999,", 0, 0.123456789012345678, 25},
     {"30-digit integer part saturates", ",123456789012345678901234567890,", 0, 1e18, 31},
     {"30-digit negative integer part", ",-123456789012345678901234567890.5,", 0, -1e18, 34},
     {"star before the value", ",*47", 1, 0.0, -1},

@@ -39,14 +39,12 @@ template <typename Record> struct DecodeCase {
 };
 
 template <typename Record>
-void RunDecodeCases(const std::vector<DecodeCase<Record>> &cases,
-                    uint8_t (*decode)(nmea::SentenceContext &),
+void RunDecodeCases(const std::vector<DecodeCase<Record>> &cases, uint8_t (*decode)(nmea::SentenceContext &),
                     Record nmea::NMEA_Manager::*member) {
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
         nmea::SentenceContext ctx;
-        for (std::string_view b : c.before)
-            decode(Load(ctx, b));
+        for (std::string_view b : c.before) decode(Load(ctx, b));
         EXPECT_EQ(decode(Load(ctx, c.line)), c.result);
         c.check(ctx.Manager.*member);
     }
@@ -56,12 +54,11 @@ void RunDecodeCases(const std::vector<DecodeCase<Record>> &cases,
 using Texts = std::map<std::string, std::string>;
 
 inline Texts TextsOf(const nmea::DataDisplay &d) {
-    Texts t = {{"FixMode", d.FixMode},   {"HDOP", d.HDOP},
-               {"VDOP", d.VDOP},         {"PDOP", d.PDOP},
-               {"Date", d.Date},         {"UtcTime", d.UtcTime},
-               {"Latitude", d.Latitude}, {"Longitude", d.Longitude},
-               {"Speed", d.Speed},       {"Course", d.Course},
-               {"Altitude", d.Altitude}, {"PositionValid", std::to_string(d.PositionValid)}};
+    Texts t = {
+        {"FixMode", d.FixMode},   {"HDOP", d.HDOP},           {"VDOP", d.VDOP},
+        {"PDOP", d.PDOP},         {"Date", d.Date},           {"UtcTime", d.UtcTime},
+        {"Latitude", d.Latitude}, {"Longitude", d.Longitude}, {"Speed", d.Speed},
+        {"Course", d.Course},     {"Altitude", d.Altitude},   {"PositionValid", std::to_string(d.PositionValid)}};
     for (size_t i = 0; i < 12; ++i) {
         t["SatPrn" + std::to_string(i)] = d.SatPrn[i];
         t["SatSnr" + std::to_string(i)] = d.SatSnr[i];

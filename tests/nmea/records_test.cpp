@@ -9,7 +9,6 @@
 namespace nmea {
 namespace {
 
-
 TEST(Records, DefaultsBeforeAnySentence) {
     const NMEA_Manager m;
     const auto &gga = m.GgaRecord.Message;

@@ -89,11 +89,7 @@ TEST(ParseVTG, Table) {
              EXPECT_EQ(r.Checksum, 0x7C);
          }},
         {"with mode indicator", {}, "$GPVTG,054.7,T,034.5,M,005.5,N,010.25,K,A*11\n", 1, usual},
-        {"pairs routed by letter, not position",
-         {},
-         "$GPVTG,034.5,M,054.7,T,010.25,K,005.5,N*7C",
-         1,
-         usual},
+        {"pairs routed by letter, not position", {}, "$GPVTG,034.5,M,054.7,T,010.25,K,005.5,N*7C", 1, usual},
         {"empty magnetic letter ignores its pair",
          {kVtgOther},
          "$GPVTG,054.7,T,034.5,,005.5,N,010.25,K*31",
@@ -134,13 +130,10 @@ TEST(ParseVTG, Table) {
 
 // GSV sets are assembled across calls, so each row is a sequence of messages.
 constexpr const char *kGsvSingle = "$GPGSV,1,1,02,07,79,048,42,02,51,062,43*7D\n";
-constexpr const char *kGsv3of1 =
-    "$GPGSV,3,1,11,03,03,111,00,04,15,270,00,06,01,010,00,13,06,292,00*74\n";
-constexpr const char *kGsv3of2 =
-    "$GPGSV,3,2,11,14,25,170,00,16,57,208,39,18,67,296,40,19,40,246,00*74\n";
+constexpr const char *kGsv3of1 = "$GPGSV,3,1,11,03,03,111,00,04,15,270,00,06,01,010,00,13,06,292,00*74\n";
+constexpr const char *kGsv3of2 = "$GPGSV,3,2,11,14,25,170,00,16,57,208,39,18,67,296,40,19,40,246,00*74\n";
 constexpr const char *kGsv3of3 = "$GPGSV,3,3,11,22,42,067,42,24,14,311,43,27,05,244,00*4D\n";
-constexpr const char *kGsv2of1 =
-    "$GPGSV,2,1,07,01,40,083,46,02,17,308,41,12,07,344,39,14,22,228,45*7A\n";
+constexpr const char *kGsv2of1 = "$GPGSV,2,1,07,01,40,083,46,02,17,308,41,12,07,344,39,14,22,228,45*7A\n";
 constexpr const char *kGsv2of2 = "$GPGSV,2,2,07,17,35,120,40,19,10,045,33,24,05,355,20*43\n";
 
 struct Sat {
@@ -157,8 +150,7 @@ void ExpectSat(const NMEA_GSV_Object &r, size_t slot, Sat s) {
 }
 
 void ExpectEmptyFrom(const NMEA_GSV_Object &r, size_t first) {
-    for (size_t i = first; i < 12; ++i)
-        ExpectSat(r, i, {0, 0, 0, 0});
+    for (size_t i = first; i < 12; ++i) ExpectSat(r, i, {0, 0, 0, 0});
 }
 
 struct GsvCase {
@@ -315,8 +307,7 @@ TEST(ParseGSV, Sequences) {
         SCOPED_TRACE(c.name);
         SentenceContext ctx;
         std::vector<uint8_t> results;
-        for (std::string_view line : c.lines)
-            results.push_back(ParseGSV(Load(ctx, line)));
+        for (std::string_view line : c.lines) results.push_back(ParseGSV(Load(ctx, line)));
         EXPECT_EQ(results, c.results);
         c.check(ctx.Manager.GsvRecord);
     }

@@ -25,9 +25,10 @@ std::string DriveLog(int seconds, int seed) {
                       30 + (seed + i) % 20);
         log += Nmea(body, "\r\n");
         log += Nmea("GPGSV,2,2,08,24,22,111,33,25,05,210,,29,51,060,47,31,12,280,28", "\r\n");
-        std::snprintf(body, sizeof body, "GPRMC,%02d%02d%02d,A,48%02d.%03d,N,011%02d.%03d,E,%03d.%d,084.4,%02d0326,003.1,W",
-                      hh, mm, ss, latMilli / 1000, latMilli % 1000, lonMilli / 1000, lonMilli % 1000, 20 + i % 30,
-                      i % 10, 1 + seed % 28);
+        std::snprintf(body, sizeof body,
+                      "GPRMC,%02d%02d%02d,A,48%02d.%03d,N,011%02d.%03d,E,%03d.%d,084.4,%02d0326,003.1,W", hh, mm, ss,
+                      latMilli / 1000, latMilli % 1000, lonMilli / 1000, lonMilli % 1000, 20 + i % 30, i % 10,
+                      1 + seed % 28);
         log += Nmea(body, "\r\n");
         std::snprintf(body, sizeof body, "GPVTG,%03d.%d,T,034.4,M,005.5,N,%03d.%d,K", 50 + i % 40, seed % 10,
                       10 + i % 50, i % 10);
@@ -43,8 +44,8 @@ std::string MovingLog(int seconds) {
         const int hh = i / 3600 % 24, mm = i / 60 % 60, ss = i % 60;
         const double lat = 4807.038 + i * 0.0137, lon = 1131.0 + i * 0.0291;
         const int snr = 20 + i % 31, sats = 4 + i % 8;
-        std::snprintf(body, sizeof body, "GPGGA,%02d%02d%02d.00,%.4f,N,%.4f,E,1,%02d,%.2f,%.1f,M,46.9,M,,", hh, mm,
-                      ss, lat, lon, sats, 0.8 + i % 17 * 0.1, 100.0 + i % 900 * 0.7);
+        std::snprintf(body, sizeof body, "GPGGA,%02d%02d%02d.00,%.4f,N,%.4f,E,1,%02d,%.2f,%.1f,M,46.9,M,,", hh, mm, ss,
+                      lat, lon, sats, 0.8 + i % 17 * 0.1, 100.0 + i % 900 * 0.7);
         log += Nmea(body, "\r\n");
         std::snprintf(body, sizeof body, "GPGSA,A,%d,04,05,%02d,09,12,,,24,,,,,%.1f,%.1f,%.1f", 2 + i % 2, 1 + i % 32,
                       2.5 + i % 7 * 0.1, 1.3 + i % 5 * 0.1, 2.1 + i % 3 * 0.1);
@@ -54,8 +55,8 @@ std::string MovingLog(int seconds) {
                           part, part * 7, 10 + i % 80, i % 360, snr, part * 7 + 1, (snr + part) % 70);
             log += Nmea(body, "\r\n");
         }
-        std::snprintf(body, sizeof body, "GPRMC,%02d%02d%02d.00,A,%.4f,N,%.4f,E,%05.1f,%05.1f,%02d0394,003.1,W", hh,
-                      mm, ss, lat, lon, i % 50 * 1.3, i % 3600 * 0.1, 1 + i % 28);
+        std::snprintf(body, sizeof body, "GPRMC,%02d%02d%02d.00,A,%.4f,N,%.4f,E,%05.1f,%05.1f,%02d0394,003.1,W", hh, mm,
+                      ss, lat, lon, i % 50 * 1.3, i % 3600 * 0.1, 1 + i % 28);
         log += Nmea(body, "\r\n");
         std::snprintf(body, sizeof body, "GPVTG,%05.1f,T,034.4,M,%05.1f,N,010.2,K", i % 3600 * 0.1, i % 50 * 1.3);
         log += Nmea(body, "\r\n");

@@ -13,7 +13,8 @@ std::vector<std::filesystem::path> RealLogs() {
     for (const auto &entry : std::filesystem::directory_iterator(RealLogFolder(), error)) {
         const std::string name = entry.path().filename().string();
         // The folder's own notes and census sit among the logs.
-        if (entry.is_regular_file() && name != "MANIFEST.md" && !name.starts_with("census")) logs.push_back(entry.path());
+        if (entry.is_regular_file() && name != "MANIFEST.md" && !name.starts_with("census"))
+            logs.push_back(entry.path());
     }
     std::sort(logs.begin(), logs.end());
     return logs;

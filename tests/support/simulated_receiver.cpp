@@ -161,16 +161,15 @@ class Receiver {
         for (int i = 0; i < inView_; ++i) {
             const Satellite &sat = sats_[static_cast<size_t>(i)];
             const double s = 12 + sat.elevation * 0.45 + sat.snrOffset + random_.Range(-2, 2);
-            snr[static_cast<size_t>(i)] = sat.elevation < 3 && sat.snrOffset < 0 ? 0 : std::clamp(static_cast<int>(s), 0, 70);
+            snr[static_cast<size_t>(i)] =
+                sat.elevation < 3 && sat.snrOffset < 0 ? 0 : std::clamp(static_cast<int>(s), 0, 70);
             if (snr[static_cast<size_t>(i)] >= 20) used[static_cast<size_t>(usedCount++)] = sat.prn;
         }
         const double hdop = hdop_ + 6.0 / std::max(usedCount, 4);
         const double vdop = hdop * 1.4;
         const double pdop = std::sqrt(hdop * hdop + vdop * vdop);
 
-        auto time = [&](Sentence &s) {
-            s.Int(hour, 2).Int(minute, 2).Int(second, 2).Text(".00");
-        };
+        auto time = [&](Sentence &s) { s.Int(hour, 2).Int(minute, 2).Int(second, 2).Text(".00"); };
         auto position = [&](Sentence &s) {
             const auto lat = std::llround(std::fabs(latitude_) * 600000); // minutes x 10^4
             const auto lon = std::llround(std::fabs(longitude_) * 600000);
@@ -243,7 +242,8 @@ class Receiver {
         int prn;
         do {
             prn = random_.Int(1, 32);
-        } while (std::any_of(sats_.begin(), sats_.end(), [&](const Satellite &s) { return &s != &sat && s.prn == prn; }));
+        } while (
+            std::any_of(sats_.begin(), sats_.end(), [&](const Satellite &s) { return &s != &sat && s.prn == prn; }));
         sat.prn = prn;
         sat.elevation = anywhere ? random_.Range(0, 88) : 0;
         sat.azimuth = random_.Range(0, 360);

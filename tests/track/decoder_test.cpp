@@ -46,8 +46,7 @@ const EpochCase kCases[] = {
       "$GPGSV,3,1,12,13,67,158,23,15,63,273,31,28,55,066,27,24,28,271,28*7E",
       "$GPGSV,3,2,12,19,28,102,29,17,25,121,31,20,25,238,21,18,22,307,21*71",
       "$GPGSV,3,3,12,30,20,084,25,10,07,335,,11,05,046,,05,04,195,32*79",
-      "$GPRMC,190426.000,A,5240.2311,N,01332.7202,E,0.00,248.26,221215,,,A*6D",
-      "$GPVTG,248.26,T,,M,0.00,N,0.0,K,A*07"},
+      "$GPRMC,190426.000,A,5240.2311,N,01332.7202,E,0.00,248.26,221215,,,A*6D", "$GPVTG,248.26,T,,M,0.00,N,0.0,K,A*07"},
      1,
      [](const std::vector<Epoch> &v) {
          const Epoch &e = v[0];
@@ -127,13 +126,11 @@ const EpochCase kCases[] = {
       "$GLGSV,2,2,08,70,14,330,,88,15,082,,87,14,039,,81,00,000,,1*75",
       "$GAGSV,2,1,08,02,56,046,38,07,54,298,36,08,60,174,33,30,66,239,34,7*70",
       "$GAGSV,2,2,08,03,11,149,,11,01,046,,25,08,052,,27,11,233,,7*78",
-      "$GNGSA,A,3,05,07,13,14,15,17,19,23,24,,,,1.0,0.7,0.7,1*38",
-      "$GNGSA,A,3,68,69,78,79,,,,,,,,,1.0,0.7,0.7,2*33",
+      "$GNGSA,A,3,05,07,13,14,15,17,19,23,24,,,,1.0,0.7,0.7,1*38", "$GNGSA,A,3,68,69,78,79,,,,,,,,,1.0,0.7,0.7,2*33",
       "$GNGSA,A,3,02,07,08,30,,,,,,,,,1.0,0.7,0.7,3*3C",
       "$GNRMC,052345.77,A,4210.472433,N,02445.362882,E,0.0,,130422,3.2,E,A,V*7D",
       // The next second's GSA sets arrive before its time: they replace, not add.
-      "$GNGSA,A,3,05,07,13,14,15,17,19,23,24,,,,1.0,0.7,0.7,1*38",
-      "$GNGSA,A,3,68,69,78,79,,,,,,,,,1.0,0.7,0.7,2*33"},
+      "$GNGSA,A,3,05,07,13,14,15,17,19,23,24,,,,1.0,0.7,0.7,1*38", "$GNGSA,A,3,68,69,78,79,,,,,,,,,1.0,0.7,0.7,2*33"},
      1,
      [](const std::vector<Epoch> &v) {
          EXPECT_EQ(In(v[0], System::Gps), 11);
@@ -146,9 +143,8 @@ const EpochCase kCases[] = {
      }},
     {"BeiDou and QZSS talkers",
      {"$GBGSV,2,1,07,04,01,262,,07,03,328,,27,78,059,44,28,29,115,34,1*79",
-      "$GBGSV,2,2,07,30,37,312,36,32,45,196,44,33,20,043,27,1*4D",
-      "$BDGSV,1,1,02,11,40,100,30,12,30,200,31*00", "$QZGSA,A,3,193,,,,,,,,,,,,1.7,1.0,1.4*2C",
-      "$BDGSA,A,3,11,12,,,,,,,,,,,1.7,1.0,1.4*21",
+      "$GBGSV,2,2,07,30,37,312,36,32,45,196,44,33,20,043,27,1*4D", "$BDGSV,1,1,02,11,40,100,30,12,30,200,31*00",
+      "$QZGSA,A,3,193,,,,,,,,,,,,1.7,1.0,1.4*2C", "$BDGSA,A,3,11,12,,,,,,,,,,,1.7,1.0,1.4*21",
       "$GLGGA,135654.997,5543.0328,N,03724.7197,E,1,04,02.3,165.6,M,14.6,M,,*71"},
      1,
      [](const std::vector<Epoch> &v) {
@@ -177,8 +173,8 @@ const EpochCase kCases[] = {
       "$GPGGA,190426.000,5240.2311,Q,01332.7202,E,1,09,1.2,53.6,M,44.3,M,,0000*6B",
       "$GPGGA,190426.000,5260.2311,N,01332.7202,E,1,09,1.2,53.6,M,44.3,M,,0000*6B",
       "$GPGGA,250000.000,5240.2311,N,01332.7202,E,1,09,1.2,53.6,M,44.3,M,,0000*6B",
-      "$IIVTG,248.26,T,,M,9.00,N,0.0,K,A*07", "$GPGSV,3,4,12,13,67,158,23*7E",
-      "$GLGSV,1,1,999999999*00", "$GAGSV,1,1,999999999*00"},
+      "$IIVTG,248.26,T,,M,9.00,N,0.0,K,A*07", "$GPGSV,3,4,12,13,67,158,23*7E", "$GLGSV,1,1,999999999*00",
+      "$GAGSV,1,1,999999999*00"},
      1,
      [](const std::vector<Epoch> &v) {
          EXPECT_FALSE(v[0].hasPosition);
@@ -209,8 +205,7 @@ const EpochCase kCases[] = {
      },
      {2024, 2, 29}},
     {"week-rollover dates stay as sent; GST accuracy",
-     {"$GPRMC,131519.00,A,4807.038,N,01131.000,E,0.0,0.0,070399,,*00",
-      "$GPGST,131519.00,11,,,,0.70,0.49,1.1*53"},
+     {"$GPRMC,131519.00,A,4807.038,N,01131.000,E,0.0,0.0,070399,,*00", "$GPGST,131519.00,11,,,,0.70,0.49,1.1*53"},
      1,
      [](const std::vector<Epoch> &v) {
          EXPECT_EQ(v[0].date, (CivilDate{1999, 3, 7}));
@@ -252,10 +247,14 @@ TEST(EpochDecoder, ChecksumsWhenAsked) {
         bool verify;
         track::LineResult result;
     } rows[] = {
-        {"$GPGGA,190426.000,5240.2311,N,01332.7202,E,1,09,1.2,53.6,M,44.3,M,,0000*6B", true, track::LineResult::Decoded},
-        {"$GPGGA,190426.000,5240.2311,N,01332.7202,E,1,09,1.2,53.6,M,44.3,M,,0000*6C", true, track::LineResult::BadChecksum},
-        {"$GPGGA,190426.000,5240.2311,N,01332.7202,E,1,09,1.2,53.6,M,44.3,M,,0000*6C", false, track::LineResult::Decoded},
-        {"$GPGGA,190426.000,5240.2311,N,01332.7202,E,1,09,1.2,53.6,M,44.3,M,,0000*", true, track::LineResult::BadChecksum},
+        {"$GPGGA,190426.000,5240.2311,N,01332.7202,E,1,09,1.2,53.6,M,44.3,M,,0000*6B", true,
+         track::LineResult::Decoded},
+        {"$GPGGA,190426.000,5240.2311,N,01332.7202,E,1,09,1.2,53.6,M,44.3,M,,0000*6C", true,
+         track::LineResult::BadChecksum},
+        {"$GPGGA,190426.000,5240.2311,N,01332.7202,E,1,09,1.2,53.6,M,44.3,M,,0000*6C", false,
+         track::LineResult::Decoded},
+        {"$GPGGA,190426.000,5240.2311,N,01332.7202,E,1,09,1.2,53.6,M,44.3,M,,0000*", true,
+         track::LineResult::BadChecksum},
         {"$GPXTE,A,A,0.67,L,N*6F", true, track::LineResult::Ignored},
         {"$PGRME,15.0,M,45.0,M,25.0,M*1C", false, track::LineResult::Ignored},
     };
@@ -270,9 +269,14 @@ TEST(EpochDecoder, FieldParsers) {
         std::string_view field;
         bool ok;
         int32_t ms;
-    } times[] = {{"000000", true, 0},       {"235959.999", true, 86'399'999}, {"120000.1234", true, 43'200'123},
-                 {"235960", true, 86'399'999}, {"240000", false, 0},       {"1200", false, 0},
-                 {"120000,5", false, 0},    {"12a000", false, 0}};
+    } times[] = {{"000000", true, 0},
+                 {"235959.999", true, 86'399'999},
+                 {"120000.1234", true, 43'200'123},
+                 {"235960", true, 86'399'999},
+                 {"240000", false, 0},
+                 {"1200", false, 0},
+                 {"120000,5", false, 0},
+                 {"12a000", false, 0}};
     for (const Row &r : times) {
         int32_t ms = -1;
         EXPECT_EQ(track::ParseTime(r.field, ms), r.ok) << r.field;
@@ -284,11 +288,16 @@ TEST(EpochDecoder, FieldParsers) {
         std::string_view field, hemisphere;
         bool latitude, ok;
         double degrees;
-    } angles[] = {{"4807.0381234", "N", true, true, 48.117302057}, {"0000.0000", "S", true, true, -0.0},
-                  {"9000.0000", "N", true, true, 90},              {"9000.0001", "N", true, false, 0},
-                  {"18000.0", "W", false, true, -180},             {"01131.000", "E", false, true, 11.516666667},
-                  {"1131.000", "E", false, false, 0},              {"4807.038", "", true, false, 0},
-                  {"4807.038", "E", true, false, 0},               {"48O7.038", "N", true, false, 0}};
+    } angles[] = {{"4807.0381234", "N", true, true, 48.117302057},
+                  {"0000.0000", "S", true, true, -0.0},
+                  {"9000.0000", "N", true, true, 90},
+                  {"9000.0001", "N", true, false, 0},
+                  {"18000.0", "W", false, true, -180},
+                  {"01131.000", "E", false, true, 11.516666667},
+                  {"1131.000", "E", false, false, 0},
+                  {"4807.038", "", true, false, 0},
+                  {"4807.038", "E", true, false, 0},
+                  {"48O7.038", "N", true, false, 0}};
     for (const Angle &a : angles) {
         double degrees = 0;
         const bool ok = a.latitude ? track::ParseLatitude(a.field, a.hemisphere, degrees)
@@ -304,9 +313,9 @@ TEST(EpochDecoder, FieldParsers) {
         std::string_view text;
         double value;
         long count;
-    } numbers[] = {{"12.50", true, "12.50", 12.5, -1}, {"+3", true, "3", 3, 3},   {"-.5", true, "-.5", -0.5, -1},
-                   {"08", true, "08", 8, 8},            {"", false, "", 0, -1},    {"1e5", false, "", 0, -1},
-                   {"1.2.3", false, "", 0, -1},         {"-", false, "", 0, -1},   {"1234567890123456", false, "", 0, -1}};
+    } numbers[] = {{"12.50", true, "12.50", 12.5, -1}, {"+3", true, "3", 3, 3}, {"-.5", true, "-.5", -0.5, -1},
+                   {"08", true, "08", 8, 8},           {"", false, "", 0, -1},  {"1e5", false, "", 0, -1},
+                   {"1.2.3", false, "", 0, -1},        {"-", false, "", 0, -1}, {"1234567890123456", false, "", 0, -1}};
     for (const Num &n : numbers) {
         track::Number number;
         EXPECT_EQ(track::ParseNumber(n.field, number), n.ok) << n.field;
