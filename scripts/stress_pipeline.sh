@@ -47,6 +47,7 @@ span_us=$(( ($(date +%s%N) - start) / 1000 ))
 IFS= read -r -d "" old <"$work/old.kml"
 exec {never}<> <(:) # read -t on it is a sleep without a process
 shopt -s nullglob dotglob
+own_pgid=$(ps -o pgid= -p $$ | tr -d ' ')
 set -m # each pipeline gets its own process group, as a shell's foreground job does
 interrupted=0 completed=0 faults=0
 for ((t = 1; t <= trials; t++)); do
@@ -54,10 +55,12 @@ for ((t = 1; t <= trials; t++)); do
   delay_us=$(( (RANDOM * 32768 + RANDOM) % (span_us * 11 / 10 + 1) ))
   gunzip -c "$work/log.nmea.gz" | "$convert" --force -o "$work/out.kml" - 2>"$work/err.txt" &
   last=$!
+  # The pipeline's process group, which the shell set before going on. Taken
+  # from the running converter and never our own: a lookup that came too late
+  # once sent the signal to this script, whose exit trap then removed the work.
+  pgid=$(ps -o pgid= -p "$last" 2>/dev/null | tr -d ' ')
   read -r -t "$(printf '%d.%06d' $((delay_us / 1000000)) $((delay_us % 1000000)))" -u "$never"
-  # The pipeline's process group, which the shell set before going on.
-  pgid=$(jobs -p %+)
-  kill -INT -- "-$pgid" 2>/dev/null
+  [ -n "$pgid" ] && [ "$pgid" != "$own_pgid" ] && kill -INT -- "-$pgid" 2>/dev/null
   wait "$last"
   status=$?
   wait 2>/dev/null # gunzip too (the busy loops are disowned)
