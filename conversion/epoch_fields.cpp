@@ -70,7 +70,8 @@ std::string_view CourseDegrees(const Number &course, char (&text)[kFieldTextSize
     // direction in range, at the log's own number of decimals.
     const std::string_view s = course.Text();
     const size_t point = s.find('.');
-    const int decimals = point == std::string_view::npos ? 0 : static_cast<int>(std::min<size_t>(s.size() - point - 1, 9));
+    const int decimals =
+        point == std::string_view::npos ? 0 : static_cast<int>(std::min<size_t>(s.size() - point - 1, 9));
     const double scale = std::pow(10.0, decimals);
     double turned = std::round(std::fmod(std::fmod(value, 360.0) + 360.0, 360.0) * scale) / scale;
     if (turned >= 360) turned = 0;

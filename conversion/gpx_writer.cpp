@@ -51,10 +51,8 @@ class GpxWriter : public TrackWriter {
         PutDegrees(out, e.latitude);
         out.Append("\" lon=\"");
         // GPX takes -180 but not 180, the same meridian.
-        if (e.longitude >= 179.9999999995)
-            out.Append("-180.000000000");
-        else
-            PutDegrees(out, e.longitude);
+        if (e.longitude >= 179.9999999995) out.Append("-180.000000000");
+        else PutDegrees(out, e.longitude);
         out.Append("\">");
         NumberElement(out, "<ele>", e.altitude, "</ele>");
         out.Append("<time>");

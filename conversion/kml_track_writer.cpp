@@ -165,10 +165,8 @@ class KmlTrackWriter : public TrackWriter {
         coord->Append(' ');
         PutDegrees(*coord, e.latitude);
         coord->Append(' ');
-        if (e.altitude.Known())
-            PutNumber(*coord, e.altitude);
-        else
-            coord->Append('0');
+        if (e.altitude.Known()) PutNumber(*coord, e.altitude);
+        else coord->Append('0');
         coord->Append("</gx:coord>\n");
         allAltitudes_ = allAltitudes_ && e.altitude.Known();
         char text[kFieldTextSize];
