@@ -96,10 +96,12 @@ class GpxWriter : public TrackWriter {
         const std::string_view speed = SpeedMps(e.speedKnots, speedText);
         const std::string_view course = CourseDegrees(e.course, courseText);
         if (speed.empty() && course.empty()) return;
-        out.Append("<extensions><gpxtpx:TrackPointExtension>");
+        // On lines of their own: GDAL's GPX driver takes an extension whose
+        // text without breaks looks like a number for a number, and warns.
+        out.Append("<extensions><gpxtpx:TrackPointExtension>\n");
         if (!speed.empty()) Element(out, "<gpxtpx:speed>", speed, "</gpxtpx:speed>");
         if (!course.empty()) Element(out, "<gpxtpx:course>", course, "</gpxtpx:course>");
-        out.Append("</gpxtpx:TrackPointExtension></extensions>");
+        out.Append("\n</gpxtpx:TrackPointExtension></extensions>");
     }
 
     std::string name_;
