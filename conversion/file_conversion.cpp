@@ -262,7 +262,10 @@ ConversionOutcome FileConversion::Run() {
     const bool owned = ownTarget_;
     ownTarget_ = false;
     targetFd_ = -1;
-    if (owned && !CloseChecked(fd)) {
+    // A descriptor we were given stays open; a file behind it that reports
+    // write errors only at a close (NFS) does so at a duplicate's too.
+    const int copy = owned ? -1 : ::fcntl(fd, F_DUPFD_CLOEXEC, 3);
+    if ((owned && !CloseChecked(fd)) || (copy >= 0 && !CloseChecked(copy))) {
         const int error = errno;
         Discard();
         outcome.kind = OutcomeKind::WriteFailed;
