@@ -289,8 +289,9 @@ ConversionOutcome FileConversion::Run() {
                 const int error = errno;
                 outcome.kind = error == EEXIST ? OutcomeKind::TargetExists : OutcomeKind::WriteFailed;
                 // The temporary file is there but the path to the target is not.
+                const bool moved = error == ENOENT && ::faccessat(folderFd_, tempName_.c_str(), F_OK, 0) == 0;
                 outcome.systemError =
-                    error == ENOENT ? "its folder was moved or removed during the conversion" : std::strerror(error);
+                    moved ? "its folder was moved or removed during the conversion" : std::strerror(error);
             } else {
                 replaced = true;
                 tempName_.clear();
