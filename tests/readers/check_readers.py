@@ -166,13 +166,14 @@ def convert(converter, real, docs):
         path = os.path.join(docs, f"rtk{i}.nmea")
         rtk_log(path, decimals, start, seconds, date)
         entries.append({"log": path, "extra": ["--split-gap", "1"], "styled": ["--style", "quality"]})
-    entries = [{"log": log, "extra": [], "styled": []} for log in logs] + entries
+    # The real logs' KMZs styled by quality, so that the schemas see both kinds of KML track.
+    entries = [{"log": log, "extra": [], "styled": [], "packed": ["--style", "quality"]} for log in logs] + entries
     jobs_ = []
     for n, e in enumerate(entries):
         e["docs"] = {}
         for kind, fmt, options, suffix in [("csv", "csv", [], ".csv"), ("gpx", "gpx", [], ".gpx"),
                                            ("kml", "kml-track", e["styled"], ".kml"),
-                                           ("kmz", "kml-track", e["styled"] + ["--kmz"], ".kmz")]:
+                                           ("kmz", "kml-track", e.get("packed", e["styled"]) + ["--kmz"], ".kmz")]:
             target = os.path.join(docs, f"{n:03d}-{kind}{suffix}")
             e["docs"][kind] = target
             jobs_.append((e, kind, [converter, "-f", "--format", fmt, *e["extra"], *options, "-o", target, e["log"]]))
