@@ -422,6 +422,15 @@ def main():
         convert(*sys.argv[2:])
     elif command in READERS and len(sys.argv) == 3:
         docs = sys.argv[2]
+        if command in ("gdal", "libkml", "placemarks"):
+            try:
+                from osgeo import gdal  # noqa: F401
+            except ImportError:
+                print(f"{command}: FAILED, GDAL's Python bindings are missing (install python3-gdal)")
+                return 1
+        if command != "placemarks" and not os.path.exists(os.path.join(docs, "index.json")):
+            print(f"{command}: FAILED, no documents in {docs} (convert first)")
+            return 1
         if command == "placemarks":
             items = sorted(p[: -len(".opts")] for p in glob.glob(os.path.join(docs, "placemarks", "*.opts")))
             if not items:
