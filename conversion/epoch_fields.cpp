@@ -56,7 +56,7 @@ void PutNumber(OutputBuffer &out, const Number &n) {
 
 std::string_view SpeedMps(const Number &knots, char (&text)[kFieldTextSize]) {
     if (!knots.Known()) return {};
-    const double mps = knots.Value() * (1852.0 / 3600.0);
+    const double mps = knots.Value() * (1852.0 / 3600.0) + 0.0; // no "-0.000" from "-0.0"
     if (!(mps >= 0)) return {};
     // A millimetre a second: finer than the last digit of any receiver's knots.
     return {text, static_cast<size_t>(nmea::PutFixed(text, mps, 3) - text)};
