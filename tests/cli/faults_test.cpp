@@ -28,6 +28,7 @@ struct FaultScenario {
     std::string log;                // the line starts with it
     std::vector<std::string> named; // and names these too
     std::string keptTarget;         // an existing target that must stay as it was
+    std::string absentTarget;       // a target that must not appear
     SpawnOptions spawn;
     std::string skip;           // why this row cannot run here
     std::function<void()> undo; // before the folder goes
@@ -58,6 +59,49 @@ FaultScenario ConvertTo(std::string log, std::string target, std::vector<std::st
     s.args.insert(s.args.end(), {"-o", target, log});
     s.log = log;
     s.named = {target};
+    return s;
+}
+
+// A small tmpfs at dir/small holding `target` (the old document when
+// replacing), or the reason the row cannot run.
+std::string MountSmall(const TempDir &dir, FaultScenario &s, const std::string &target, bool replacing) {
+    fs::create_directory(dir / "small");
+    // Asked for by `make test` only: a package build may run as root in
+    // a chroot, where a mount reaches beyond the build.
+    const char *allowed = std::getenv("SENTROVA_TEST_MOUNT");
+    if (allowed == nullptr || std::string_view(allowed) != "1")
+        return "mounting a small file system is asked for with SENTROVA_TEST_MOUNT=1";
+    if (::geteuid() != 0) return "mounting a small file system needs root";
+    if (::mount("tmpfs", (dir / "small").c_str(), "tmpfs", 0, "size=64k") != 0)
+        return std::string("cannot mount a small tmpfs here: ") + std::strerror(errno);
+    s.undo = [folder = dir / "small"] { ::umount2(folder.c_str(), MNT_DETACH); };
+    if (replacing) WriteFile(target, kOldDocument);
+    s.keptTarget = replacing ? target : "";
+    s.absentTarget = replacing ? "" : target;
+    return "";
+}
+
+FaultScenario SmallFileSystemFills(const TempDir &dir, const std::string &name, std::vector<std::string> extra,
+                                   bool replacing) {
+    WriteFile(dir / "drive.nmea", DriveLog(2400, 5)); // a KMZ of it is larger than the file system too
+    extra.push_back("--force");
+    FaultScenario s = ConvertTo(dir / "drive.nmea", dir / ("small/" + name), extra);
+    s.named.push_back("No space left");
+    s.skip = MountSmall(dir, s, dir / ("small/" + name), replacing);
+    return s;
+}
+
+// A KMZ onto a descriptor opened for appending, named as `target`.
+FaultScenario KmzAppended(const TempDir &dir, const std::string &target) {
+    WriteFile(dir / "drive.nmea", DriveLog(3));
+    WriteFile(dir / "out.kmz", kOldDocument);
+    const int fd = ::open((dir / "out.kmz").c_str(), O_WRONLY | O_APPEND); // inherited: /dev/fd/N
+    FaultScenario s = ConvertTo(dir / "drive.nmea", target == "fd" ? "/dev/fd/" + std::to_string(fd) : target,
+                                {"--format", "kml-track", "--kmz"});
+    s.named.push_back("a KMZ needs a file it can seek in, opened without O_APPEND");
+    s.keptTarget = dir / "out.kmz";
+    s.spawn.standardOutput = fd;
+    s.undo = [fd] { ::close(fd); };
     return s;
 }
 
@@ -124,28 +168,30 @@ const FaultCase kFaults[] = {
          s.spawn.fileSizeLimit = 64 * 1024;
          return s;
      }},
-    {"SmallFileSystemFills",
+    {"SmallFileSystemFills", [](const TempDir &dir) { return SmallFileSystemFills(dir, "drive.kml", {}, true); }},
+    {"SmallFileSystemFillsNewKmz",
+     [](const TempDir &dir) { return SmallFileSystemFills(dir, "drive.kmz", {"--kmz"}, false); }},
+    {"SmallFileSystemFillsReplacedKmz",
+     [](const TempDir &dir) { return SmallFileSystemFills(dir, "drive.kmz", {"--kmz"}, true); }},
+    {"FileSizeLimitInTheKmzDirectory",
      [](const TempDir &dir) {
          WriteFile(dir / "drive.nmea", LargeLog());
-         fs::create_directory(dir / "small");
-         FaultScenario s = ConvertTo(dir / "drive.nmea", dir / "small/drive.kml", {"--force"});
-         s.named.push_back("No space left");
-         s.keptTarget = dir / "small/drive.kml";
-         // Asked for by `make test` only: a package build may run as root in
-         // a chroot, where a mount reaches beyond the build.
-         const char *allowed = std::getenv("SENTROVA_TEST_MOUNT");
-         if (allowed == nullptr || std::string_view(allowed) != "1") {
-             s.skip = "mounting a small file system is asked for with SENTROVA_TEST_MOUNT=1";
-         } else if (::geteuid() != 0) {
-             s.skip = "mounting a small file system needs root";
-         } else if (::mount("tmpfs", (dir / "small").c_str(), "tmpfs", 0, "size=64k") != 0) {
-             s.skip = std::string("cannot mount a small tmpfs here: ") + std::strerror(errno);
-         } else {
-             s.undo = [folder = dir / "small"] { ::umount2(folder.c_str(), MNT_DETACH); };
-             WriteFile(dir / "small/drive.kml", kOldDocument);
-         }
+         // The limit falls inside the archive's directory, written by its final close.
+         RunConvert({"--kmz", "-o", dir / "whole.kmz", dir / "drive.nmea"});
+         const std::string whole = ReadFile(dir / "whole.kmz");
+         WriteFile(dir / "drive.kmz", kOldDocument);
+         FaultScenario s = Convert(dir / "drive.nmea", {dir / "drive.kmz", "too large"});
+         s.args.insert(s.args.begin(), {"-f", "--kmz"});
+         s.keptTarget = dir / "drive.kmz";
+         const size_t directory = whole.find("PK\x01\x02");
+         if (directory == std::string::npos) ADD_FAILURE() << "no directory in the KMZ";
+         s.spawn.fileSizeLimit = directory + 10;
+         fs::remove(dir / "whole.kmz");
          return s;
      }},
+    {"KmzAppendedToStandardOutput", [](const TempDir &dir) { return KmzAppended(dir, "-"); }},
+    {"KmzAppendedToDevStdout", [](const TempDir &dir) { return KmzAppended(dir, "/dev/stdout"); }},
+    {"KmzAppendedToDevFd", [](const TempDir &dir) { return KmzAppended(dir, "fd"); }},
 };
 
 class CliFault : public testing::TestWithParam<FaultCase> {};
@@ -176,7 +222,10 @@ TEST_P(CliFault, IsReportedWithTheFileAndLeavesNothingBehind) {
     }
     EXPECT_TRUE(TemporaryFiles(dir.Path()).empty());
     if (!s.keptTarget.empty()) {
-        EXPECT_EQ(ReadFile(s.keptTarget), kept);
+        EXPECT_TRUE(ReadFile(s.keptTarget) == kept) << s.keptTarget << " was replaced";
+    }
+    if (!s.absentTarget.empty()) {
+        EXPECT_FALSE(Exists(s.absentTarget));
     }
 }
 
