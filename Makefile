@@ -3,6 +3,8 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=Release
+# OFF leaves the GoogleTest programs out of the build (make test's plain build).
+UNIT_TESTS ?= ON
 # Sanitizer and fuzzer builds, and how long each fuzz target runs.
 ASAN_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
@@ -26,7 +28,7 @@ setup:
 
 # Offline once the packages are there; PROFILE=1 builds from a profile.
 build: setup
-	@PROFILE=$(PROFILE) JOBS=$(JOBS) scripts/build.sh $(BUILD) $(CMAKE_FLAGS)
+	@PROFILE=$(PROFILE) JOBS=$(JOBS) scripts/build.sh $(BUILD) $(CMAKE_FLAGS) -DSENTROVA_UNIT_TESTS=$(UNIT_TESTS)
 
 run: build
 	@scripts/run.sh $(BUILD)
@@ -37,15 +39,16 @@ run: build
 # a short run; then the plain build, which alone builds the window, with what
 # the sanitizer build does not run (ctest label "unit" there, every other
 # label here): the window offscreen and under X, the external readers of our
-# documents and the Ctrl-C stress of the shipped binary. The stage times close
-# the output.
+# documents and the Ctrl-C stress of the shipped binary. The plain build
+# leaves out the GoogleTest programs it would not run (make check builds
+# them). The stage times close the output.
 TEST_TIMES = $(BUILD)/test-stage-times.txt
 test: setup
 	@mkdir -p $(BUILD) && rm -f $(TEST_TIMES)
 	@scripts/timed_stage.sh $(TEST_TIMES) "format" $(MAKE) --no-print-directory format-check
 	@scripts/timed_stage.sh $(TEST_TIMES) "sanitizer build and tests" $(MAKE) --no-print-directory test-asan
 	@scripts/timed_stage.sh $(TEST_TIMES) "fuzz" $(MAKE) --no-print-directory fuzz FUZZ_SECONDS=$(TEST_FUZZ_SECONDS)
-	@scripts/timed_stage.sh $(TEST_TIMES) "plain build" $(MAKE) --no-print-directory build
+	@scripts/timed_stage.sh $(TEST_TIMES) "plain build" $(MAKE) --no-print-directory build UNIT_TESTS=OFF
 	@scripts/timed_stage.sh $(TEST_TIMES) "ctest (plain build)" sh -c 'cd $(BUILD) && \
 	  SENTROVA_TEST_MOUNT=1 ctest --output-on-failure -j $(JOBS) -LE "^unit$$"'
 	@echo "Stage times:" && cat $(TEST_TIMES)
