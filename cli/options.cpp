@@ -30,8 +30,10 @@ int ParseArguments(int argc, char **argv, BatchOptions &options) {
                "  sentrova-convert --format csv --date 2024-05-01 nodate.nmea   writes nodate.csv\n"
                "\nExit status: 0 every log converted, 1 a log failed, 2 usage error,\n"
                "128+N a signal N stopped a conversion: 129 SIGHUP, 130 SIGINT (Ctrl-C),\n"
-               "131 SIGQUIT, 143 SIGTERM. Interrupted KMLs are not written; an existing\n"
-               "KML stays as it was. A signal after the last KML was in place changes nothing.");
+               "131 SIGQUIT, 143 SIGTERM. Interrupted documents are not written; an existing\n"
+               "one stays as it was. A signal after the last one was in place changes nothing.\n"
+               "No document replaces a log of the same command line. A LOG named -x goes\n"
+               "after --, which ends the options.");
     app.set_version_flag("--version", "sentrova-convert " SENTROVA_VERSION);
 
     // In the order of the colour table.
@@ -110,7 +112,8 @@ int ParseArguments(int argc, char **argv, BatchOptions &options) {
         ->option_text("FORMAT")
         ->group(formats);
     app.add_flag("--kmz", options.conversion.kmz,
-                 "pack the KML (kml or kml-track) as doc.kml into LOG.kmz;\n"
+                 "pack the KML (kml or kml-track) as doc.kml into LOG.kmz; needs a\n"
+                 "file it can seek in: not a pipe, nor one opened for appending (>>);\n"
                  "e.g. --format kml-track --kmz drive.nmea")
         ->group(formats);
     std::string date;

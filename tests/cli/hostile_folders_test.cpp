@@ -218,7 +218,6 @@ void ScratchInTmpdir(const TempDir &dir) {
         SpawnOptions spawn;
         spawn.environment = {"TMPDIR=" + (dir / "missing"), kNoLeakCheck};
         ProcessResult r = RunConvert({option, log}, {}, spawn);
-        ASSERT_TRUE(r.exited);
         EXPECT_EQ(r.status, 1);
         EXPECT_TRUE(Contains(r.err, scratch + (dir / "missing") + ": No such file")) << r.err;
         EXPECT_FALSE(Exists(dir / "drive.kml"));
@@ -231,12 +230,10 @@ void ScratchInTmpdir(const TempDir &dir) {
         EXPECT_EQ(r.status, 0) << r.err;
         EXPECT_TRUE(Contains(ReadFile(dir / "drive.kml"), shows));
         EXPECT_TRUE(fs::is_empty(dir / "scratch"));
-        const std::string opened = ReadFile(trace);
-        const std::string inScratch = (dir / "scratch") + "\", O_RDWR|O_EXCL|O_CLOEXEC|O_TMPFILE";
-        EXPECT_TRUE(Contains(opened, inScratch)) << opened;
+        const std::string opened = ReadFile(trace), inScratch = (dir / "scratch") + "\", O_RDWR|O_EXCL|O_CLOEXEC";
+        EXPECT_TRUE(Contains(opened, inScratch + "|O_TMPFILE")) << opened;
         EXPECT_FALSE(Contains(opened, "\"/tmp\", O_RDWR")) << opened;
         fs::remove(dir / "drive.kml");
-        fs::remove(trace);
     }
 }
 
@@ -329,10 +326,7 @@ void ControlCharactersInNames(const TempDir &dir) {
     const std::string newline = PlaceLog(dir, "two\nlines.nmea", 5);
     const std::string escape = PlaceLog(dir, "esc\x1b[2J.nmea", 5, 1);
     const std::string c1 = PlaceLog(dir, "c1\xc2\x85\xc2\x9b.nmea", 5, 2); // U+0085, U+009B
-    const std::string raw = PlaceLog(dir,
-                                     "raw\x9b"
-                                     "2J.nmea",
-                                     5, 3); // a terminal's CSI
+    const std::string raw = PlaceLog(dir, "raw\x9b-.nmea", 5, 3);          // a terminal's CSI
     const ProcessResult r = RunConvert({newline, escape, c1, raw});
     EXPECT_EQ(r.status, 0) << r.err;
     const std::vector<std::string> lines = Lines(r.err);
@@ -340,7 +334,7 @@ void ControlCharactersInNames(const TempDir &dir) {
     EXPECT_EQ(lines[0].rfind(dir / "two\\nlines.nmea -> " + (dir / "two\\nlines.kml") + ": ", 0), 0u) << lines[0];
     EXPECT_EQ(lines[1].rfind(dir / "esc\\x1b[2J.nmea -> ", 0), 0u) << lines[1];
     EXPECT_EQ(lines[2].rfind(dir / "c1\\xc2\\x85\\xc2\\x9b.nmea -> ", 0), 0u) << lines[2];
-    EXPECT_EQ(lines[3].rfind(dir / "raw\\x9b2J.nmea -> ", 0), 0u) << lines[3];
+    EXPECT_EQ(lines[3].rfind(dir / "raw\\x9b-.nmea -> ", 0), 0u) << lines[3];
 }
 
 // Also: --force over another user's KML leaves it theirs, with its mode.
