@@ -1,11 +1,12 @@
 // KML 2.2 gx:Track: a placemark per segment, or per stretch of one fix quality.
 #include <array>
 #include <cerrno>
-#include <cstdio>
+#include <cstring>
 #include <unistd.h>
 
 #include "epoch_fields.h"
 #include "nmea/number_text.h"
+#include "scratch_file.h"
 #include "track_writers.h"
 #include "xml_text.h"
 
@@ -38,17 +39,17 @@ class Column {
   public:
     ~Column() {
         out_.reset();
-        if (file_) std::fclose(file_);
+        if (fd_ >= 0) ::close(fd_);
     }
     // nullptr when the file cannot be made (its errno kept).
     OutputBuffer *Out() {
         if (!out_ && error_ == 0) {
-            file_ = std::tmpfile();
-            if (!file_) {
+            fd_ = OpenScratchFile(ScratchFolder());
+            if (fd_ < 0) {
                 error_ = errno;
                 return nullptr;
             }
-            sink_ = std::make_unique<FdSink>(fileno(file_));
+            sink_ = std::make_unique<FdSink>(fd_);
             out_ = std::make_unique<OutputBuffer>(*sink_, kBlock);
         }
         return out_.get();
@@ -60,7 +61,7 @@ class Column {
             error_ = out_->Error();
             return false;
         }
-        const int fd = fileno(file_);
+        const int fd = fd_;
         if (::lseek(fd, 0, SEEK_SET) != 0) {
             error_ = errno;
             return false;
@@ -84,7 +85,7 @@ class Column {
 
   private:
     static constexpr size_t kBlock = 64 * 1024;
-    std::FILE *file_ = nullptr;
+    int fd_ = -1;
     std::unique_ptr<FdSink> sink_;
     std::unique_ptr<OutputBuffer> out_;
     int error_ = 0;
@@ -183,6 +184,10 @@ class KmlTrackWriter : public TrackWriter {
     void Footer(OutputBuffer &out) override { out.Append("</Document>\n</kml>\n"); }
 
     int Error() const override { return error_; }
+    // Only the columns' files fail here: the document's own writes fail in its buffer.
+    std::string ErrorText() const override {
+        return "the KML track's temporary file in " + ScratchFolder() + ": " + std::strerror(error_);
+    }
 
   private:
     struct Field {

@@ -213,7 +213,7 @@ class TrackRun final : public DocumentTail {
         while (const track::Epoch *e = decoder_.TakeClosed()) Take(*e);
         if (!dated_ && options_.track.date.Known()) DateWaiting();
         if (writer_->Finish(out)) return true;
-        error = std::strerror(writer_->Error());
+        error = writer_->ErrorText();
         return false;
     }
     void WriteFooter(OutputBuffer &out) override { writer_->Footer(out); }

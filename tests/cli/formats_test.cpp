@@ -27,7 +27,9 @@ TEST(CliFormats, UsageErrorsNameTheProblem) {
         {{"--format", "csv", "--date", "2024-02-30"}, "--date 2024-02-30: expected a date YYYY-MM-DD"},
         {{"--format", "csv", "--date", "24-05-01"}, "expected a date YYYY-MM-DD"},
         {{"--format", "gpx", "--split-gap", "0"}, "--split-gap"},
-        {{"--format", "shp"}, "--format"},
+        {{"--format", "gpx", "--split-gap", "nan"}, "--split-gap: expected a number of seconds"},
+        {{"--format", "csv", "--split-gap", "-nan"}, "--split-gap: expected a number of seconds"},
+        {{"--format", "shp"}, "--format: shp not in {kml,gpx,kml-track,csv}"},
     };
     TempDir dir;
     WriteFile(dir / "log.nmea", DriveLog(3));
