@@ -79,7 +79,7 @@ TEST(CliSummary, CountsWhatWasLeftOut) {
         {"zero positions thinned", atZero, {"--every", "2"}, " 0 placemarks (no cycle with a position), 3 cycles"},
         {"GP then GN", gpThenGn, {"--any-talker"}, " 4 placemarks, 4 sentences from a second talker ignored"},
         {"GP then GN, GP only", gpThenGn, {}, " 5 unrecognised, 3 placemarks\n"},
-        {"year 0000", yearZero, {"--format", "gpx"}, "0 points in 0 segments (no fix with a usable date; give one"},
+        {"year 0000", yearZero, {"--format", "gpx"}, "0 points in 0 segments (no date; give one with --date)"},
         {"gzip",
          "\x1f\x8b\x08\x08"
          "drive.nmea",
