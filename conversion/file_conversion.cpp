@@ -41,12 +41,8 @@ class SniffingSource : public ByteSource {
     }
     // The tool that unpacks what the log began with, or null.
     const char *CompressedWith() const {
-        static constexpr std::pair<std::string_view, const char *> kMagic[] = {{"\x1f\x8b", "gunzip"},
-                                                                               {"BZh", "bunzip2"},
-                                                                               {"\xfd"
-                                                                                "7zXZ",
-                                                                                "unxz"},
-                                                                               {"\x28\xb5\x2f\xfd", "unzstd"}};
+        static constexpr std::pair<std::string_view, const char *> kMagic[] = {
+            {"\x1f\x8b", "gunzip"}, {"BZh", "bunzip2"}, {"\xfd\x37zXZ", "unxz"}, {"\x28\xb5\x2f\xfd", "unzstd"}};
         for (const auto &[magic, tool] : kMagic) {
             if (std::string_view(head_).starts_with(magic)) return tool;
         }
@@ -289,8 +285,9 @@ ConversionOutcome FileConversion::Run() {
                 const int error = errno;
                 outcome.kind = error == EEXIST ? OutcomeKind::TargetExists : OutcomeKind::WriteFailed;
                 // The temporary file is there but the path to the target is not.
+                const bool moved = error == ENOENT && ::faccessat(folderFd_, tempName_.c_str(), F_OK, 0) == 0;
                 outcome.systemError =
-                    error == ENOENT ? "its folder was moved or removed during the conversion" : std::strerror(error);
+                    moved ? "its folder was moved or removed during the conversion" : std::strerror(error);
             } else {
                 replaced = true;
                 tempName_.clear();

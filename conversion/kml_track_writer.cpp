@@ -166,11 +166,14 @@ class KmlTrackWriter : public TrackWriter {
         coord->Append(' ');
         PutDegrees(*coord, e.latitude);
         coord->Append(' ');
-        coord->Append(e.altitude.Known() ? e.altitude.Text() : "0");
+        if (e.altitude.Known()) PutNumber(*coord, e.altitude);
+        else coord->Append('0');
         coord->Append("</gx:coord>\n");
         allAltitudes_ = allAltitudes_ && e.altitude.Known();
-        const std::string_view texts[] = {e.speedKnots.Text(), e.course.Text(), e.hdop.Text()};
-        for (size_t i = 0; i < 3; ++i) Value(i, texts[i]);
+        char text[kFieldTextSize];
+        Value(0, PlainNumber(e.speedKnots, text));
+        Value(1, CourseDegrees(e.course, text));
+        Value(2, PlainNumber(e.hdop, text));
         const long sats = SatsUsed(e);
         Value(3, sats, sats >= 0);
         Value(4, e.quality, e.quality >= 0);
@@ -204,9 +207,9 @@ class KmlTrackWriter : public TrackWriter {
     static void Style(OutputBuffer &out, std::string_view id, std::string_view colour) {
         out.Append("<Style id=\"");
         out.Append(id);
-        out.Append("\"><LineStyle><color>");
+        out.Append("\"><IconStyle><scale>0</scale></IconStyle><LineStyle><color>");
         out.Append(colour);
-        out.Append("</color><width>3</width></LineStyle><IconStyle><scale>0</scale></IconStyle></Style>\n");
+        out.Append("</color><width>3</width></LineStyle></Style>\n");
     }
 
     void Fail(const Column &column) { error_ = column.Error(); }

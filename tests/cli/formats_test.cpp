@@ -125,7 +125,7 @@ TEST(CliFormats, SegmentsDatesAndTheLogsOwnDigits) {
           "<time>2024-02-29T00:00:30.750Z</time>", "3 points in 2 segments"}},
         {{"--format", "gpx", "--date", "2024-02-28", "--split-gap", "60"}, {"3 points in 1 segments"}},
         {{"--format", "csv", "--date", "2024-02-28"},
-         {"1,1,2024-02-28T23:59:58.250Z,48.117302057,11.516666667,545.40,46.9,4,dgps,,12,,0.6,,,,,1.5,0042,",
+         {"1,1,2024-02-28T23:59:58.250Z,48.117302057,11.516666667,545.40,46.9,4,dgps,,12,,0.6,,,,,,1.5,42,",
           "2,3,2024-02-29T00:00:30.750Z,48.117302076,11.516666700,545.42,46.9,1,,"}},
         {{"--format", "kml-track", "--date", "2024-02-28", "--style", "quality"},
          {"<styleUrl>#rtkFixed</styleUrl>", "<styleUrl>#rtkFloat</styleUrl>", "<styleUrl>#gps</styleUrl>",
