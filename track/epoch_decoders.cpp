@@ -43,8 +43,8 @@ void Status(std::string_view field, TimedPart &t, int rank) {
     }
 }
 
-template <typename Part> void Motion(std::string_view speed, std::string_view course, Part &p, Number &v, Number &c,
-                                     int rank) {
+template <typename Part>
+void Motion(std::string_view speed, std::string_view course, Part &p, Number &v, Number &c, int rank) {
     if (rank <= p.motionRank) return;
     Number sv, sc;
     const bool haveSpeed = nmea::ParseNumber(speed, sv), haveCourse = nmea::ParseNumber(course, sc);
@@ -140,7 +140,7 @@ void DecodeGsa(const Sentence &s, TimedPart &, Untimed &u) {
     int system = 0;
     if (!nmea::ParseInt(s.f[18], system) || system < 1 || system > 15) {
         int prn = 0;
-        system = !s.combined                   ? 16 + static_cast<int>(s.system)
+        system = !s.combined                    ? 16 + static_cast<int>(s.system)
                  : !nmea::ParseInt(s.f[3], prn) ? 0
                  : prn <= 32                    ? 1
                  : prn >= 65 && prn <= 96       ? 2
