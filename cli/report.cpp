@@ -1,6 +1,7 @@
 #include "report.h"
 
 #include "conversion/no_placemark.h"
+#include "conversion/shown_name.h"
 
 namespace cli {
 
@@ -19,27 +20,7 @@ std::string LeftAs(const std::string &kml, const conversion::ConversionOutcome &
 
 bool Succeeded(const conversion::ConversionOutcome &outcome) { return outcome.kind == OutcomeKind::Done; }
 
-std::string EscapedName(const std::string &name) {
-    static const char kHex[] = "0123456789abcdef";
-    std::string shown;
-    for (const char c : name) {
-        const auto b = static_cast<unsigned char>(c);
-        if (b >= 0x20 && b != 0x7F) {
-            shown += c;
-        } else if (c == '\n') {
-            shown += "\\n";
-        } else if (c == '\t') {
-            shown += "\\t";
-        } else if (c == '\r') {
-            shown += "\\r";
-        } else {
-            shown += "\\x";
-            shown += kHex[b >> 4];
-            shown += kHex[b & 0xF];
-        }
-    }
-    return shown;
-}
+std::string EscapedName(const std::string &name) { return conversion::ShownName(name); }
 
 std::string DescribeOutcome(const std::string &log, const std::string &target, const conversion::ConversionOutcome &o) {
     const std::string source = Shown(log, "(standard input)");
