@@ -12,6 +12,7 @@
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/signalfd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "conversion/kml_writer.h"
@@ -135,6 +136,16 @@ BatchRun::~BatchRun() {
 }
 
 void BatchRun::PlanJobs() {
+    // The logs as files: a target that is one of them would replace a log
+    // another job is still to read, or has read.
+    std::vector<std::pair<dev_t, ino_t>> logFiles;
+    for (const std::string &log : options_.logs) {
+        struct stat info {};
+        if (log != "-" && ::stat(log.c_str(), &info) == 0 && !S_ISDIR(info.st_mode))
+            logFiles.emplace_back(info.st_dev, info.st_ino);
+        else logFiles.emplace_back(0, 0);
+    }
+    const std::string kind = DocumentKind(options_.conversion);
     std::map<std::string, size_t> targets;
     for (size_t i = 0; i < jobs_.size(); ++i) {
         Job &job = jobs_[i];
@@ -143,10 +154,19 @@ void BatchRun::PlanJobs() {
                          ? conversion::TargetPathFor(job.log, conversion::TargetExtension(options_.conversion))
                          : options_.output;
         const std::string shown = EscapedName(job.target);
-        if (!targets.emplace(FileKey(job.target), i).second) {
-            job.skipReason = "same KML " + shown + " as an earlier log, skipped";
-        } else if (SameFile(job.log, job.target)) {
-            job.skipReason = "the KML " + shown + " would replace the log itself, skipped";
+        struct stat info {};
+        const bool exists = job.target != "-" && ::stat(job.target.c_str(), &info) == 0;
+        size_t other = logFiles.size();
+        for (size_t j = 0; exists && j < logFiles.size() && other == logFiles.size(); ++j) {
+            if (j != i && logFiles[j] == std::pair(info.st_dev, info.st_ino)) other = j;
+        }
+        if (SameFile(job.log, job.target)) {
+            job.skipReason = "the " + kind + " " + shown + " would replace the log itself, skipped";
+        } else if (other < logFiles.size()) {
+            job.skipReason = "the " + kind + " " + shown + " would replace " + EscapedName(options_.logs[other]) +
+                             ", a log of this command line, skipped";
+        } else if (!targets.emplace(FileKey(job.target), i).second) {
+            job.skipReason = "same " + kind + " " + shown + " as an earlier log, skipped";
         }
     }
 }

@@ -2,9 +2,12 @@
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
+#include <cmath>
 #include <iostream>
 #include <map>
+#include <string_view>
 #include <thread>
+#include <unistd.h>
 
 namespace cli {
 
@@ -27,8 +30,10 @@ int ParseArguments(int argc, char **argv, BatchOptions &options) {
                "  sentrova-convert --format csv --date 2024-05-01 nodate.nmea   writes nodate.csv\n"
                "\nExit status: 0 every log converted, 1 a log failed, 2 usage error,\n"
                "128+N a signal N stopped a conversion: 129 SIGHUP, 130 SIGINT (Ctrl-C),\n"
-               "131 SIGQUIT, 143 SIGTERM. Interrupted KMLs are not written; an existing\n"
-               "KML stays as it was. A signal after the last KML was in place changes nothing.");
+               "131 SIGQUIT, 143 SIGTERM. Interrupted documents are not written; an existing\n"
+               "one stays as it was. A signal after the last one was in place changes nothing.\n"
+               "No document replaces a log of the same command line. A LOG named -x goes\n"
+               "after --, which ends the options.");
     app.set_version_flag("--version", "sentrova-convert " SENTROVA_VERSION);
 
     // In the order of the colour table.
@@ -88,22 +93,27 @@ int ParseArguments(int argc, char **argv, BatchOptions &options) {
         ->group(extras);
 
     auto *formats = "Other documents";
-    const std::map<std::string, conversion::DocumentFormat> formatNames = {
+    // Names only: a transformer to the enum would offer its numbers among the choices.
+    const std::vector<std::pair<std::string, conversion::DocumentFormat>> formatNames = {
         {"kml", conversion::DocumentFormat::Kml},
         {"gpx", conversion::DocumentFormat::Gpx},
         {"kml-track", conversion::DocumentFormat::KmlTrack},
         {"csv", conversion::DocumentFormat::Csv}};
-    app.add_option("--format", options.conversion.format,
+    std::vector<std::string> formatChoices;
+    for (const auto &[name, format] : formatNames) formatChoices.push_back(name);
+    std::string formatName = "kml";
+    app.add_option("--format", formatName,
                    "kml (default): one placemark per fix; gpx: GPX 1.1 track;\n"
                    "kml-track: KML 2.2 gx:Track with time; csv: one row per fix.\n"
                    "gpx, kml-track and csv keep the log's full precision, read every\n"
                    "talker and constellation and write one point per UTC time;\n"
                    "e.g. --format gpx drive.nmea")
-        ->transform(CLI::CheckedTransformer(formatNames, CLI::ignore_case))
+        ->transform(CLI::IsMember(formatChoices, CLI::ignore_case))
         ->option_text("FORMAT")
         ->group(formats);
     app.add_flag("--kmz", options.conversion.kmz,
-                 "pack the KML (kml or kml-track) as doc.kml into LOG.kmz;\n"
+                 "pack the KML (kml or kml-track) as doc.kml into LOG.kmz; needs a\n"
+                 "file it can seek in: not a pipe, nor one opened for appending (>>);\n"
                  "e.g. --format kml-track --kmz drive.nmea")
         ->group(formats);
     std::string date;
@@ -130,7 +140,20 @@ int ParseArguments(int argc, char **argv, BatchOptions &options) {
         app.parse(argc, argv);
     } catch (const CLI::ParseError &e) {
         const int status = app.exit(e);
-        return status == 0 ? 0 : 2;
+        if (status == 0) return 0;
+        // A log whose name starts with "-" reads as an option.
+        for (int i = 1; i < argc && std::string_view(argv[i]) != "--"; ++i) {
+            const std::string_view arg = argv[i];
+            if (arg.size() > 1 && arg[0] == '-' && ::access(argv[i], F_OK) == 0) {
+                std::cerr << "sentrova-convert: " << argv[i] << " is read as an option; -- ends the options: "
+                          << "sentrova-convert [OPTIONS] -- " << argv[i] << '\n';
+                break;
+            }
+        }
+        return 2;
+    }
+    for (const auto &[name, format] : formatNames) {
+        if (name == formatName) options.conversion.format = format;
     }
     options.conversion.colourIndex =
         static_cast<int>(std::find(colours.begin(), colours.end(), colour) - colours.begin());
@@ -167,6 +190,9 @@ int ParseArguments(int argc, char **argv, BatchOptions &options) {
         return usage("--date, --split-gap and --style apply to --format gpx, kml-track or csv");
     if (!style.empty() && format != conversion::DocumentFormat::KmlTrack)
         return usage("--style quality applies to --format kml-track");
+    // NaN passes every range check.
+    if (std::isnan(options.conversion.track.splitGapSeconds))
+        return usage("--split-gap: expected a number of seconds from 0.001 to 1e9, e.g. 60");
     options.conversion.track.styleQuality = !style.empty();
     if (!date.empty()) {
         track::CivilDate d;

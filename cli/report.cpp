@@ -18,6 +18,17 @@ std::string LeftAs(const std::string &kml, const conversion::ConversionOutcome &
 
 } // namespace
 
+std::string DocumentKind(const conversion::ConversionOptions &options) {
+    if (options.kmz) return "KMZ";
+    switch (options.format) {
+    case conversion::DocumentFormat::Gpx: return "GPX";
+    case conversion::DocumentFormat::Csv: return "CSV";
+    case conversion::DocumentFormat::KmlTrack: return "KML track";
+    case conversion::DocumentFormat::Kml: break;
+    }
+    return "KML";
+}
+
 bool Succeeded(const conversion::ConversionOutcome &outcome) { return outcome.kind == OutcomeKind::Done; }
 
 std::string EscapedName(const std::string &name) { return conversion::ShownName(name); }

@@ -3,12 +3,16 @@
 
 #include <string>
 
+#include "conversion/conversion_options.h"
 #include "conversion/conversion_outcome.h"
 
 namespace cli {
 
 std::string DescribeOutcome(const std::string &log, const std::string &target,
                             const conversion::ConversionOutcome &outcome);
+
+// The document's format as messages name it: KML, GPX, CSV, KMZ or KML track.
+std::string DocumentKind(const conversion::ConversionOptions &options);
 
 bool Succeeded(const conversion::ConversionOutcome &outcome);
 

@@ -38,6 +38,9 @@ struct ConversionCounts {
     bool epochDocument = false;
     uint64_t epochs = 0;
     uint64_t segments = 0;
+    // The log begins as a compressed file does: the tool that unpacks it
+    // ("gunzip", ...), else null.
+    const char *compressedWith = nullptr;
 };
 
 enum class OutcomeKind {

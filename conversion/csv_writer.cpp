@@ -1,4 +1,5 @@
-// CSV: one row per point, every field the epoch holds.
+// CSV: one row per point, every field the epoch holds; the units are in the
+// column names, and each row has as many fields as the header.
 #include "epoch_fields.h"
 #include "track_writers.h"
 #include "xml_text.h"
@@ -11,9 +12,9 @@ using track::Epoch;
 using track::Number;
 
 constexpr std::string_view kCsvHeader =
-    "segment,line,time,latitude,longitude,altitude,geoid_separation,fix_quality,fix,gsa_mode,"
-    "sats_used,sats_used_gsa,hdop,vdop,pdop,speed_knots,course,dgps_age,dgps_station,"
-    "sd_latitude,sd_longitude,sd_altitude,sats_in_view,in_view_gps,in_view_glonass,in_view_galileo,"
+    "segment,line,time,latitude,longitude,altitude_m,geoid_separation_m,fix_quality,fix,gsa_mode,"
+    "sats_used,sats_used_gsa,hdop,vdop,pdop,speed_knots,speed_mps,course_deg,dgps_age_s,dgps_station,"
+    "sd_latitude_m,sd_longitude_m,sd_altitude_m,sats_in_view,in_view_gps,in_view_glonass,in_view_galileo,"
     "in_view_beidou,in_view_qzss,in_view_navic,talker\r\n";
 
 class CsvWriter : public TrackWriter {
@@ -26,10 +27,12 @@ class CsvWriter : public TrackWriter {
             out.Append(',');
             if (n >= 0) PutInt(out, n);
         };
-        const auto number = [&](const Number &n) {
+        char text[kFieldTextSize];
+        const auto field = [&](std::string_view t) {
             out.Append(',');
-            PutCsvField(out, n.Text());
+            out.Append(t);
         };
+        const auto number = [&](const Number &n) { field(PlainNumber(n, text)); };
         PutInt(out, static_cast<long>(segment_));
         count(static_cast<long>(e.positionLine));
         out.Append(',');
@@ -50,7 +53,8 @@ class CsvWriter : public TrackWriter {
         number(e.vdop);
         number(e.pdop);
         number(e.speedKnots);
-        number(e.course);
+        field(SpeedMps(e.speedKnots, text));
+        field(CourseDegrees(e.course, text));
         number(e.dgpsAge);
         number(e.dgpsStation);
         number(e.sdLatitude);

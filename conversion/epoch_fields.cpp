@@ -1,8 +1,13 @@
 #include "epoch_fields.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "nmea/number_text.h"
 
 namespace conversion {
+
+static_assert(kFieldTextSize >= nmea::kNumberTextSize);
 
 using track::Epoch;
 using track::Number;
@@ -26,6 +31,51 @@ long SatsUsed(const Epoch &e) {
     long n = -1;
     if (WholeCount(e.satsUsed, n)) return n;
     return e.gsaUsed;
+}
+
+std::string_view PlainNumber(const Number &n, char (&text)[kFieldTextSize]) {
+    if (!n.Known()) return {};
+    std::string_view s = n.Text();
+    char *p = text;
+    if (!s.empty() && s[0] == '-') {
+        *p++ = '-';
+        s.remove_prefix(1);
+    }
+    const size_t point = std::min(s.find('.'), s.size());
+    const size_t first = std::min(s.find_first_not_of('0'), point);
+    if (first == point) *p++ = '0';
+    p = std::copy(s.begin() + static_cast<long>(first), s.begin() + static_cast<long>(point), p);
+    if (point + 1 < s.size()) p = std::copy(s.begin() + static_cast<long>(point), s.end(), p);
+    return {text, static_cast<size_t>(p - text)};
+}
+
+void PutNumber(OutputBuffer &out, const Number &n) {
+    char text[kFieldTextSize];
+    out.Append(PlainNumber(n, text));
+}
+
+std::string_view SpeedMps(const Number &knots, char (&text)[kFieldTextSize]) {
+    if (!knots.Known()) return {};
+    const double mps = knots.Value() * (1852.0 / 3600.0);
+    if (!(mps >= 0)) return {};
+    // A millimetre a second: finer than the last digit of any receiver's knots.
+    return {text, static_cast<size_t>(nmea::PutFixed(text, mps, 3) - text)};
+}
+
+std::string_view CourseDegrees(const Number &course, char (&text)[kFieldTextSize]) {
+    if (!course.Known()) return {};
+    const double value = course.Value();
+    if (value >= 0 && value < 360) return PlainNumber(course, text);
+    // Some receivers write 360 for north, or a signed angle: the same
+    // direction in range, at the log's own number of decimals.
+    const std::string_view s = course.Text();
+    const size_t point = s.find('.');
+    const int decimals =
+        point == std::string_view::npos ? 0 : static_cast<int>(std::min<size_t>(s.size() - point - 1, 9));
+    const double scale = std::pow(10.0, decimals);
+    double turned = std::round(std::fmod(std::fmod(value, 360.0) + 360.0, 360.0) * scale) / scale;
+    if (turned >= 360) turned = 0;
+    return {text, static_cast<size_t>(nmea::PutFixed(text, turned, decimals) - text)};
 }
 
 void PutIsoTime(OutputBuffer &out, const Epoch &e) {

@@ -29,6 +29,31 @@ std::string DocumentName(const std::string &sourcePath) {
     return sourcePath == "-" ? "standard input" : std::filesystem::path(sourcePath).filename().string();
 }
 
+// The log's first bytes kept as they pass, to tell a compressed file.
+class SniffingSource : public ByteSource {
+  public:
+    explicit SniffingSource(ByteSource &in) : in_(in) {}
+    long Read(char *buffer, size_t capacity) override {
+        const long n = in_.Read(buffer, capacity);
+        if (n < 0) error_ = in_.Error();
+        for (long i = 0; i < n && head_.size() < 6; ++i) head_ += buffer[i];
+        return n;
+    }
+    // The tool that unpacks what the log began with, or null.
+    const char *CompressedWith() const {
+        static constexpr std::pair<std::string_view, const char *> kMagic[] = {
+            {"\x1f\x8b", "gunzip"}, {"BZh", "bunzip2"}, {"\xfd\x37zXZ", "unxz"}, {"\x28\xb5\x2f\xfd", "unzstd"}};
+        for (const auto &[magic, tool] : kMagic) {
+            if (std::string_view(head_).starts_with(magic)) return tool;
+        }
+        return nullptr;
+    }
+
+  private:
+    ByteSource &in_;
+    std::string head_;
+};
+
 bool CloseChecked(int fd) { return ::close(fd) == 0 || errno == EINTR; }
 
 bool SameFile(const struct stat &a, const struct stat &b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
@@ -54,19 +79,21 @@ void FileConversion::Discard() {
     sourceFd_ = targetFd_ = -1;
     ownSource_ = ownTarget_ = false;
     std::lock_guard lock(tempLock_);
-    if (!tempPath_.empty()) {
-        ::unlink(tempPath_.c_str());
-        tempPath_.clear();
-    }
+    RemoveTemporary();
+}
+
+void FileConversion::RemoveTemporary() noexcept {
+    // By the folder held, not by path: the folder may have been renamed.
+    if (!tempName_.empty()) ::unlinkat(folderFd_, tempName_.c_str(), 0);
+    tempName_.clear();
+    if (folderFd_ >= 0) ::close(folderFd_);
+    folderFd_ = -1;
 }
 
 void FileConversion::Abandon() noexcept {
     std::lock_guard lock(tempLock_);
     abandoned_ = true;
-    if (!tempPath_.empty()) {
-        ::unlink(tempPath_.c_str());
-        tempPath_.clear();
-    }
+    RemoveTemporary();
 }
 
 bool FileConversion::CancelRequested() const {
@@ -145,10 +172,10 @@ ConversionOutcome FileConversion::OpenTarget(const struct stat &sourceInfo) {
     {
         std::lock_guard lock(tempLock_);
         if (abandoned_) return Failure(OutcomeKind::Cancelled, EINTR);
-        targetFd_ = CreateTemporaryBeside(target, tempPath_);
+        targetFd_ = CreateTemporaryBeside(target, folderFd_, tempName_);
         if (targetFd_ < 0) {
             const int error = errno;
-            tempPath_.clear();
+            tempName_.clear();
             return Failure(OutcomeKind::TargetNotOpenable, error);
         }
     }
@@ -167,8 +194,17 @@ ConversionOutcome FileConversion::Run() {
     ConversionOutcome outcome;
     std::unique_ptr<KmzSink> kmz;
     try {
-        FdSource source(sourceFd_, request_.bytesRead);
+        FdSource file(sourceFd_, request_.bytesRead);
+        SniffingSource source(file);
         FdSink fileSink(targetFd_);
+        if (options.kmz && (::fcntl(targetFd_, F_GETFL) & O_APPEND) != 0) {
+            // Every write to it lands at its end, so the archive's headers,
+            // completed by seeking back, would never be.
+            outcome.kind = OutcomeKind::TargetNotOpenable;
+            outcome.systemError = "a KMZ needs a file it can seek in, opened without O_APPEND";
+            Discard();
+            return outcome;
+        }
         if (options.kmz) {
             kmz = std::make_unique<KmzSink>(targetFd_);
             if (!kmz->Opened()) {
@@ -189,6 +225,7 @@ ConversionOutcome FileConversion::Run() {
                 outcome = ConvertTrack(source, out, options, DocumentName(request_.sourcePath), request_.cancel);
             }
         }
+        outcome.counts.compressedWith = source.CompressedWith();
         if (outcome.kind == OutcomeKind::Done && kmz && !kmz->Finish()) {
             outcome.kind = OutcomeKind::WriteFailed;
             outcome.systemError = std::strerror(kmz->Error());
@@ -221,7 +258,10 @@ ConversionOutcome FileConversion::Run() {
     const bool owned = ownTarget_;
     ownTarget_ = false;
     targetFd_ = -1;
-    if (owned && !CloseChecked(fd)) {
+    // A descriptor we were given stays open; a file behind it that reports
+    // write errors only at a close (NFS) does so at a duplicate's too.
+    const int copy = owned ? -1 : ::fcntl(fd, F_DUPFD_CLOEXEC, 3);
+    if ((owned && !CloseChecked(fd)) || (copy >= 0 && !CloseChecked(copy))) {
         const int error = errno;
         Discard();
         outcome.kind = OutcomeKind::WriteFailed;
@@ -235,24 +275,25 @@ ConversionOutcome FileConversion::Run() {
     bool replaced = false;
     {
         std::lock_guard lock(tempLock_);
-        if (abandoned_ || tempPath_.empty() || CancelRequested()) {
+        if (abandoned_ || tempName_.empty() || CancelRequested()) {
             // Interrupted, perhaps only by the end of the input that followed the
             // interrupt: the target stays as it was.
-            if (!tempPath_.empty()) ::unlink(tempPath_.c_str());
-            tempPath_.clear();
             outcome.kind = OutcomeKind::Cancelled;
         } else {
             const unsigned flags = request_.replaceExisting ? 0 : RENAME_NOREPLACE;
-            if (::renameat2(AT_FDCWD, tempPath_.c_str(), AT_FDCWD, request_.targetPath.c_str(), flags) != 0) {
+            if (::renameat2(folderFd_, tempName_.c_str(), AT_FDCWD, request_.targetPath.c_str(), flags) != 0) {
                 const int error = errno;
-                ::unlink(tempPath_.c_str());
                 outcome.kind = error == EEXIST ? OutcomeKind::TargetExists : OutcomeKind::WriteFailed;
-                outcome.systemError = std::strerror(error);
+                // The temporary file is there but the path to the target is not.
+                const bool moved = error == ENOENT && ::faccessat(folderFd_, tempName_.c_str(), F_OK, 0) == 0;
+                outcome.systemError =
+                    moved ? "its folder was moved or removed during the conversion" : std::strerror(error);
             } else {
                 replaced = true;
+                tempName_.clear();
             }
-            tempPath_.clear();
         }
+        RemoveTemporary();
     }
     if (replaced && replacing) SyncFolderOf(request_.targetPath);
     Discard();

@@ -55,6 +55,8 @@ class FileConversion {
 
   private:
     void Discard();
+    // Removes the temporary file and lets go of its folder; under tempLock_.
+    void RemoveTemporary() noexcept;
     bool CancelRequested() const;
     ConversionOutcome OpenTarget(const struct stat &sourceInfo);
 
@@ -64,9 +66,12 @@ class FileConversion {
     bool ownSource_ = false;
     bool ownTarget_ = false;
     bool inPlace_ = false;
-    std::mutex tempLock_; // the temporary file's name, against Abandon
+    std::mutex tempLock_; // the temporary file's name and folder, against Abandon
     bool abandoned_ = false;
-    std::string tempPath_; // empty when writing straight to the target
+    // The temporary file's name in its folder, held open; empty when writing
+    // straight to the target.
+    int folderFd_ = -1;
+    std::string tempName_;
 };
 
 ConversionOutcome ConvertFile(const ConversionRequest &request);

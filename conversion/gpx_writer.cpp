@@ -1,4 +1,5 @@
-// GPX 1.1: one track, a segment per stretch without a gap.
+// GPX 1.1: one track, a segment per stretch without a gap; speed and course
+// in Garmin's TrackPointExtension v2, which most sports and map apps read.
 #include "epoch_fields.h"
 #include "track_writers.h"
 #include "xml_text.h"
@@ -17,7 +18,10 @@ void Element(OutputBuffer &out, std::string_view open, std::string_view text, st
 }
 
 void NumberElement(OutputBuffer &out, std::string_view open, const Number &n, std::string_view close) {
-    if (n.Known()) Element(out, open, n.Text(), close);
+    if (!n.Known()) return;
+    out.Append(open);
+    PutNumber(out, n);
+    out.Append(close);
 }
 
 class GpxWriter : public TrackWriter {
@@ -27,9 +31,12 @@ class GpxWriter : public TrackWriter {
     void Begin(OutputBuffer &out) override {
         out.Append("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
                    "<gpx version=\"1.1\" creator=\"sentrova-convert\" xmlns=\"http://www.topografix.com/GPX/1/1\" "
+                   "xmlns:gpxtpx=\"http://www.garmin.com/xmlschemas/TrackPointExtension/v2\" "
                    "xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\" "
                    "xsi:schemaLocation=\"http://www.topografix.com/GPX/1/1 "
-                   "http://www.topografix.com/GPX/1/1/gpx.xsd\">\n<trk>\n<name>");
+                   "http://www.topografix.com/GPX/1/1/gpx.xsd "
+                   "http://www.garmin.com/xmlschemas/TrackPointExtension/v2 "
+                   "http://www.garmin.com/xmlschemas/TrackPointExtensionv2.xsd\">\n<trk>\n<name>");
         out.Append(name_);
         out.Append("</name>\n");
     }
@@ -43,7 +50,9 @@ class GpxWriter : public TrackWriter {
         out.Append("<trkpt lat=\"");
         PutDegrees(out, e.latitude);
         out.Append("\" lon=\"");
-        PutDegrees(out, e.longitude);
+        // GPX takes -180 but not 180, the same meridian.
+        if (e.longitude >= 179.9999999995) out.Append("-180.000000000");
+        else PutDegrees(out, e.longitude);
         out.Append("\">");
         NumberElement(out, "<ele>", e.altitude, "</ele>");
         out.Append("<time>");
@@ -70,6 +79,7 @@ class GpxWriter : public TrackWriter {
             PutInt(out, id);
             out.Append("</dgpsid>");
         }
+        Extensions(out, e);
         out.Append("</trkpt>\n");
     }
 
@@ -80,6 +90,20 @@ class GpxWriter : public TrackWriter {
     }
 
   private:
+    // Written only when the log gives speed or course.
+    static void Extensions(OutputBuffer &out, const Epoch &e) {
+        char speedText[kFieldTextSize], courseText[kFieldTextSize];
+        const std::string_view speed = SpeedMps(e.speedKnots, speedText);
+        const std::string_view course = CourseDegrees(e.course, courseText);
+        if (speed.empty() && course.empty()) return;
+        // On lines of their own: GDAL's GPX driver takes an extension whose
+        // text without breaks looks like a number for a number, and warns.
+        out.Append("<extensions><gpxtpx:TrackPointExtension>\n");
+        if (!speed.empty()) Element(out, "<gpxtpx:speed>", speed, "</gpxtpx:speed>");
+        if (!course.empty()) Element(out, "<gpxtpx:course>", course, "</gpxtpx:course>");
+        out.Append("\n</gpxtpx:TrackPointExtension></extensions>");
+    }
+
     std::string name_;
     bool open_ = false;
 };

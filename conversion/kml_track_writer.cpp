@@ -1,11 +1,12 @@
 // KML 2.2 gx:Track: a placemark per segment, or per stretch of one fix quality.
 #include <array>
 #include <cerrno>
-#include <cstdio>
+#include <cstring>
 #include <unistd.h>
 
 #include "epoch_fields.h"
 #include "nmea/number_text.h"
+#include "scratch_file.h"
 #include "track_writers.h"
 #include "xml_text.h"
 
@@ -38,17 +39,17 @@ class Column {
   public:
     ~Column() {
         out_.reset();
-        if (file_) std::fclose(file_);
+        if (fd_ >= 0) ::close(fd_);
     }
     // nullptr when the file cannot be made (its errno kept).
     OutputBuffer *Out() {
         if (!out_ && error_ == 0) {
-            file_ = std::tmpfile();
-            if (!file_) {
+            fd_ = OpenScratchFile(ScratchFolder());
+            if (fd_ < 0) {
                 error_ = errno;
                 return nullptr;
             }
-            sink_ = std::make_unique<FdSink>(fileno(file_));
+            sink_ = std::make_unique<FdSink>(fd_);
             out_ = std::make_unique<OutputBuffer>(*sink_, kBlock);
         }
         return out_.get();
@@ -60,7 +61,7 @@ class Column {
             error_ = out_->Error();
             return false;
         }
-        const int fd = fileno(file_);
+        const int fd = fd_;
         if (::lseek(fd, 0, SEEK_SET) != 0) {
             error_ = errno;
             return false;
@@ -84,7 +85,7 @@ class Column {
 
   private:
     static constexpr size_t kBlock = 64 * 1024;
-    std::FILE *file_ = nullptr;
+    int fd_ = -1;
     std::unique_ptr<FdSink> sink_;
     std::unique_ptr<OutputBuffer> out_;
     int error_ = 0;
@@ -165,11 +166,14 @@ class KmlTrackWriter : public TrackWriter {
         coord->Append(' ');
         PutDegrees(*coord, e.latitude);
         coord->Append(' ');
-        coord->Append(e.altitude.Known() ? e.altitude.Text() : "0");
+        if (e.altitude.Known()) PutNumber(*coord, e.altitude);
+        else coord->Append('0');
         coord->Append("</gx:coord>\n");
         allAltitudes_ = allAltitudes_ && e.altitude.Known();
-        const std::string_view texts[] = {e.speedKnots.Text(), e.course.Text(), e.hdop.Text()};
-        for (size_t i = 0; i < 3; ++i) Value(i, texts[i]);
+        char text[kFieldTextSize];
+        Value(0, PlainNumber(e.speedKnots, text));
+        Value(1, CourseDegrees(e.course, text));
+        Value(2, PlainNumber(e.hdop, text));
         const long sats = SatsUsed(e);
         Value(3, sats, sats >= 0);
         Value(4, e.quality, e.quality >= 0);
@@ -183,6 +187,10 @@ class KmlTrackWriter : public TrackWriter {
     void Footer(OutputBuffer &out) override { out.Append("</Document>\n</kml>\n"); }
 
     int Error() const override { return error_; }
+    // Only the columns' files fail here: the document's own writes fail in its buffer.
+    std::string ErrorText() const override {
+        return "the KML track's temporary file in " + ScratchFolder() + ": " + std::strerror(error_);
+    }
 
   private:
     struct Field {
@@ -199,9 +207,9 @@ class KmlTrackWriter : public TrackWriter {
     static void Style(OutputBuffer &out, std::string_view id, std::string_view colour) {
         out.Append("<Style id=\"");
         out.Append(id);
-        out.Append("\"><LineStyle><color>");
+        out.Append("\"><IconStyle><scale>0</scale></IconStyle><LineStyle><color>");
         out.Append(colour);
-        out.Append("</color><width>3</width></LineStyle><IconStyle><scale>0</scale></IconStyle></Style>\n");
+        out.Append("</color><width>3</width></LineStyle></Style>\n");
     }
 
     void Fail(const Column &column) { error_ = column.Error(); }

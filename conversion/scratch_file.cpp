@@ -30,30 +30,36 @@ std::string RandomPart() {
     return text;
 }
 
-// ".NAME.RANDOM.tmp" beside the target, so that rename stays on one file
-// system. A target name near the longest allowed leaves no room for the
+// ".NAME.RANDOM.tmp" for the target, beside it so that rename stays on one
+// file system. A target name near the longest allowed leaves no room for the
 // suffix: only its start is kept, cut on a character boundary.
 std::string TemporaryName(const std::string &target) {
-    const std::filesystem::path path(target);
-    std::string base = path.filename().string();
+    std::string base = std::filesystem::path(target).filename().string();
     constexpr size_t kBaseMax = 100;
     if (base.size() > kBaseMax) {
         size_t n = kBaseMax;
         while (n > 0 && (static_cast<unsigned char>(base[n]) & 0xC0) == 0x80) --n;
         base.resize(n);
     }
-    return (path.parent_path() / ("." + base + "." + RandomPart() + ".tmp")).string();
+    return "." + base + "." + RandomPart() + ".tmp";
 }
 
 } // namespace
 
-int CreateTemporaryBeside(const std::string &target, std::string &tempPath) {
+int CreateTemporaryBeside(const std::string &target, int &folderFd, std::string &tempName) {
+    const std::filesystem::path parent = std::filesystem::path(target).parent_path();
+    folderFd = ::open(parent.empty() ? "." : parent.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (folderFd < 0) return -1;
     for (int attempt = 0; attempt < 100; ++attempt) {
-        tempPath = TemporaryName(target);
-        const int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-        if (fd >= 0 || errno != EEXIST) return fd;
+        tempName = TemporaryName(target);
+        const int fd = ::openat(folderFd, tempName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd >= 0) return fd;
+        if (errno != EEXIST) break;
     }
-    errno = EEXIST;
+    const int error = errno;
+    ::close(folderFd);
+    folderFd = -1;
+    errno = error;
     return -1;
 }
 

@@ -7,9 +7,11 @@
 namespace conversion {
 
 // A new file ".NAME.RANDOM.tmp" beside `target`, created exclusively (never a
-// file or link that was there before), open for writing; its path in
-// `tempPath`. -1 with errno set on failure.
-int CreateTemporaryBeside(const std::string &target, std::string &tempPath);
+// file or link that was there before), open for writing; its name in
+// `tempName`, relative to `folderFd`, the target's folder held open so that the
+// file can be found even if the folder is renamed meanwhile (the caller closes
+// it). -1 with errno set on failure, and no folder held.
+int CreateTemporaryBeside(const std::string &target, int &folderFd, std::string &tempName);
 
 // The folder for unnamed scratch files: $TMPDIR, else /tmp.
 std::string ScratchFolder();

@@ -124,7 +124,7 @@ class TrackRun final : public DocumentTail {
         decoder_.Finish();
         if (const track::Epoch *e = decoder_.TakeClosed()) Take(*e);
         if (writer_->Finish(out)) return true;
-        error = std::strerror(writer_->Error());
+        error = writer_->ErrorText();
         return false;
     }
     void WriteFooter(OutputBuffer &out) override { writer_->Footer(out); }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -25,6 +26,8 @@ class TrackWriter {
     // The document's closing lines.
     virtual void Footer(OutputBuffer &out) = 0;
     virtual int Error() const { return 0; }
+    // Error() as the message shows it: where it happened, and why.
+    virtual std::string ErrorText() const { return std::strerror(Error()); }
 };
 
 // One per format, each in its own file.

@@ -3,35 +3,66 @@
 namespace conversion {
 
 namespace {
-// Length of the valid UTF-8 sequence at the start of `s`, 0 if invalid.
-size_t Utf8Length(std::string_view s) {
-    const auto b = static_cast<unsigned char>(s[0]);
-    size_t n = b < 0x80 ? 1 : (b >> 5) == 0x6 ? 2 : (b >> 4) == 0xE ? 3 : (b >> 3) == 0x1E ? 4 : 0;
-    if (n == 0 || n > s.size()) return 0;
-    for (size_t i = 1; i < n; ++i) {
-        if ((static_cast<unsigned char>(s[i]) >> 6) != 0x2) return 0;
-    }
-    return n;
+
+constexpr std::string_view kReplacement = "\xEF\xBF\xBD"; // U+FFFD
+
+bool AllowedInXml(long code) {
+    return code == 0x9 || code == 0xA || code == 0xD || (code >= 0x20 && code <= 0xD7FF) ||
+           (code >= 0xE000 && code <= 0xFFFD) || code >= 0x10000;
 }
+
 } // namespace
+
+// The second byte's range leaves out overlong forms, surrogates and what lies
+// beyond U+10FFFF.
+std::pair<long, size_t> DecodeUtf8(std::string_view s) {
+    const auto byte = [&](size_t i) { return static_cast<unsigned char>(s[i]); };
+    const unsigned char lead = byte(0);
+    if (lead < 0x80) return {lead, 1};
+    size_t length = 0;
+    unsigned char low = 0x80, high = 0xBF;
+    long code = 0;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+        code = lead & 0x1F;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        code = lead & 0x0F;
+        if (lead == 0xE0) low = 0xA0;
+        if (lead == 0xED) high = 0x9F;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        code = lead & 0x07;
+        if (lead == 0xF0) low = 0x90;
+        if (lead == 0xF4) high = 0x8F;
+    } else {
+        return {-1, 1};
+    }
+    for (size_t i = 1; i < length; ++i) {
+        if (i >= s.size() || byte(i) < low || byte(i) > high) return {-1, i};
+        code = (code << 6) | (byte(i) & 0x3F);
+        low = 0x80;
+        high = 0xBF;
+    }
+    return {code, length};
+}
 
 std::string XmlText(std::string_view text) {
     std::string out;
     while (!text.empty()) {
-        const char c = text.front();
-        const size_t n = Utf8Length(text);
-        if (n == 0 || (n == 1 && static_cast<unsigned char>(c) < 0x20)) {
-            out += '?';
-            text.remove_prefix(1);
-            continue;
+        const auto [code, length] = DecodeUtf8(text);
+        if (code < 0 || !AllowedInXml(code) || code < 0x20) {
+            out += kReplacement; // a name is one line: no tab or line break either
+        } else if (code == '&') {
+            out += "&amp;";
+        } else if (code == '<') {
+            out += "&lt;";
+        } else if (code == '>') {
+            out += "&gt;";
+        } else {
+            out.append(text.substr(0, length));
         }
-        switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        default: out.append(text.substr(0, n));
-        }
-        text.remove_prefix(n);
+        text.remove_prefix(length);
     }
     return out;
 }

@@ -5,6 +5,7 @@
 # moment while both cores are kept busy. After each trial OUT must be either
 # the old document (interrupted; exit 130) or the complete new one (done
 # before the signal; exit 0), and no temporary file may be left beside it.
+# The trials take every document format in turn, packed as KMZ too.
 # Prints the tally; exits 1 on any fault.
 set -uo pipefail
 # Started in the background by a shell without job control, we would have
@@ -33,16 +34,26 @@ trap cleanup EXIT
 sample=$root/examples/drive.nmea
 copies=$(( log_mb * 1000000 / $(stat -c %s "$sample") + 1 ))
 for ((i = 0; i < copies; i++)); do cat "$sample"; done | gzip -1 >"$work/log.nmea.gz"
-gunzip -c "$work/log.nmea.gz" | "$convert" -q -o "$work/expected.kml" - || exit 2
+# The options of each format; a KMZ must hold the document of its format unpacked.
+formats=("" "--kmz" "--format gpx" "--format kml-track" "--format kml-track --kmz" "--format csv")
+for i in "${!formats[@]}"; do
+  # shellcheck disable=SC2086
+  gunzip -c "$work/log.nmea.gz" | "$convert" -q ${formats[i]% --kmz} -o "$work/expected$i" - || exit 2
+  [ "${formats[i]}" = --kmz ] && cp "$work/expected0" "$work/expected$i"
+done
 printf '<kml>the document of an earlier run</kml>\r\n' >"$work/old.kml"
 
 for _ in 1 2; do (while :; do :; done) & busy+=($!); disown $!; done
 
-# How long one undisturbed trial takes with the cores busy: the signal falls
-# anywhere within it.
-start=$(date +%s%N)
-gunzip -c "$work/log.nmea.gz" | "$convert" -q --force -o "$work/out.kml" -
-span_us=$(( ($(date +%s%N) - start) / 1000 ))
+# How long one undisturbed trial of each format takes with the cores busy:
+# the signal falls anywhere within it.
+span_us=()
+for i in "${!formats[@]}"; do
+  start=$(date +%s%N)
+  # shellcheck disable=SC2086
+  gunzip -c "$work/log.nmea.gz" | "$convert" -q ${formats[i]} --force -o "$work/out.kml" -
+  span_us[i]=$(( ($(date +%s%N) - start) / 1000 ))
+done
 
 IFS= read -r -d "" old <"$work/old.kml"
 exec {never}<> <(:) # read -t on it is a sleep without a process
@@ -52,8 +63,10 @@ set -m # each pipeline gets its own process group, as a shell's foreground job d
 interrupted=0 completed=0 faults=0
 for ((t = 1; t <= trials; t++)); do
   printf '%s' "$old" >"$work/out.kml"
-  delay_us=$(( (RANDOM * 32768 + RANDOM) % (span_us * 11 / 10 + 1) ))
-  gunzip -c "$work/log.nmea.gz" | "$convert" --force -o "$work/out.kml" - 2>"$work/err.txt" &
+  i=$((t % ${#formats[@]}))
+  delay_us=$(( (RANDOM * 32768 + RANDOM) % (span_us[i] * 11 / 10 + 1) ))
+  # shellcheck disable=SC2086
+  gunzip -c "$work/log.nmea.gz" | "$convert" ${formats[i]} --force -o "$work/out.kml" - 2>"$work/err.txt" &
   last=$!
   # The pipeline's process group, which the shell set before going on. Taken
   # from the running converter and never our own: a lookup that came too late
@@ -69,11 +82,13 @@ for ((t = 1; t <= trials; t++)); do
   IFS= read -r -d '' -n 200 head <"$work/out.kml" && kept=0 || { [ "$head" = "$old" ] && kept=1; }
   if [ "$kept" -eq 1 ] && [ "$status" -eq 130 ]; then
     interrupted=$((interrupted + 1))
-  elif [ "$kept" -eq 0 ] && [ "$status" -eq 0 ] && cmp -s "$work/out.kml" "$work/expected.kml"; then
+  elif [ "$kept" -eq 0 ] && [ "$status" -eq 0 ] && if [[ ${formats[i]} == *--kmz ]]; then
+    unzip -p "$work/out.kml" doc.kml | cmp -s - "$work/expected$i"
+  else cmp -s "$work/out.kml" "$work/expected$i"; fi; then
     completed=$((completed + 1))
   else
     faults=$((faults + 1))
-    echo "trial $t: exit $status, $(stat -c %s "$work/out.kml") bytes in OUT: $(cat "$work/err.txt")" >&2
+    echo "trial $t [${formats[i]}]: exit $status, $(stat -c %s "$work/out.kml") bytes in OUT: $(cat "$work/err.txt")" >&2
   fi
   if [ ${#tmps[@]} -ne 0 ]; then
     faults=$((faults + 1))
@@ -83,8 +98,9 @@ for ((t = 1; t <= trials; t++)); do
   [ $((t % 100)) -eq 0 ] && echo "  $t trials: $interrupted interrupted, $completed completed, $faults faults" >&2
 done
 set +m
-echo "$trials trials of Ctrl-C to gunzip -c | sentrova-convert --force -o OUT - (${log_mb} MB log, both cores busy):"
-echo "  $interrupted interrupted with the old KML kept, $completed completed before the signal, $faults faults"
+echo "$trials trials of Ctrl-C to gunzip -c | sentrova-convert [FORMAT] --force -o OUT - (${log_mb} MB log, both cores busy;"
+echo "  formats in turn: KML, KMZ, GPX, KML track, KML track as KMZ, CSV):"
+echo "  $interrupted interrupted with the old document kept, $completed completed before the signal, $faults faults"
 if [ "$interrupted" -eq 0 ]; then
   echo "no trial was interrupted: the signal never arrived in time" >&2
   exit 1

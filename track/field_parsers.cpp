@@ -1,5 +1,6 @@
 #include "field_parsers.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstring>
 
@@ -103,11 +104,14 @@ bool ParseTime(std::string_view s, int32_t &ms) {
         if (s[6] != '.') return false;
         const std::string_view digits = s.substr(7);
         if (!digits.empty() && !AllDigits(digits)) return false;
-        // Milliseconds: the first three digits; finer ones are cut.
+        // Milliseconds, rounded at the fourth digit.
         for (size_t i = 0; i < 3; ++i) fraction = fraction * 10 + (i < digits.size() ? digits[i] - '0' : 0);
+        fraction += digits.size() > 3 && digits[3] >= '5';
     }
-    // A leap second is shown as the last millisecond of its minute.
+    // A leap second is shown as the last millisecond of its minute; so is a
+    // time that rounds up to the next day, which this line does not date.
     ms = sec == 60 ? ((h * 60 + m) * 60 + 59) * 1000 + 999 : ((h * 60 + m) * 60 + sec) * 1000 + fraction;
+    ms = std::min(ms, 86'399'999);
     return true;
 }
 

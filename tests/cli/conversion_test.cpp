@@ -208,8 +208,10 @@ INSTANTIATE_TEST_SUITE_P(
 
 struct OwnTargetCase {
     const char *name;
-    std::vector<std::string> args; // LOG stands for the log's path
+    std::vector<std::string> args; // LOG and OTHER stand for the logs' paths
     const char *logName;
+    const char *otherName = ""; // a second log, the document of LOG would replace it
+    const char *said = "the KML ";
 };
 void PrintTo(const OwnTargetCase &c, std::ostream *os) { *os << c.name; }
 
@@ -217,25 +219,42 @@ class CliOwnTarget : public testing::TestWithParam<OwnTargetCase> {};
 
 TEST_P(CliOwnTarget, LogIsNeverReplacedByItsOwnDocument) {
     TempDir dir;
-    const std::string log = dir / GetParam().logName;
+    const std::string log = dir / GetParam().logName, other = dir / GetParam().otherName;
     const std::string bytes = DriveLog(5);
     WriteFile(log, bytes);
+    if (*GetParam().otherName) WriteFile(other, bytes);
     std::vector<std::string> args = GetParam().args;
-    for (std::string &a : args)
-        if (a == "LOG") a = log;
+    for (std::string &a : args) a = a == "LOG" ? log : a == "OTHER" ? other : a;
     const ProcessResult r = RunConvert(args);
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(ReadFile(log), bytes);
-    EXPECT_EQ(r.err.rfind(log, 0), 0u) << r.err;
-    EXPECT_EQ(FolderNames(dir.Path()), std::vector<std::string>{GetParam().logName});
+    std::vector<std::string> names{GetParam().logName};
+    if (*GetParam().otherName) {
+        EXPECT_EQ(ReadFile(other), bytes);
+        names.insert(names.begin(), GetParam().otherName);
+    }
+    EXPECT_EQ(FolderNames(dir.Path()), names);
+    // The log's own line names the document by its format, and the log it would replace.
+    const std::string replaced = *GetParam().otherName ? other + ", a log of this command line" : "the log itself";
+    EXPECT_TRUE(Contains("\n" + r.err, "\n" + log + ": " + GetParam().said)) << r.err;
+    EXPECT_TRUE(Contains(r.err, " would replace " + replaced)) << r.err;
 }
 
 INSTANTIATE_TEST_SUITE_P(
     , CliOwnTarget,
-    testing::Values(OwnTargetCase{"LogNamedKml", {"LOG"}, "track.kml"},
-                    OwnTargetCase{"LogNamedKmlForced", {"-f", "LOG"}, "track.kml"},
-                    OwnTargetCase{"OutputIsTheLog", {"-o", "LOG", "LOG"}, "track.nmea"},
-                    OwnTargetCase{"OutputIsTheLogForced", {"--force", "-o", "LOG", "LOG"}, "track.nmea"}),
+    testing::Values(
+        OwnTargetCase{"LogNamedKml", {"LOG"}, "track.kml"},
+        OwnTargetCase{"LogNamedKmlForced", {"-f", "LOG"}, "track.kml"},
+        OwnTargetCase{"OutputIsTheLog", {"-o", "LOG", "LOG"}, "track.nmea"},
+        OwnTargetCase{"OutputIsTheLogForced", {"--force", "-o", "LOG", "LOG"}, "track.nmea"},
+        OwnTargetCase{"ForcedOntoALaterLog", {"--force", "LOG", "OTHER"}, "a.nmea", "a.kml"},
+        OwnTargetCase{"ForcedOntoAnEarlierLog", {"--force", "OTHER", "LOG"}, "a.nmea", "a.kml"},
+        OwnTargetCase{"GpxOntoALaterLog", {"-f", "--format", "gpx", "LOG", "OTHER"}, "a.nmea", "a.gpx", "the GPX "},
+        OwnTargetCase{"GpxOntoAnEarlierLog", {"-f", "--format", "gpx", "OTHER", "LOG"}, "a.nmea", "a.gpx", "the GPX "},
+        OwnTargetCase{"CsvOntoALaterLog", {"-f", "--format", "csv", "LOG", "OTHER"}, "a.nmea", "a.csv", "the CSV "},
+        OwnTargetCase{"KmzOntoAnEarlierLog", {"-f", "--kmz", "OTHER", "LOG"}, "a.nmea", "a.kmz", "the KMZ "},
+        OwnTargetCase{
+            "TrackOntoALaterLog", {"--format=kml-track", "-f", "LOG", "OTHER"}, "a.nmea", "a.kml", "the KML track "}),
     [](const testing::TestParamInfo<OwnTargetCase> &info) { return std::string(info.param.name); });
 
 TEST(CliJobs, ParallelRunGivesTheSameBytesAndLinesInCommandLineOrder) {

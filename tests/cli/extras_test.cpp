@@ -65,6 +65,8 @@ TEST(CliSummary, CountsWhatWasLeftOut) {
     std::string atZero;
     for (const char *time : {"120001", "120002", "120003", "120004"})
         atZero += Nmea(std::string("GPRMC,") + time + ",A,0000.0000,N,00000.0000,E,0.0,0.0,150308,,", "\r\n") + "\r\n";
+    const std::string yearZero = Nmea("GPZDA,120000.00,01,01,0000,,", "\r\n") + Lines(DriveLog(2)).at(0) + "\r\n" +
+                                 Nmea("GPZDA,120001.00,01,01,0000,,", "\r\n");
     const struct {
         const char *name;
         std::string log;
@@ -75,6 +77,12 @@ TEST(CliSummary, CountsWhatWasLeftOut) {
         {"zero positions thinned", atZero, {"--every", "2"}, " 0 placemarks (no cycle with a position), 3 cycles"},
         {"GP then GN", gpThenGn, {"--any-talker"}, " 4 placemarks, 4 sentences from a second talker ignored"},
         {"GP then GN, GP only", gpThenGn, {}, " 5 unrecognised, 3 placemarks\n"},
+        {"year 0000", yearZero, {"--format", "gpx"}, "0 points in 0 segments (no fix with a usable date; give one"},
+        {"gzip",
+         "\x1f\x8b\x08\x08"
+         "drive.nmea",
+         {},
+         "(the log looks compressed: gunzip -c LOG | sentrova-convert"},
     };
     TempDir dir;
     for (const auto &row : rows) {

@@ -27,7 +27,7 @@ struct FaultScenario {
     std::vector<std::string> args;
     std::string log;                // the line starts with it
     std::vector<std::string> named; // and names these too
-    std::string keptTarget;         // an existing target that must stay as it was
+    std::string keptTarget;         // a target that must stay as it was, or stay absent
     SpawnOptions spawn;
     std::string skip;           // why this row cannot run here
     std::function<void()> undo; // before the folder goes
@@ -58,6 +58,44 @@ FaultScenario ConvertTo(std::string log, std::string target, std::vector<std::st
     s.args.insert(s.args.end(), {"-o", target, log});
     s.log = log;
     s.named = {target};
+    return s;
+}
+
+FaultScenario SmallFileSystemFills(const TempDir &dir, const std::string &name, bool replacing) {
+    WriteFile(dir / "drive.nmea", DriveLog(2400, 5)); // its KMZ too is larger than the file system
+    fs::create_directory(dir / "small");
+    std::vector<std::string> extra{"--force"};
+    if (name.ends_with(".kmz")) extra.push_back("--kmz");
+    FaultScenario s = ConvertTo(dir / "drive.nmea", dir / ("small/" + name), extra);
+    s.named.push_back("No space left");
+    s.keptTarget = dir / ("small/" + name);
+    // Asked for by `make test` only: a package build may run as root in
+    // a chroot, where a mount reaches beyond the build.
+    const char *allowed = std::getenv("SENTROVA_TEST_MOUNT");
+    if (allowed == nullptr || std::string_view(allowed) != "1") {
+        s.skip = "mounting a small file system is asked for with SENTROVA_TEST_MOUNT=1";
+    } else if (::geteuid() != 0) {
+        s.skip = "mounting a small file system needs root";
+    } else if (::mount("tmpfs", (dir / "small").c_str(), "tmpfs", 0, "size=64k") != 0) {
+        s.skip = std::string("cannot mount a small tmpfs here: ") + std::strerror(errno);
+    } else {
+        s.undo = [folder = dir / "small"] { ::umount2(folder.c_str(), MNT_DETACH); };
+        if (replacing) WriteFile(dir / ("small/" + name), kOldDocument);
+    }
+    return s;
+}
+
+// A KMZ onto a descriptor opened for appending, named as `target`.
+FaultScenario KmzAppended(const TempDir &dir, const std::string &target) {
+    WriteFile(dir / "drive.nmea", DriveLog(3));
+    WriteFile(dir / "out.kmz", kOldDocument);
+    const int fd = ::open((dir / "out.kmz").c_str(), O_WRONLY | O_APPEND); // inherited: /dev/fd/N
+    FaultScenario s = ConvertTo(dir / "drive.nmea", target == "fd" ? "/dev/fd/" + std::to_string(fd) : target,
+                                {"--format", "kml-track", "--kmz"});
+    s.named.push_back("a KMZ needs a file it can seek in, opened without O_APPEND");
+    s.keptTarget = dir / "out.kmz";
+    s.spawn.standardOutput = fd;
+    s.undo = [fd] { ::close(fd); };
     return s;
 }
 
@@ -124,28 +162,25 @@ const FaultCase kFaults[] = {
          s.spawn.fileSizeLimit = 64 * 1024;
          return s;
      }},
-    {"SmallFileSystemFills",
+    {"SmallFileSystemFills", [](const TempDir &dir) { return SmallFileSystemFills(dir, "drive.kml", true); }},
+    {"SmallFileSystemFillsNewKmz", [](const TempDir &dir) { return SmallFileSystemFills(dir, "drive.kmz", false); }},
+    {"SmallFileSystemFillsOldKmz", [](const TempDir &dir) { return SmallFileSystemFills(dir, "drive.kmz", true); }},
+    {"FileSizeLimitInTheKmzDirectory",
      [](const TempDir &dir) {
          WriteFile(dir / "drive.nmea", LargeLog());
-         fs::create_directory(dir / "small");
-         FaultScenario s = ConvertTo(dir / "drive.nmea", dir / "small/drive.kml", {"--force"});
-         s.named.push_back("No space left");
-         s.keptTarget = dir / "small/drive.kml";
-         // Asked for by `make test` only: a package build may run as root in
-         // a chroot, where a mount reaches beyond the build.
-         const char *allowed = std::getenv("SENTROVA_TEST_MOUNT");
-         if (allowed == nullptr || std::string_view(allowed) != "1") {
-             s.skip = "mounting a small file system is asked for with SENTROVA_TEST_MOUNT=1";
-         } else if (::geteuid() != 0) {
-             s.skip = "mounting a small file system needs root";
-         } else if (::mount("tmpfs", (dir / "small").c_str(), "tmpfs", 0, "size=64k") != 0) {
-             s.skip = std::string("cannot mount a small tmpfs here: ") + std::strerror(errno);
-         } else {
-             s.undo = [folder = dir / "small"] { ::umount2(folder.c_str(), MNT_DETACH); };
-             WriteFile(dir / "small/drive.kml", kOldDocument);
-         }
+         // The limit falls inside the archive's directory, written by its final close.
+         RunConvert({"--kmz", dir / "drive.nmea"});
+         const std::string whole = ReadFile(dir / "drive.kmz");
+         WriteFile(dir / "drive.kmz", kOldDocument);
+         FaultScenario s = ConvertTo(dir / "drive.nmea", dir / "drive.kmz", {"-f", "--kmz"});
+         s.named.push_back("too large");
+         s.keptTarget = dir / "drive.kmz";
+         s.spawn.fileSizeLimit = whole.find("PK\x01\x02") + 10;
          return s;
      }},
+    {"KmzAppendedToStandardOutput", [](const TempDir &dir) { return KmzAppended(dir, "-"); }},
+    {"KmzAppendedToDevStdout", [](const TempDir &dir) { return KmzAppended(dir, "/dev/stdout"); }},
+    {"KmzAppendedToDevFd", [](const TempDir &dir) { return KmzAppended(dir, "fd"); }},
 };
 
 class CliFault : public testing::TestWithParam<FaultCase> {};
@@ -162,7 +197,8 @@ TEST_P(CliFault, IsReportedWithTheFileAndLeavesNothingBehind) {
     if (!s.skip.empty()) {
         GTEST_SKIP() << s.skip;
     }
-    const std::string kept = s.keptTarget.empty() ? std::string() : ReadFile(s.keptTarget);
+    const bool existed = Exists(s.keptTarget);
+    const std::string kept = existed ? ReadFile(s.keptTarget) : "";
 
     const ProcessResult r = RunConvert(s.args, {}, s.spawn);
     ASSERT_TRUE(r.exited) << "signal " << r.signal;
@@ -176,7 +212,7 @@ TEST_P(CliFault, IsReportedWithTheFileAndLeavesNothingBehind) {
     }
     EXPECT_TRUE(TemporaryFiles(dir.Path()).empty());
     if (!s.keptTarget.empty()) {
-        EXPECT_EQ(ReadFile(s.keptTarget), kept);
+        EXPECT_TRUE(existed ? ReadFile(s.keptTarget) == kept : !Exists(s.keptTarget)) << s.keptTarget << " changed";
     }
 }
 

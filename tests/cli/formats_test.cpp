@@ -28,7 +28,9 @@ TEST(CliFormats, UsageErrorsNameTheProblem) {
         {{"--format", "csv", "--date", "2024-02-30"}, "--date 2024-02-30: expected a date YYYY-MM-DD"},
         {{"--format", "csv", "--date", "24-05-01"}, "expected a date YYYY-MM-DD"},
         {{"--format", "gpx", "--split-gap", "0"}, "--split-gap"},
-        {{"--format", "shp"}, "--format"},
+        {{"--format", "gpx", "--split-gap", "nan"}, "--split-gap: expected a number of seconds"},
+        {{"--format", "csv", "--split-gap", "-nan"}, "--split-gap: expected a number of seconds"},
+        {{"--format", "shp"}, "--format: shp not in {kml,gpx,kml-track,csv}"},
     };
     TempDir dir;
     WriteFile(dir / "log.nmea", DriveLog(3));
@@ -124,7 +126,7 @@ TEST(CliFormats, SegmentsDatesAndTheLogsOwnDigits) {
           "<time>2024-02-29T00:00:30.750Z</time>", "3 points in 2 segments"}},
         {{"--format", "gpx", "--date", "2024-02-28", "--split-gap", "60"}, {"3 points in 1 segments"}},
         {{"--format", "csv", "--date", "2024-02-28"},
-         {"1,1,2024-02-28T23:59:58.250Z,48.117302057,11.516666667,545.40,46.9,4,dgps,,12,,0.6,,,,,1.5,0042,",
+         {"1,1,2024-02-28T23:59:58.250Z,48.117302057,11.516666667,545.40,46.9,4,dgps,,12,,0.6,,,,,,1.5,42,",
           "2,3,2024-02-29T00:00:30.750Z,48.117302076,11.516666700,545.42,46.9,1,,"}},
         {{"--format", "kml-track", "--date", "2024-02-28", "--style", "quality"},
          {"<styleUrl>#rtkFixed</styleUrl>", "<styleUrl>#rtkFloat</styleUrl>", "<styleUrl>#gps</styleUrl>",

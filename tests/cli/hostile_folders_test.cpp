@@ -11,6 +11,7 @@
 #include <functional>
 #include <sys/stat.h>
 #include <thread>
+#include <tuple>
 #include <unistd.h>
 
 #include "cli/cli_support.h"
@@ -205,22 +206,72 @@ void AddressSpaceLimit(const TempDir &dir) {
     EXPECT_GT(failures, 0);
 }
 
-// 5. --line's scratch file goes where TMPDIR says, and a failure there says so.
-void LineScratchInTmpdir(const TempDir &dir) {
+// 5. The scratch files of --line and of the KML track's columns go where
+// TMPDIR says, and a failure there says so.
+void ScratchInTmpdir(const TempDir &dir) {
     const std::string log = PlaceLog(dir, "drive.nmea", 20);
     fs::create_directory(dir / "scratch");
-    SpawnOptions spawn;
-    spawn.environment = {"TMPDIR=" + (dir / "missing")};
-    ProcessResult r = RunConvert({"--line", log}, {}, spawn);
-    ASSERT_TRUE(r.exited);
+    for (const auto &[option, scratch, shows] :
+         {std::tuple{"--line", "the track line's temporary file in ", "<LineString>"},
+          std::tuple{"--format=kml-track", "the KML track's temporary file in ", "<gx:Track>"}}) {
+        SCOPED_TRACE(option);
+        SpawnOptions spawn;
+        spawn.environment = {"TMPDIR=" + (dir / "missing"), kNoLeakCheck};
+        ProcessResult r = RunConvert({option, log}, {}, spawn);
+        EXPECT_EQ(r.status, 1);
+        EXPECT_TRUE(Contains(r.err, scratch + (dir / "missing") + ": No such file")) << r.err;
+        EXPECT_FALSE(Exists(dir / "drive.kml"));
+        const std::string trace = dir / "trace.txt";
+        spawn.environment = {"TMPDIR=" + (dir / "scratch"), kNoLeakCheck};
+        r = Process({"/usr/bin/strace", "-f", "-qq", "-e", "trace=open,openat", "-o", trace, SENTROVA_CONVERT_BIN,
+                     option, log},
+                    spawn)
+                .Wait();
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_TRUE(Contains(ReadFile(dir / "drive.kml"), shows));
+        EXPECT_TRUE(fs::is_empty(dir / "scratch"));
+        const std::string opened = ReadFile(trace), inScratch = (dir / "scratch") + "\", O_RDWR|O_EXCL|O_CLOEXEC";
+        EXPECT_TRUE(Contains(opened, inScratch + "|O_TMPFILE")) << opened;
+        EXPECT_FALSE(Contains(opened, "\"/tmp\", O_RDWR")) << opened;
+        fs::remove(dir / "drive.kml");
+    }
+}
+
+// A folder renamed while its document is made: the message is right, and the
+// temporary file goes with the run.
+void FolderRenamedWhileConverting(const TempDir &dir) {
+    fs::create_directory(dir / "out");
+    Process process({SENTROVA_CONVERT_BIN, "-o", dir / "out/live.kml", "-"});
+    const std::string log = DriveLog(120, 3);
+    ASSERT_TRUE(process.Write(std::string_view(log).substr(0, log.size() / 2)));
+    for (int i = 0; i < 500 && TemporaryFiles(dir / "out").empty(); ++i) process.Pump(10);
+    ASSERT_FALSE(TemporaryFiles(dir / "out").empty()) << "the conversion did not start";
+    fs::rename(dir / "out", dir / "moved");
+    process.Write(std::string_view(log).substr(log.size() / 2));
+    const ProcessResult r = process.Wait();
     EXPECT_EQ(r.status, 1);
-    EXPECT_TRUE(Contains(r.err, "the track line's temporary file in " + (dir / "missing") + ": No such file")) << r.err;
-    EXPECT_FALSE(Exists(dir / "drive.kml"));
-    spawn.environment = {"TMPDIR=" + (dir / "scratch")};
-    r = RunConvert({"--line", log}, {}, spawn);
-    EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_TRUE(Contains(ReadFile(dir / "drive.kml"), "<LineString>"));
-    EXPECT_TRUE(fs::is_empty(dir / "scratch"));
+    EXPECT_TRUE(Contains(r.err, "its folder was moved or removed during the conversion; nothing kept")) << r.err;
+    EXPECT_FALSE(Exists(dir / "moved/live.kml"));
+}
+
+// Names that are no UTF-8, in every document that carries the log's name.
+void MalformedNamesAreValidXml(const TempDir &dir) {
+    for (const char *name :
+         {"over\xc0\xaf.nmea", "sur\xed\xa0\x80.nmea", "non\xef\xbf\xbe.nmea", "big\xf4\x90\x80\x80.nmea"}) {
+        const std::string log = PlaceLog(dir, name, 5);
+        for (const std::vector<std::string> &options : std::vector<std::vector<std::string>>{
+                 {"--format", "gpx"}, {"--format", "kml-track"}, {"--line"}, {"--line", "--kmz"}}) {
+            SCOPED_TRACE(std::string(name, 3) + " " + options.front());
+            std::vector<std::string> args = options;
+            const std::string out = dir / (options.back() == "--kmz" ? "out.kmz" : "out.xml");
+            args.insert(args.end(), {"-f", "-o", out, log});
+            ASSERT_EQ(RunConvert(args).status, 0);
+            if (options.back() == "--kmz")
+                WriteFile(dir / "out.xml", RunTool({"/usr/bin/unzip", "-p", out, "doc.kml"}, "unzip").out);
+            EXPECT_EQ(XmlProblems(dir / "out.xml"), "");
+            EXPECT_TRUE(Contains(ReadFile(dir / "out.xml"), "\uFFFD"));
+        }
+    }
 }
 
 // 6. /dev/stdout and /dev/fd/1 name standard output, whatever it is open on.
@@ -274,12 +325,16 @@ void PlantedTemporaryNames(const TempDir &dir) {
 void ControlCharactersInNames(const TempDir &dir) {
     const std::string newline = PlaceLog(dir, "two\nlines.nmea", 5);
     const std::string escape = PlaceLog(dir, "esc\x1b[2J.nmea", 5, 1);
-    const ProcessResult r = RunConvert({newline, escape});
+    const std::string c1 = PlaceLog(dir, "c1\xc2\x85\xc2\x9b.nmea", 5, 2); // U+0085, U+009B
+    const std::string raw = PlaceLog(dir, "raw\x9b-.nmea", 5, 3);          // a terminal's CSI
+    const ProcessResult r = RunConvert({newline, escape, c1, raw});
     EXPECT_EQ(r.status, 0) << r.err;
     const std::vector<std::string> lines = Lines(r.err);
-    ASSERT_EQ(lines.size(), 2u) << r.err;
+    ASSERT_EQ(lines.size(), 4u) << r.err;
     EXPECT_EQ(lines[0].rfind(dir / "two\\nlines.nmea -> " + (dir / "two\\nlines.kml") + ": ", 0), 0u) << lines[0];
     EXPECT_EQ(lines[1].rfind(dir / "esc\\x1b[2J.nmea -> ", 0), 0u) << lines[1];
+    EXPECT_EQ(lines[2].rfind(dir / "c1\\xc2\\x85\\xc2\\x9b.nmea -> ", 0), 0u) << lines[2];
+    EXPECT_EQ(lines[3].rfind(dir / "raw\\x9b-.nmea -> ", 0), 0u) << lines[3];
 }
 
 // Also: --force over another user's KML leaves it theirs, with its mode.
@@ -398,7 +453,9 @@ const FolderCase kCases[] = {
     {"ClosedStandardOutput", ClosedStandardOutput},
     {"ThreadLimit", ThreadLimit},
     {"AddressSpaceLimit", AddressSpaceLimit},
-    {"LineScratchInTmpdir", LineScratchInTmpdir},
+    {"ScratchInTmpdir", ScratchInTmpdir},
+    {"FolderRenamedWhileConverting", FolderRenamedWhileConverting},
+    {"MalformedNamesAreValidXml", MalformedNamesAreValidXml},
     {"DevStdoutIntoAFile", DevStdoutIntoAFile},
     {"DevFdOneIntoAPipe", DevFdOneIntoAPipe},
     {"PlantedTemporaryNames", PlantedTemporaryNames},

@@ -122,7 +122,16 @@ TEST(TrackOptions, EveryKeepsTheFirstAndEveryNthPlacemark) {
 TEST(TrackOptions, LineNameIsEscapedForXml) {
     EXPECT_EQ(conversion::XmlText("a&b<c>.nmea"), "a&amp;b&lt;c&gt;.nmea");
     EXPECT_EQ(conversion::XmlText("Fahrt M\xc3\xbcnchen"), "Fahrt M\xc3\xbcnchen");
-    EXPECT_EQ(conversion::XmlText("bad\xff\x01name"), "bad??name");
+    // Each broken sequence and each character XML does not allow: one U+FFFD.
+    const std::pair<std::string_view, std::string_view> replaced[] = {
+        {"bad\xff\x01name", "bad\uFFFD\uFFFDname"},
+        {"over\xc0\xaflong", "over\uFFFD\uFFFDlong"},
+        {"sur\xed\xa0\x80r", "sur\uFFFD\uFFFD\uFFFDr"},
+        {"non\xef\xbf\xbe", "non\uFFFD"},
+        {"big\xf4\x90\x80\x80", "big\uFFFD\uFFFD\uFFFD\uFFFD"},
+        {"cut\xe2\x82", "cut\uFFFD"},
+        {"\xf0\x9f\x9a\x97 \xc2\x85", "\xf0\x9f\x9a\x97 \xc2\x85"}};
+    for (const auto &[name, expected] : replaced) EXPECT_EQ(conversion::XmlText(name), expected) << name;
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include "conversion/epoch_fields.h"
 #include "conversion/stream_conversion.h"
 #include "conversion_test_support.h"
+#include "track/field_parsers.h"
 
 namespace {
 
@@ -70,6 +71,10 @@ TEST(TrackRun, LinesReachTheDecoderWhole) {
         EXPECT_EQ(t.outcome.counts.segments, r.segments) << r.name;
         EXPECT_EQ(t.outcome.counts.lines, r.lines) << r.name;
         EXPECT_EQ(Count(t.doc, "\r\n"), r.points + 1) << r.name;
+        // Every row as wide as the header.
+        const size_t width = Count(t.doc.substr(0, t.doc.find('\n')), ",");
+        for (size_t at = 0; at < t.doc.size(); at = t.doc.find('\n', at) + 1)
+            ASSERT_EQ(Count(t.doc.substr(at, t.doc.find('\n', at) - at), ","), width) << r.name << " at " << at;
     }
     // The day before the first RMC's for the fix before midnight.
     const TrackResult early = ConvertTrack(rows[4].log, DocumentFormat::Csv);
@@ -117,6 +122,30 @@ TEST(TrackRun, CsvFieldsAndGpxFix) {
             out.Flush();
         }
         EXPECT_EQ(sink.bytes, q.field);
+    }
+    // The log's numbers as every reader takes them; empty: left out.
+    struct Text {
+        std::string_view field, plain, mps, course;
+    } texts[] = {{"054.7", "54.7", "28.140", "54.7"},
+                 {"08", "8", "4.116", "8"},
+                 {"000", "0", "0.000", "0"},
+                 {".5", "0.5", "0.257", "0.5"},
+                 {"-.5", "-0.5", "", "359.5"},
+                 {"5.", "5", "2.572", "5"},
+                 {"360.0", "360.0", "185.200", "0.0"},
+                 {"-0.04", "-0.04", "", "359.96"},
+                 {"194.38", "194.38", "99.998", "194.38"},
+                 {"720.5", "720.5", "370.657", "0.5"},
+                 {"", "", "", ""}};
+    for (const Text &t : texts) {
+        track::Number n;
+        if (!t.field.empty()) {
+            ASSERT_TRUE(track::ParseNumber(t.field, n)) << t.field;
+        }
+        char text[conversion::kFieldTextSize];
+        EXPECT_EQ(conversion::PlainNumber(n, text), t.plain) << t.field;
+        EXPECT_EQ(conversion::SpeedMps(n, text), t.mps) << t.field;
+        EXPECT_EQ(conversion::CourseDegrees(n, text), t.course) << t.field;
     }
     struct Fix {
         int quality, gsaMode;

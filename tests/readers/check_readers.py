@@ -1,27 +1,46 @@
 #!/usr/bin/env python3
-"""Real readers on the GPX, KML track, KMZ and CSV documents of sentrova-convert.
+"""Real readers on the documents of sentrova-convert.
 
-For every real log and a few generated RTK-style logs (7 and 8 decimals of a
-minute, 10 Hz, several constellations, a midnight, a gap and lost fixes):
-GDAL reads the GPX (GPX driver), the KML track and the KMZ (LIBKML driver) and
-the CSV; gpsbabel reads the GPX back; xmllint checks each XML document. Their
-point counts must equal the converter's summary, every coordinate must equal
-the value of the log line it came from within 1e-9 degree, and every time the
-log line's time to the millisecond.
+Every real log and a few generated RTK-style logs (7 and 8 decimals of a
+minute, 10 Hz, several constellations, a midnight, a gap and lost fixes) is
+converted once per format into one folder; then each reader reads them all,
+so that the readers can run side by side:
 
-Usage: check_readers.py CONVERTER REAL_LOG_FOLDER
+  convert CONVERTER REAL_LOG_FOLDER DOCS  the documents and their index.json
+  placemarks DOCS  GDAL's LIBKML driver on the placemark documents of the real
+                 logs, plain and with --any-talker --line --altitude-mode absolute
+  gdal DOCS      GDAL's CSV and GPX drivers
+  libkml DOCS    GDAL's LIBKML driver on the KML tracks and KMZs
+  gpsbabel DOCS  gpsbabel reads each GPX back
+  strict DOCS    xmllint against GPX 1.1 with the track point extension and
+                 KML 2.2 with gx; Python's csv module: every row as wide as the
+                 header, numbers without leading zeros; the segments and the
+                 GPX speed and course against the CSV
+
+Point counts must equal the converter's summary, every coordinate the log
+line's within 1e-9 degree, every time the log line's to the millisecond.
+GDAL is read through Debian's python3-gdal, in one process per core.
+Exit status: 0 all read, 1 a failure, 77 no real logs (placemarks).
 """
+import csv
+import glob
 import json
 import os
 import re
 import subprocess
 import sys
-import tempfile
 import zipfile
-from decimal import Decimal
+from concurrent.futures import ProcessPoolExecutor, ThreadPoolExecutor
+from decimal import ROUND_HALF_UP, Decimal
 from xml.etree import ElementTree
 
 TOLERANCE = 1e-9
+HERE = os.path.dirname(os.path.abspath(__file__))
+SCHEMAS = {"gpx": os.path.join(HERE, "..", "schemas", "gpx_with_extensions.xsd"),
+           "kml": os.path.join(HERE, "..", "..", "..", "shared", "schemas", "kml22gx.xsd")}
+PLACEMARK_OPTIONS = ["", "--any-talker --line --altitude-mode absolute"]
+GPX = "{http://www.topografix.com/GPX/1/1}"
+TPX = "{http://www.garmin.com/xmlschemas/TrackPointExtension/v2}"
 failures = []
 
 
@@ -31,6 +50,17 @@ def fail(log, message):
 
 def run(args, **kw):
     return subprocess.run(args, capture_output=True, text=True, errors="replace", **kw)
+
+
+def jobs():
+    return int(os.environ.get("JOBS", "0")) or min(2, len(os.sched_getaffinity(0)))
+
+
+def each(function, items):
+    """function(item) for every item, on as many processes as there are cores."""
+    with ThreadPoolExecutor(jobs()) as pool:
+        for _ in pool.map(function, items):
+            pass
 
 
 # ---- the value of a log line, read here on its own ----
@@ -59,10 +89,13 @@ def line_fix(line):
     lat = angle(f[at], f[at + 1], "S")
     lon = angle(f[at + 2], f[at + 3], "W")
     t = f[time_at]
-    ms = ((int(t[0:2]) * 60 + int(t[2:4])) * 60 + int(t[4:6])) * 1000
+    seconds = Decimal(int(t[0:2]) * 3600 + int(t[2:4]) * 60 + min(int(t[4:6]), 59))
+    if int(t[4:6]) == 60:  # a leap second: the last millisecond of its minute
+        return lat, lon, int(seconds) * 1000 + 999
     if len(t) > 7:
-        ms += int((t[7:] + "000")[:3])
-    return lat, lon, ms
+        seconds += Decimal("0." + t[7:])
+    ms = int((seconds * 1000).quantize(Decimal(1), rounding=ROUND_HALF_UP))
+    return lat, lon, min(ms, 86_399_999)
 
 
 def iso_ms(text):
@@ -72,112 +105,9 @@ def iso_ms(text):
     return ((int(h) * 60 + int(mi)) * 60 + int(s)) * 1000 + int(((frac or "") + "000")[:3])
 
 
-# ---- readers ----
+# ---- conversion, once per log and format ----
 
-def geojson(path, *extra):
-    out = run(["ogr2ogr", "-f", "GeoJSON", "/vsistdout/", path, *extra])
-    if out.returncode != 0:
-        raise RuntimeError(out.stderr.strip())
-    return json.loads(out.stdout)
-
-
-def points_of(geometry):
-    kind, coords = geometry["type"], geometry["coordinates"]
-    if kind == "Point":
-        return [coords]
-    if kind in ("LineString", "MultiPoint"):
-        return coords
-    if kind == "MultiLineString":
-        return [p for part in coords for p in part]
-    raise RuntimeError("unexpected geometry " + kind)
-
-
-def check(log, label, points, reference, times=None):
-    """points: (lon, lat) per point in order; reference: the CSV's rows."""
-    if len(points) != len(reference):
-        fail(log, f"{label}: {len(points)} points, the converter wrote {len(reference)}")
-        return
-    for i, ((lon, lat), row) in enumerate(zip(points, reference)):
-        if abs(lat - row["lat"]) > TOLERANCE or abs(lon - row["lon"]) > TOLERANCE:
-            fail(log, f"{label}: point {i} at {lat} {lon}, line {row['line']} says {row['lat']} {row['lon']}")
-            return
-        if times is not None and iso_ms(times[i]) != row["ms"]:
-            fail(log, f"{label}: point {i} at {times[i]}, line {row['line']} says {row['ms']} ms")
-            return
-
-
-def convert(converter, log, folder, fmt, *extra):
-    suffix = ".kmz" if "--kmz" in extra else {"gpx": ".gpx", "csv": ".csv", "kml-track": ".kml"}[fmt]
-    target = os.path.join(folder, "doc" + suffix)
-    out = run([converter, "-f", "--format", fmt, *extra, "-o", target, log])
-    m = re.search(r"(\d+) points in", out.stderr)
-    if out.returncode != 0 or not m:
-        fail(log, f"--format {fmt} {' '.join(extra)}: {out.stderr.strip()}")
-        return None, 0
-    return target, int(m.group(1))
-
-
-def check_log(converter, log, folder, extra=(), styled=()):
-    """styled: options of the KML track only (--style quality)."""
-    lines = log_lines(log)
-    csv_path, count = convert(converter, log, folder, "csv", *extra)
-    if csv_path is None:
-        return 0
-    # The CSV through GDAL; each row names its log line.
-    rows = geojson(csv_path, "-oo", "X_POSSIBLE_NAMES=longitude", "-oo", "Y_POSSIBLE_NAMES=latitude")["features"]
-    reference = []
-    for feature in rows:
-        line = int(feature["properties"]["line"])
-        lat, lon, ms = line_fix(lines[line - 1])
-        reference.append({"line": line, "lat": lat, "lon": lon, "ms": ms})
-    if len(reference) != count:
-        fail(log, f"CSV: GDAL read {len(reference)} rows, the converter wrote {count}")
-        return count
-    check(log, "CSV (GDAL)", [tuple(f["geometry"]["coordinates"]) for f in rows], reference,
-          [f["properties"]["time"] for f in rows])
-
-    gpx, n = convert(converter, log, folder, "gpx", *extra)
-    if gpx:
-        if run(["xmllint", "--noout", gpx]).returncode != 0:
-            fail(log, "GPX: xmllint rejects it")
-        features = geojson(gpx, "track_points")["features"] if count else []
-        check(log, "GPX (GDAL)", [tuple(f["geometry"]["coordinates"]) for f in features], reference,
-              [f["properties"]["time"] for f in features])
-        back = run(["gpsbabel", "-i", "gpx", "-f", gpx, "-o", "gpx", "-F", "-"])
-        if back.returncode != 0:
-            fail(log, "GPX: gpsbabel: " + back.stderr.strip())
-        else:
-            ns = {"g": "http://www.topografix.com/GPX/1/0"}
-            root = ElementTree.fromstring(back.stdout)
-            if not root.tag.endswith("gpx"):
-                fail(log, "GPX: gpsbabel wrote no GPX")
-            ns["g"] = root.tag[1:].split("}")[0]
-            pts = root.findall(".//g:trkpt", ns)
-            check(log, "GPX (gpsbabel)", [(float(p.get("lon")), float(p.get("lat"))) for p in pts], reference,
-                  [p.find("g:time", ns).text for p in pts])
-
-    for kmz in (False, True):
-        target, n = convert(converter, log, folder, "kml-track", *extra, *styled, *(["--kmz"] if kmz else []))
-        if not target:
-            continue
-        label = "KMZ" if kmz else "KML track"
-        text = zipfile.ZipFile(target).read("doc.kml") if kmz else open(target, "rb").read()
-        if run(["xmllint", "--noout", "-"], input=text.decode()).returncode != 0:
-            fail(log, label + ": xmllint rejects it")
-        if count:
-            features = geojson(target, "--config", "GDAL_SKIP", "KML")["features"]
-            points = [tuple(p[:2]) for f in features for p in points_of(f["geometry"])]
-        else:
-            points = []
-        root = ElementTree.fromstring(text)
-        whens = [w.text for w in root.iter("{http://www.opengis.net/kml/2.2}when")]
-        check(log, label + " (LIBKML)", points, reference, whens)
-    return count
-
-
-# ---- generated RTK-style logs ----
-
-def sentence(body):
+def rtk_sentence(body):
     x = 0
     for c in body.encode():
         x ^= c
@@ -208,44 +138,311 @@ def rtk_log(path, decimals, start_s, seconds, date):
         lon = 151.2153 + tenth * 1.3e-7
         quality = 0 if 300 <= tenth < 310 else 4 if tenth % 200 < 120 else 5
         la, lo = minutes(lat, 2, decimals), minutes(lon, 3, decimals)
-        out.append(sentence(f"GNGGA,{time},{la},S,{lo},E,{quality},24,0.5,{20 + tenth * 0.001:.3f},M,22.1,M,1.2,0042"))
+        out.append(rtk_sentence(f"GNGGA,{time},{la},S,{lo},E,{quality},24,0.5,{20 + tenth * 0.001:.3f},M,22.1,M,1.2,0042"))
         status = "V" if quality == 0 else "A"
         if tenth % 10 == 0:
-            out.append(sentence(f"GNRMC,{time},{status},{la},S,{lo},E,0.4,87.5,{day:02d}{month:02d}{year % 100:02d},,,R"))
+            out.append(rtk_sentence(f"GNRMC,{time},{status},{la},S,{lo},E,0.4,87.5,{day:02d}{month:02d}{year % 100:02d},,,R"))
             for sid, (talker, n) in enumerate(systems, 1):
                 prns = [f"{p + 1:02d}" for p in range(n)][:12]
-                out.append(sentence(f"GNGSA,A,3,{','.join(prns + [''] * (12 - len(prns)))},0.9,0.5,0.7,{sid}"))
+                out.append(rtk_sentence(f"GNGSA,A,3,{','.join(prns + [''] * (12 - len(prns)))},0.9,0.5,0.7,{sid}"))
                 total = (n + 3) // 4
                 for k in range(total):
                     sats = "".join(f",{p + 1:02d},{10 + p},{(p * 20) % 360:03d},{30 + p % 15}"
                                    for p in range(k * 4, min(n, k * 4 + 4)))
-                    out.append(sentence(f"{talker}GSV,{total},{k + 1},{n:02d}{sats},1"))
-            out.append(sentence(f"GNGST,{time},0.01,0.012,0.008,45.0,0.010,0.011,0.020"))
+                    out.append(rtk_sentence(f"{talker}GSV,{total},{k + 1},{n:02d}{sats},1"))
+            out.append(rtk_sentence(f"GNGST,{time},0.01,0.012,0.008,45.0,0.010,0.011,0.020"))
     open(path, "w").write("".join(out))
 
 
+def convert(converter, real, docs):
+    os.makedirs(os.path.join(docs, "placemarks"), exist_ok=True)
+    logs = []
+    if os.path.isdir(real):
+        logs = sorted(os.path.join(real, f) for f in os.listdir(real)
+                      if os.path.isfile(os.path.join(real, f)) and not f.endswith((".md", ".json", ".py")))
+    entries, placemarks = [], []
+    for i, (decimals, start, seconds, date) in enumerate([(8, 86400 - 30, 60, (31, 12, 2025)),
+                                                          (7, 43200, 120, (8, 6, 2026))]):
+        path = os.path.join(docs, f"rtk{i}.nmea")
+        rtk_log(path, decimals, start, seconds, date)
+        entries.append({"log": path, "extra": ["--split-gap", "1"], "styled": ["--style", "quality"]})
+    # The real logs' KMZs styled by quality, so that the schemas see both kinds of KML track.
+    entries = [{"log": log, "extra": [], "styled": [], "packed": ["--style", "quality"]} for log in logs] + entries
+    jobs_ = []
+    for n, e in enumerate(entries):
+        e["docs"] = {}
+        for kind, fmt, options, suffix in [("csv", "csv", [], ".csv"), ("gpx", "gpx", [], ".gpx"),
+                                           ("kml", "kml-track", e["styled"], ".kml"),
+                                           ("kmz", "kml-track", e.get("packed", e["styled"]) + ["--kmz"], ".kmz")]:
+            target = os.path.join(docs, f"{n:03d}-{kind}{suffix}")
+            e["docs"][kind] = target
+            jobs_.append((e, kind, [converter, "-f", "--format", fmt, *e["extra"], *options, "-o", target, e["log"]]))
+    for n, log in enumerate(logs):
+        for k, options in enumerate(PLACEMARK_OPTIONS):
+            stem = os.path.join(docs, "placemarks", f"{n:03d}-{k}")
+            open(stem + ".opts", "w").write(options + "\n" + log + "\n")
+            placemarks.append([converter, "-f", *options.split(), "-o", stem + ".kml", log])
+
+    def epoch_document(job):
+        e, kind, args = job
+        out = run(args)
+        m = re.search(r"(\d+) points in (\d+) segments", out.stderr)
+        if out.returncode != 0 or not m:
+            fail(e["log"], f"{' '.join(args[2:-3])}: {out.stderr.strip()}")
+            e.setdefault("failed", []).append(kind)
+        else:
+            e[kind + "_summary"] = [int(m.group(1)), int(m.group(2))]
+
+    def placemark_document(args):
+        out = run(args)
+        open(args[-2][: -len(".kml")] + ".err", "w").write(out.stderr if out.returncode == 0 else "FAIL " + out.stderr)
+
+    each(epoch_document, jobs_)
+    each(placemark_document, placemarks)
+    for e in entries:
+        if "failed" not in e and e["csv_summary"] != e["gpx_summary"]:
+            fail(e["log"], f"CSV says {e['csv_summary']} points and segments, GPX {e['gpx_summary']}")
+        if "failed" not in e and e in entries[len(logs):] and e["csv_summary"][0] < 500:
+            fail(e["log"], f"only {e['csv_summary'][0]} points from a generated log")
+    json.dump(entries, open(os.path.join(docs, "index.json"), "w"), indent=0)
+    print(f"{len(logs)} real and {len(entries) - len(logs)} generated logs converted into {docs}")
+
+
+# ---- what the CSV says, read strictly ----
+
+def csv_rows(e):
+    """The CSV's header and rows, the reference points from their log lines,
+    and the problems of a strict reading."""
+    problems = []
+    with open(e["docs"]["csv"], newline="") as f:
+        table = list(csv.reader(f, strict=True))
+    header, rows = table[0], table[1:]
+    lines = log_lines(e["log"])
+    reference = []
+    for i, row in enumerate(rows):
+        if len(row) != len(header):
+            problems.append(f"CSV row {i + 1} has {len(row)} fields, the header {len(header)}")
+            break
+        record = dict(zip(header, row))
+        lat, lon, ms = line_fix(lines[int(record["line"]) - 1])
+        reference.append({"line": record["line"], "lat": lat, "lon": lon, "ms": ms, "row": record})
+    return header, reference, problems
+
+
+def check(log, label, points, reference, times=None):
+    """points: (lon, lat) per point in order."""
+    if len(points) != len(reference):
+        fail(log, f"{label}: {len(points)} points, the converter wrote {len(reference)}")
+        return
+    for i, ((lon, lat), ref) in enumerate(zip(points, reference)):
+        if abs(lat - ref["lat"]) > TOLERANCE or abs(lon - ref["lon"]) > TOLERANCE:
+            fail(log, f"{label}: point {i} at {lat} {lon}, line {ref['line']} says {ref['lat']} {ref['lon']}")
+            return
+        if times is not None and iso_ms(times[i]) != ref["ms"]:
+            fail(log, f"{label}: point {i} at {times[i]}, line {ref['line']} says {ref['ms']} ms")
+            return
+
+
+def entries_of(docs):
+    return [e for e in json.load(open(os.path.join(docs, "index.json"))) if "failed" not in e]
+
+
+# ---- the readers ----
+
+def gdal_layers(path, driver, field=None, **options):
+    """The layers of a document as GDAL's driver reads it: per feature its
+    geometry and the text of `field`; GDAL's warnings are failures too."""
+    from osgeo import gdal  # Debian python3-gdal
+    gdal.UseExceptions()
+    said = []
+    gdal.PushErrorHandler(lambda kind, number, message: said.append(message))
+    try:
+        ds = gdal.OpenEx(path, gdal.OF_VECTOR, allowed_drivers=[driver],
+                         open_options=[f"{k}={v}" for k, v in options.items()])
+        layers = [ds.GetLayer(i) for i in range(ds.GetLayerCount())]
+        features = []
+        for layer in layers:
+            at = layer.GetLayerDefn().GetFieldIndex(field) if field else -1
+            features.append([(f.GetGeometryRef().Clone() if f.GetGeometryRef() else None,
+                              f.GetFieldAsString(at) if at >= 0 else "") for f in layer])
+    finally:
+        gdal.PopErrorHandler()
+    if said:
+        raise RuntimeError(f"GDAL {driver}: {'; '.join(said)[:300]}")
+    return [(layer.GetName(), f) for layer, f in zip(layers, features)]
+
+
+def points_of(geometry):
+    if geometry.GetGeometryCount() > 0:
+        return [p for i in range(geometry.GetGeometryCount()) for p in points_of(geometry.GetGeometryRef(i))]
+    return geometry.GetPoints() or []
+
+
+def read_gdal(e):
+    log = e["log"]
+    _, reference, _ = csv_rows(e)
+    (_, rows), = gdal_layers(e["docs"]["csv"], "CSV", "time", X_POSSIBLE_NAMES="longitude",
+                             Y_POSSIBLE_NAMES="latitude")
+    check(log, "CSV (GDAL)", [g.GetPoint_2D(0) for g, _ in rows], reference, [t for _, t in rows])
+    features = dict(gdal_layers(e["docs"]["gpx"], "GPX", "time")).get("track_points", [])
+    check(log, "GPX (GDAL)", [g.GetPoint_2D(0) for g, _ in features], reference, [t for _, t in features])
+
+
+def read_libkml(e):
+    _, reference, _ = csv_rows(e)
+    for kind, label in (("kml", "KML track"), ("kmz", "KMZ")):
+        target = e["docs"][kind]
+        text = zipfile.ZipFile(target).read("doc.kml") if kind == "kmz" else open(target, "rb").read()
+        points = [p[:2] for _, features in gdal_layers(target, "LIBKML") for g, _ in features for p in points_of(g)]
+        whens = [w.text for w in ElementTree.fromstring(text).iter("{http://www.opengis.net/kml/2.2}when")]
+        check(e["log"], label + " (LIBKML)", points, reference, whens)
+
+
+def read_placemarks(stem):
+    """A placemark document: its features are the placemarks the converter
+    reported (one more where a line is drawn), none at 0,0, and every <when>
+    gives GDAL a time."""
+    options, log = open(stem + ".opts").read().splitlines()[:2]
+    report = open(stem + ".err").read() if os.path.exists(stem + ".err") else "FAIL no report"
+    if report.startswith("FAIL"):
+        fail(log, f"[{options}] the converter failed: {report[5:].strip()}")
+        return 0
+    placemarks = int(re.search(r", (\d+) placemarks\b", report).group(1))
+    text = open(stem + ".kml", "rb").read()
+    features = [f for _, layer in gdal_layers(stem + ".kml", "LIBKML", "timestamp") for f in layer]
+    lines = text.count(b"<LineString>")
+    zero = sum(1 for g, _ in features for p in points_of(g) if p[0] == 0 and p[1] == 0)
+    times = sum(1 for g, t in features if g.GetGeometryName() == "POINT" and t)
+    why = []
+    if len(features) != placemarks + lines:
+        why.append(f"{len(features)} features for {placemarks} placemarks and {lines} lines")
+    if zero:
+        why.append(f"{zero} points at 0,0")
+    if times != text.count(b"<when>"):
+        why.append(f"{times} times from GDAL for {text.count(b'<when>')} <when>")
+    if why:
+        fail(log, f"[{options}] " + "; ".join(why))
+    return len(features)
+
+
+def read_gpsbabel(e):
+    _, reference, _ = csv_rows(e)
+    back = run(["gpsbabel", "-i", "gpx", "-f", e["docs"]["gpx"], "-o", "gpx", "-F", "-"])
+    if back.returncode != 0:
+        fail(e["log"], "GPX: gpsbabel: " + back.stderr.strip())
+        return
+    root = ElementTree.fromstring(back.stdout)
+    ns = {"g": root.tag[1:].split("}")[0]}
+    pts = root.findall(".//g:trkpt", ns)
+    check(e["log"], "GPX (gpsbabel)", [(float(p.get("lon")), float(p.get("lat"))) for p in pts], reference,
+          [p.find("g:time", ns).text for p in pts])
+
+
+NUMBER = re.compile(r"-?\d+(\.\d+)?")
+
+
+def read_strictly(e):
+    log = e["log"]
+    header, reference, problems = csv_rows(e)
+    for p in problems:
+        fail(log, p)
+    points, segments = e["csv_summary"]
+    if len(reference) != points:
+        fail(log, f"CSV: {len(reference)} rows, the converter wrote {points} points")
+    numbered = [int(r["row"]["segment"]) for r in reference]
+    if numbered != sorted(numbered) or (numbered and (numbered[0] != 1 or numbered[-1] != segments)):
+        fail(log, f"CSV: segments {numbered[:1]}..{numbered[-1:]} for {segments}")
+    for r in reference:
+        bad = [f"{k}={v}" for k, v in r["row"].items() if NUMBER.fullmatch(v) and re.match(r"-?0\d", v)]
+        if bad:
+            fail(log, f"CSV line {r['line']}: leading zeros in {', '.join(bad)}")
+            break
+    # GPX: its segments, and speed and course as the log's knots and degrees.
+    root = ElementTree.parse(e["docs"]["gpx"]).getroot()
+    if len(root.findall(f"{GPX}trk/{GPX}trkseg")) != segments:
+        fail(log, f"GPX: {len(root.findall(f'{GPX}trk/{GPX}trkseg'))} segments, the converter made {segments}")
+    for point, r in zip(root.iter(f"{GPX}trkpt"), reference):
+        knots, course = r["row"]["speed_knots"], r["row"]["course_deg"]
+        speed = point.find(f"{GPX}extensions/{TPX}TrackPointExtension/{TPX}speed")
+        heading = point.find(f"{GPX}extensions/{TPX}TrackPointExtension/{TPX}course")
+        wrong = []
+        if (speed is None) != (knots == "" or float(knots) < 0) or (
+                speed is not None and abs(float(speed.text) - float(knots) * 1852 / 3600) > 0.0005 + 1e-9):
+            wrong.append(f"speed {None if speed is None else speed.text} m/s for {knots} knots")
+        if (heading is None) != (course == "") or (heading is not None and Decimal(heading.text) != Decimal(course)):
+            wrong.append(f"course {None if heading is None else heading.text} for {course}")
+        if wrong:
+            fail(log, f"GPX point of line {r['line']}: {'; '.join(wrong)}")
+            break
+
+
+def validate(docs, entries):
+    """Every GPX and KML track (the KMZs' too) against its schema, a few
+    hundred documents to an xmllint run."""
+    unpacked = os.path.join(docs, "unpacked")
+    os.makedirs(unpacked, exist_ok=True)
+    kmls = [e["docs"]["kml"] for e in entries]
+    for e in entries:
+        target = os.path.join(unpacked, os.path.basename(e["docs"]["kmz"]) + ".kml")
+        open(target, "wb").write(zipfile.ZipFile(e["docs"]["kmz"]).read("doc.kml"))
+        kmls.append(target)
+    batches = [("gpx", [e["docs"]["gpx"] for e in entries]), ("kml", kmls)]
+    counted = 0
+    for kind, files in batches:
+        out = run(["xmllint", "--noout", "--schema", SCHEMAS[kind], *files])
+        valid = {line[: -len(" validates")] for line in out.stderr.splitlines() if line.endswith(" validates")}
+        counted += len(valid)
+        for f in files:
+            if f not in valid:
+                errors = [line for line in out.stderr.splitlines() if line.startswith(f + ":")][:3]
+                fail(f, f"{kind.upper()} schema: {' | '.join(errors) or out.stderr.strip()[:300]}")
+    return counted
+
+
+def guarded(job):
+    """A reader on one log in a worker process: its failures, and what it
+    counted; a reader that cannot read is a failure, not a crash."""
+    reader, item = job
+    failures.clear()
+    counted = 0
+    try:
+        counted = READERS[reader](item) or 0
+    except Exception as error:
+        fail(item["log"] if isinstance(item, dict) else item, f"{reader}: {error!r}")
+    return list(failures), counted
+
+
+READERS = {"gdal": read_gdal, "libkml": read_libkml, "gpsbabel": read_gpsbabel, "strict": read_strictly,
+           "placemarks": read_placemarks}
+
+
 def main():
-    converter, real = sys.argv[1], sys.argv[2]
-    with tempfile.TemporaryDirectory() as folder:
-        logs = []
-        if os.path.isdir(real):
-            logs = sorted(os.path.join(real, f) for f in os.listdir(real)
-                          if os.path.isfile(os.path.join(real, f)) and not f.endswith((".md", ".json", ".py")))
-        generated = []
-        for i, (decimals, start, seconds, date) in enumerate([(8, 86400 - 30, 60, (31, 12, 2025)),
-                                                              (7, 43200, 120, (8, 6, 2026))]):
-            path = os.path.join(folder, f"rtk{i}.nmea")
-            rtk_log(path, decimals, start, seconds, date)
-            generated.append(path)
-        total = 0
-        for log in logs:
-            total += check_log(converter, log, folder)
-        for log in generated:
-            n = check_log(converter, log, folder, ("--split-gap", "1"), ("--style", "quality"))
-            if n < 500:
-                fail(log, f"only {n} points from a generated log")
-            total += n
-    print(f"{len(logs)} real and {len(generated)} generated logs, {total} points checked by GDAL, gpsbabel, xmllint")
+    command = sys.argv[1] if len(sys.argv) > 1 else ""
+    if command == "convert" and len(sys.argv) == 5:
+        convert(*sys.argv[2:])
+    elif command in READERS and len(sys.argv) == 3:
+        docs = sys.argv[2]
+        if command == "placemarks":
+            items = sorted(p[: -len(".opts")] for p in glob.glob(os.path.join(docs, "placemarks", "*.opts")))
+            if not items:
+                print("placemarks: skipped, no placemark documents of real logs in " + docs)
+                return 77
+        else:
+            items = entries_of(docs)
+        counted = 0
+        with ProcessPoolExecutor(jobs()) as pool:
+            for found, n in pool.map(guarded, [(command, item) for item in items]):
+                failures.extend(found)
+                counted += n
+        if command == "placemarks":
+            print(f"placemarks: {len(items)} documents read back with GDAL LIBKML, {counted} features")
+        else:
+            valid = validate(docs, items) if command == "strict" else 0
+            points = sum(e["csv_summary"][0] for e in items)
+            print(f"{command}: {len(items)} logs, {points} points read" + (f", {valid} documents valid" if valid else ""))
+    else:
+        print(__doc__, file=sys.stderr)
+        return 2
     for f in failures:
         print("FAIL", f)
     return 1 if failures else 0
