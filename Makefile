@@ -1,12 +1,15 @@
-# Sentrova: `make run` builds and converts or opens the window; `make test` runs every test.
+# Sentrova: `make run` builds and converts or opens the window; `make test` runs every
+# test, `make check` the quick ones.
 BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=Release
+# OFF leaves the GoogleTest programs out of the build (make test's plain build).
+UNIT_TESTS ?= ON
 # Sanitizer and fuzzer builds, and how long each fuzz target runs.
 ASAN_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
-TEST_FUZZ_SECONDS ?= 20
+TEST_FUZZ_SECONDS ?= 15
 # PROFILE=1: the profile-guided build (see scripts/build.sh).
 PROFILE ?= 0
 # Where make package puts the .deb files, and the tools it needs.
@@ -15,7 +18,7 @@ PACKAGE_TOOLS = debhelper dpkg-dev lintian appstream desktop-file-utils groff-ba
 
 STRESS_TRIALS ?= 1000
 
-.PHONY: all setup build run test test-asan fuzz golden screenshot clean bench package package-check stress \
+.PHONY: all setup build run test check test-asan fuzz golden screenshot clean bench package package-check stress \
 	format format-check
 
 all: build
@@ -25,18 +28,34 @@ setup:
 
 # Offline once the packages are there; PROFILE=1 builds from a profile.
 build: setup
-	@PROFILE=$(PROFILE) JOBS=$(JOBS) scripts/build.sh $(BUILD) $(CMAKE_FLAGS)
+	@PROFILE=$(PROFILE) JOBS=$(JOBS) scripts/build.sh $(BUILD) $(CMAKE_FLAGS) -DSENTROVA_UNIT_TESTS=$(UNIT_TESTS)
 
 run: build
 	@scripts/run.sh $(BUILD)
 
-# The sanitizer tests and a short fuzz run first, so that the plain test run's
-# summary closes the output.
-test: build
-	@$(MAKE) --no-print-directory format-check
-	@$(MAKE) --no-print-directory test-asan
-	@$(MAKE) --no-print-directory fuzz FUZZ_SECONDS=$(TEST_FUZZ_SECONDS)
-	cd $(BUILD) && SENTROVA_TEST_MOUNT=1 ctest --output-on-failure -j $(JOBS)
+# Every check, each test program once: the layout; the GoogleTest programs
+# under AddressSanitizer and UBSan only (the same cases again in the plain
+# build would find nothing the sanitizers miss); each fuzz target's corpus and
+# a short run; then the plain build, which alone builds the window, with what
+# the sanitizer build does not run (ctest label "unit" there, every other
+# label here): the window offscreen and under X, the external readers of our
+# documents and the Ctrl-C stress of the shipped binary. The plain build
+# leaves out the GoogleTest programs it would not run (make check builds
+# them). The stage times close the output.
+TEST_TIMES = $(BUILD)/test-stage-times.txt
+test: setup
+	@mkdir -p $(BUILD) && rm -f $(TEST_TIMES)
+	@scripts/timed_stage.sh $(TEST_TIMES) "format" $(MAKE) --no-print-directory format-check
+	@scripts/timed_stage.sh $(TEST_TIMES) "sanitizer build and tests" $(MAKE) --no-print-directory test-asan
+	@scripts/timed_stage.sh $(TEST_TIMES) "fuzz" $(MAKE) --no-print-directory fuzz FUZZ_SECONDS=$(TEST_FUZZ_SECONDS)
+	@scripts/timed_stage.sh $(TEST_TIMES) "plain build" $(MAKE) --no-print-directory build UNIT_TESTS=OFF
+	@scripts/timed_stage.sh $(TEST_TIMES) "ctest (plain build)" sh -c 'cd $(BUILD) && \
+	  SENTROVA_TEST_MOUNT=1 ctest --output-on-failure -j $(JOBS) -LE "^unit$$"'
+	@echo "Stage times:" && cat $(TEST_TIMES)
+
+# The inner loop: the build, the GoogleTest programs and the window offscreen.
+check: build
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) -L '^(unit|window)$$'
 
 # The code's layout against .clang-format; `make format` rewrites what drifted.
 format-check: setup
@@ -51,19 +70,17 @@ golden: build
 	SENTROVA_REGENERATE_GOLDEN=1 $(BUILD)/tests/sentrova_conversion_tests --gtest_filter='*Golden*'
 	git diff --stat -- tests/conversion/golden
 
-# The external readers (GDAL, gpsbabel) check formats, not memory: they read the
-# plain build's documents only, and the fuzz targets take the sanitizers there.
-# Core, engine and batch converter under AddressSanitizer and UBSan; a report
-# aborts the process, so that a child's report cannot pass for exit status 1.
+# The GoogleTest programs (core, engine and batch converter) under
+# AddressSanitizer and UBSan; a report aborts the process, so that a child's
+# report cannot pass for exit status 1. The window is not built here.
 test-asan: setup
 	cmake -S . -B $(ASAN_BUILD) -DSENTROVA_SANITIZE=ON -DSENTROVA_WITH_APP=OFF \
 	  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g"
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && SENTROVA_TEST_MOUNT=1 ASAN_OPTIONS=abort_on_error=1:detect_leaks=1 \
-	  UBSAN_OPTIONS=abort_on_error=1:print_stacktrace=1 ctest --output-on-failure -j $(JOBS) \
-	  -E '^(Readers\.GpxKmlTrackKmzCsv|RealReader\.GdalReadsEveryRealDocument)$$'
+	  UBSAN_OPTIONS=abort_on_error=1:print_stacktrace=1 ctest --output-on-failure -j $(JOBS) -L '^unit$$'
 
-# libFuzzer targets (clang), each run for FUZZ_SECONDS from the seeds in fuzz/corpus/.
+# libFuzzer targets (clang): each replays its corpus, then runs for FUZZ_SECONDS.
 fuzz: setup
 	JOBS=$(JOBS) fuzz/run.sh $(FUZZ_SECONDS) $(CURDIR)/$(FUZZ_BUILD)
 

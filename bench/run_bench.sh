@@ -14,6 +14,8 @@
 #   BENCH_MICRO=0            skip the micro-benchmarks
 #   BENCH_BUILD=DIR          build folder (default build-bench)
 #   PROFILE=1                the profile-guided build (default: the plain one, as make build)
+#   BENCH_REF=BINARY         another sentrova-convert (say the build before a change),
+#                            measured right after ours on every figure of the conversions
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -104,39 +106,63 @@ header() {
 echo
 echo "Sentrova conversion benchmark: medians of $runs runs, warm page cache, $(nproc) cores"
 echo "$(uname -r); $(gpsbabel -V 2>/dev/null | grep -o 'GPSBabel Version [0-9.]*' || echo gpsbabel)"
-declare -A ratios
+# The converters compared: ours, and with BENCH_REF the binary given there
+# (say the build before a change), measured right after ours on every figure.
+converters=(ours)
+ref=${BENCH_REF:-}
+if [ -n "$ref" ]; then
+  [ -x "$ref" ] || { echo "BENCH_REF=$ref is not an executable" >&2; exit 1; }
+  converters+=(ref)
+  echo "Reference (back to back with ours on every figure): $ref"
+fi
+binary_of() { if [ "$1" = ours ]; then echo "$convert"; else echo "$ref"; fi; }
+label_of() { if [ "$1" = ours ]; then echo "sentrova-convert"; else echo "reference"; fi; }
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
+
+declare -A ratios targets
 for mb in $sizes; do
   log=$(log_of "$mb")
   bytes=$(stat -c %s "$log")
   echo
   echo "log of $mb MB ($bytes bytes, $(grep -c '^\$GPGGA' "$log") fixes); MB/s of input, peak RSS in MB"
   header
-  file=$(measure "$convert" -q -f -o "$data/out.kml" "$log")
-  kml_bytes=$(stat -c %s "$data/out.kml")
-  null=$(measure "$convert" -q -f -o /dev/null "$log")
+  with_babel=0
+  if [ -z "$babel_max" ] || [ "$mb" -le "$babel_max" ]; then with_babel=1; fi
+  declare -A file=() file_disk=() null=()
+  for c in "${converters[@]}"; do
+    bin=$(binary_of "$c")
+    file[$c]=$(measure "$bin" -q -f -o "$data/out.kml" "$log")
+    kml_bytes=$(stat -c %s "$data/out.kml")
+    # Written through to the disk.
+    file_disk[$c]=$(measure bash -c '"$@" && sync' _ "$bin" -q -f -o "$data/out.kml" "$log")
+    null[$c]=$(measure "$bin" -q -f -o /dev/null "$log")
+  done
   floor=$(measure bash -c 'floor_copy "$@"' _ "$log" "$kml_bytes" "$data/floor.out")
-  # The same two with their output written through to the disk.
-  file_disk=$(measure bash -c '"$@" && sync' _ "$convert" -q -f -o "$data/out.kml" "$log")
   floor_disk=$(measure bash -c 'floor_copy "$@" && sync' _ "$log" "$kml_bytes" "$data/floor.out")
-  row "sentrova-convert -o FILE" "$bytes" "$file"
-  row "sentrova-convert -o /dev/null" "$bytes" "$null"
-  if [ -z "$babel_max" ] || [ "$mb" -le "$babel_max" ]; then
+  for c in "${converters[@]}"; do
+    row "$(label_of "$c") -o FILE" "$bytes" "${file[$c]}"
+    row "$(label_of "$c") -o FILE, then sync" "$bytes" "${file_disk[$c]}"
+    row "$(label_of "$c") -o /dev/null" "$bytes" "${null[$c]}"
+  done
+  babel=""
+  if [ $with_babel = 1 ]; then
     babel=$(measure env TZ=UTC gpsbabel -i nmea -f "$log" -o kml -F "$data/out.kml")
     row "TZ=UTC gpsbabel -i nmea -o kml" "$bytes" "$babel"
   else
-    babel=""
     echo "  gpsbabel skipped (BENCH_GPSBABEL_MAX_MB=$babel_max)"
   fi
   row "I/O floor (dd: read log, write $((kml_bytes / 1000000)) MB)" "$bytes" "$floor"
-  row "sentrova-convert -o FILE, then sync" "$bytes" "$file_disk"
   row "I/O floor, then sync" "$bytes" "$floor_disk"
-  ours=${file%% *}
-  line="  ours into a file: $(awk -v a="${floor%% *}" -v b="$ours" 'BEGIN { printf "%.2fx the I/O floor'"'"'s time", b / a }')"
-  line="$line ($(awk -v a="${floor_disk%% *}" -v b="${file_disk%% *}" 'BEGIN { printf "%.2fx", b / a }') on disk)"
-  if [ -n "$babel" ]; then
-    line="$line, $(awk -v a="${babel%% *}" -v b="$ours" 'BEGIN { printf "%.1fx gpsbabel'"'"'s speed", a / b }')"
-  fi
-  ratios[$mb]="$line"
+  for c in "${converters[@]}"; do
+    read -r t rss _ <<<"${file[$c]}"
+    line="into a file $(ratio "$t" "${floor%% *}")x the I/O floor's time, then sync $(ratio "${file_disk[$c]%% *}" "${floor_disk%% *}")x"
+    [ -n "$babel" ] && line="$line; $(ratio "${babel%% *}" "$t")x gpsbabel's speed"
+    line="$line; peak RSS $(awk -v r="$rss" 'BEGIN { printf "%.1f", r / 1024 }') MB"
+    ratios[$mb,$c]=$line
+    targets[$mb,$c]="then sync $(ratio "${file_disk[$c]%% *}" "${floor_disk%% *}") (<= 2)"
+    [ -n "$babel" ] && targets[$mb,$c]="${targets[$mb,$c]}, kml $(ratio "${babel%% *}" "$t") (>= 25)"
+    targets[$mb,$c]="${targets[$mb,$c]}, RSS $(awk -v r="$rss" 'BEGIN { printf "%.1f", r / 1024 }') MB (<= 16)"
+  done
   rm -f "$data/out.kml" "$data/floor.out"
 
   # The other documents, each against gpsbabel writing the same format.
@@ -149,22 +175,35 @@ for mb in $sizes; do
       csv) ours=(--format csv) ext=csv babel_out=unicsv ;;
       kmz) ours=(--format kml-track --kmz) ext=kmz babel_out="" ;;
     esac
-    mine=$(measure "$convert" -q -f "${ours[@]}" -o "$data/out-doc.$ext" "$log")
-    row "sentrova-convert ${ours[*]}" "$bytes" "$mine"
-    if [ -n "$babel_out" ] && { [ -z "$babel_max" ] || [ "$mb" -le "$babel_max" ]; }; then
+    declare -A mine=()
+    for c in "${converters[@]}"; do
+      mine[$c]=$(measure "$(binary_of "$c")" -q -f "${ours[@]}" -o "$data/out-doc.$ext" "$log")
+      row "$(label_of "$c") ${ours[*]}" "$bytes" "${mine[$c]}"
+    done
+    if [ -n "$babel_out" ] && [ $with_babel = 1 ]; then
       babel_t=()
       [ "$doc" = csv ] && babel_t=(-t)
       theirs=$(measure env TZ=UTC gpsbabel "${babel_t[@]}" -i nmea -f "$log" -o "$babel_out" -F "$data/out-doc.$ext")
       row "TZ=UTC gpsbabel -o $babel_out" "$bytes" "$theirs"
-      ratios[$mb]="${ratios[$mb]}; $doc $(awk -v a="${theirs%% *}" -v b="${mine%% *}" 'BEGIN { printf "%.1fx", a / b }')"
+      for c in "${converters[@]}"; do
+        ratios[$mb,$c]="${ratios[$mb,$c]}; $doc $(ratio "${theirs%% *}" "${mine[$c]%% *}")x"
+        targets[$mb,$c]="${targets[$mb,$c]}, $doc $(ratio "${theirs%% *}" "${mine[$c]%% *}") (>= 20)"
+      done
     fi
   done
   rm -f "$data"/out-doc.*
 done
 
 echo
-echo "Ratios"
-for mb in $sizes; do echo "  $mb MB:${ratios[$mb]#" "}"; done
+echo "Ratios (time against the I/O floor's; speed against gpsbabel writing the same format)"
+for mb in $sizes; do
+  for c in "${converters[@]}"; do echo "  $mb MB, $(label_of "$c"): ${ratios[$mb,$c]}"; done
+done
+echo "Targets"
+for mb in $sizes; do
+  for c in "${converters[@]}"; do echo "  $mb MB, $(label_of "$c"): ${targets[$mb,$c]}"; done
+done
+echo "Load while measuring: $(uptime | sed 's/.*load average/load average/')"
 
 if [ "$jobs_logs" -gt 0 ]; then
   echo

@@ -4,11 +4,15 @@
 
 #include <string>
 
-#include "byte_io.h"
-#include "nmea/manager.h"
-#include "placemark_rules.h"
+// Declared only: a unit that names a hook need not read the sentence layer.
+namespace nmea {
+class NMEA_Manager;
+}
 
 namespace conversion {
+
+class OutputBuffer;
+struct PlacemarkDate;
 
 class CycleHook {
   public:

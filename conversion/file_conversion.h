@@ -12,9 +12,10 @@
 
 #include "conversion_options.h"
 #include "conversion_outcome.h"
-#include "cycle_hook.h"
 
 namespace conversion {
+
+class CycleHook;
 
 struct ConversionRequest {
     std::string sourcePath; // "-" reads standard input

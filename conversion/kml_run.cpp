@@ -3,6 +3,7 @@
 #include <cstring>
 #include <memory>
 
+#include "cycle_hook.h"
 #include "kml_writer.h"
 #include "line_reader.h"
 #include "nmea/context.h"

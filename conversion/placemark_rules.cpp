@@ -1,5 +1,7 @@
 #include "placemark_rules.h"
 
+#include "nmea/data_display.h"
+
 namespace conversion {
 namespace {
 

@@ -5,7 +5,9 @@
 
 #include <string_view>
 
-#include "nmea/data_display.h"
+namespace nmea {
+struct DataDisplay;
+}
 
 namespace conversion {
 

@@ -10,9 +10,10 @@
 #include "byte_io.h"
 #include "conversion_options.h"
 #include "conversion_outcome.h"
-#include "cycle_hook.h"
 
 namespace conversion {
+
+class CycleHook;
 
 // The KML document of fix cycles: header, placemarks, footer.
 ConversionOutcome ConvertStream(ByteSource &in, OutputBuffer &out, const ConversionOptions &options,

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include "kml_writer.h"
+#include "nmea/manager.h"
 #include "scratch_file.h"
 #include "xml_text.h"
 

@@ -9,6 +9,7 @@
 
 #include "byte_io.h"
 #include "cycle_hook.h"
+#include "nmea/data_display.h"
 #include "track_options.h"
 
 namespace conversion {

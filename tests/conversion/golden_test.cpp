@@ -20,6 +20,7 @@
 #include "conversion/file_conversion.h"
 #include "conversion/kml_writer.h"
 #include "conversion/track_hook.h"
+#include "nmea/manager.h"
 #include "conversion_test_support.h"
 
 namespace {

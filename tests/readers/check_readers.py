@@ -107,7 +107,7 @@ def iso_ms(text):
 
 # ---- conversion, once per log and format ----
 
-def rtk_sentence(body):
+def sentence(body):
     x = 0
     for c in body.encode():
         x ^= c
@@ -138,19 +138,19 @@ def rtk_log(path, decimals, start_s, seconds, date):
         lon = 151.2153 + tenth * 1.3e-7
         quality = 0 if 300 <= tenth < 310 else 4 if tenth % 200 < 120 else 5
         la, lo = minutes(lat, 2, decimals), minutes(lon, 3, decimals)
-        out.append(rtk_sentence(f"GNGGA,{time},{la},S,{lo},E,{quality},24,0.5,{20 + tenth * 0.001:.3f},M,22.1,M,1.2,0042"))
+        out.append(sentence(f"GNGGA,{time},{la},S,{lo},E,{quality},24,0.5,{20 + tenth * 0.001:.3f},M,22.1,M,1.2,0042"))
         status = "V" if quality == 0 else "A"
         if tenth % 10 == 0:
-            out.append(rtk_sentence(f"GNRMC,{time},{status},{la},S,{lo},E,0.4,87.5,{day:02d}{month:02d}{year % 100:02d},,,R"))
+            out.append(sentence(f"GNRMC,{time},{status},{la},S,{lo},E,0.4,87.5,{day:02d}{month:02d}{year % 100:02d},,,R"))
             for sid, (talker, n) in enumerate(systems, 1):
                 prns = [f"{p + 1:02d}" for p in range(n)][:12]
-                out.append(rtk_sentence(f"GNGSA,A,3,{','.join(prns + [''] * (12 - len(prns)))},0.9,0.5,0.7,{sid}"))
+                out.append(sentence(f"GNGSA,A,3,{','.join(prns + [''] * (12 - len(prns)))},0.9,0.5,0.7,{sid}"))
                 total = (n + 3) // 4
                 for k in range(total):
                     sats = "".join(f",{p + 1:02d},{10 + p},{(p * 20) % 360:03d},{30 + p % 15}"
                                    for p in range(k * 4, min(n, k * 4 + 4)))
-                    out.append(rtk_sentence(f"{talker}GSV,{total},{k + 1},{n:02d}{sats},1"))
-            out.append(rtk_sentence(f"GNGST,{time},0.01,0.012,0.008,45.0,0.010,0.011,0.020"))
+                    out.append(sentence(f"{talker}GSV,{total},{k + 1},{n:02d}{sats},1"))
+            out.append(sentence(f"GNGST,{time},0.01,0.012,0.008,45.0,0.010,0.011,0.020"))
     open(path, "w").write("".join(out))
 
 
@@ -422,6 +422,15 @@ def main():
         convert(*sys.argv[2:])
     elif command in READERS and len(sys.argv) == 3:
         docs = sys.argv[2]
+        if command in ("gdal", "libkml", "placemarks"):
+            try:
+                from osgeo import gdal  # noqa: F401
+            except ImportError:
+                print(f"{command}: FAILED, GDAL's Python bindings are missing (install python3-gdal)")
+                return 1
+        if command != "placemarks" and not os.path.exists(os.path.join(docs, "index.json")):
+            print(f"{command}: FAILED, no documents in {docs} (convert first)")
+            return 1
         if command == "placemarks":
             items = sorted(p[: -len(".opts")] for p in glob.glob(os.path.join(docs, "placemarks", "*.opts")))
             if not items:
