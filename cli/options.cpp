@@ -60,8 +60,13 @@ int ParseArguments(int argc, char **argv, BatchOptions &options) {
     app.add_flag("--any-talker", options.conversion.anyTalker,
                  "read GN, GL, GA, GB, BD, QZ... fixes as GP ones\n"
                  "(multi-constellation receivers); one talker per sentence\n"
-                 "type: the first seen, or GN from its first sentence on;\n"
-                 "the others' are counted and ignored; e.g. --any-talker gnss.nmea")
+                 "type: the first seen, or GN from its first sentence on; a\n"
+                 "talker that falls silent gives way: another talker's second\n"
+                 "sentence of the type with none from the read talker between\n"
+                 "is read, and that talker from then on (interleaved talkers\n"
+                 "never switch); the others' are counted and ignored; gpx,\n"
+                 "kml-track and csv read every talker anyway;\n"
+                 "e.g. --any-talker gnss.nmea")
         ->group(extras);
     app.add_flag("--line", options.track.line,
                  "add a track line through all placemarks, named after the log;\n"
@@ -118,13 +123,19 @@ int ParseArguments(int argc, char **argv, BatchOptions &options) {
         ->group(formats);
     std::string date;
     app.add_option("--date", date,
-                   "the date of a log that carries none (no RMC or ZDA), YYYY-MM-DD;\n"
+                   "the date of a log that carries none (no valid RMC or ZDA date),\n"
+                   "YYYY-MM-DD; a log's own date wins, and the summary says so;\n"
                    "gpx, kml-track, csv; e.g. --date 2024-05-01")
         ->option_text("DATE")
         ->group(formats);
     app.add_option("--split-gap", options.conversion.track.splitGapSeconds,
                    "start a new segment after a gap of more than SECONDS between\n"
-                   "fixes (default 10); gpx, kml-track, csv; e.g. --split-gap 60")
+                   "fixes (default 10); gpx, kml-track, csv; e.g. --split-gap 60.\n"
+                   "Epochs: sentences of one UTC second are one fix (to the\n"
+                   "millisecond once a type repeats within a second); a fix the\n"
+                   "receiver marks invalid gives no point; segments break at an\n"
+                   "invalid fix, at such a gap and where time goes back; GSA, GSV\n"
+                   "and VTG join the fix of their own cycle, never across a gap")
         ->check(CLI::Range(0.001, 1e9))
         ->option_text("SECONDS")
         ->group(formats);
@@ -184,8 +195,8 @@ int ParseArguments(int argc, char **argv, BatchOptions &options) {
     if (options.conversion.kmz &&
         (format == conversion::DocumentFormat::Gpx || format == conversion::DocumentFormat::Csv))
         return usage("--kmz packs KML only: use it with --format kml or kml-track");
-    if (epochs && (!options.track.Plain() || options.conversion.anyTalker))
-        return usage("--line, --altitude-mode, --skip-invalid, --every and --any-talker apply to --format kml only");
+    if (epochs && !options.track.Plain())
+        return usage("--line, --altitude-mode, --skip-invalid and --every apply to --format kml only");
     if (!epochs && (!date.empty() || app.count("--split-gap") > 0 || !style.empty()))
         return usage("--date, --split-gap and --style apply to --format gpx, kml-track or csv");
     if (!style.empty() && format != conversion::DocumentFormat::KmlTrack)

@@ -56,6 +56,8 @@ std::string DescribeOutcome(const std::string &log, const std::string &target, c
         if (c.datesMoved > 0) line += ", " + std::to_string(c.datesMoved) + " placemarks dated the day after midnight";
         if (c.otherTalkerIgnored > 0)
             line += ", " + std::to_string(c.otherTalkerIgnored) + " sentences from a second talker ignored";
+        if (c.withoutChecksum > 0) line += ", " + std::to_string(c.withoutChecksum) + " sentences without a checksum";
+        if (c.dateOptionUnused) line += ", --date not needed (the log gives its own date)";
         if (c.badChecksums > 0) {
             line += ", " + std::to_string(c.badChecksums) + " bad checksums skipped (first on line " +
                     std::to_string(c.firstBadChecksumLine) + ")";

@@ -25,6 +25,8 @@ struct ConversionCounts {
     uint64_t timeStampsLeftOut = 0;     // placemarks whose Date text is no calendar date
     uint64_t datesMoved = 0;            // placemarks set on the day after the Date text's
     uint64_t otherTalkerIgnored = 0;    // --any-talker: sentences of a kind from a second talker
+    uint64_t withoutChecksum = 0;       // sentences of our kinds that end without "*hh"
+    bool dateOptionUnused = false;      // a date was given, but the log dates its fixes itself
     // Sentences of our types from other talkers (GN, GL, ...), by talker, the
     // first eight talkers kept. Left out of the document because the log did not say it.
     struct TalkerCount {

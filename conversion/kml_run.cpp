@@ -27,7 +27,7 @@ bool ClosesCycle(SentenceKind kind) {
 void CountOtherTalker(std::string_view name, ConversionCounts &counts) {
     if (!nmea::IsOtherTalker(name)) return;
     char asGp[5] = {'G', 'P', name[2], name[3], name[4]};
-    if (nmea::KindOfName(std::string_view(asGp, 5)) == nmea::SentenceKind::Unknown) return;
+    if (nmea::PlacemarkKindOfName(std::string_view(asGp, 5)) == nmea::SentenceKind::Unknown) return;
     ++counts.otherTalkerSentences;
     for (size_t i = 0; i < counts.otherTalkersSeen; ++i) {
         auto &entry = counts.otherTalkers[i];
@@ -89,14 +89,20 @@ class KmlRun final : public DocumentTail {
     bool TakeLine(std::string_view piece) {
         ctx_->UnrecognisedSentence = 0;
         ctx_->LoadLine(piece, reader_.TextLength());
-        if (!reader_.HasStar()) return false;
+        if (!reader_.HasStar()) {
+            // A sentence of ours without "*hh" is not read, but not left out unsaid.
+            const std::string_view s = ctx_->CurrentSentence;
+            if (s.size() > 6 && s[0] == '$' && nmea::KindOfAnyTalker(s.substr(1, 5)) != SentenceKind::Unknown)
+                ++outcome_.counts.withoutChecksum;
+            return false;
+        }
         ctx_->SentenceLength = static_cast<int32_t>(ctx_->CurrentSentence.size());
         return true;
     }
 
     Sentence Classify() const {
         const std::string_view name = ctx_->SentenceName();
-        SentenceKind kind = nmea::KindOfName(name);
+        SentenceKind kind = nmea::PlacemarkKindOfName(name);
         // A second talker's sentence of a kind neither opens nor closes a cycle.
         if (ctx_->AnyTalker && kind != SentenceKind::Unknown && !ctx_->ReadsTalker(kind)) kind = SentenceKind::Unknown;
         return {name, kind};

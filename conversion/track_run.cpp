@@ -1,5 +1,6 @@
 // The run of the documents made of fix epochs: lines into the epoch decoder,
 // valid epochs into the format's writer, segments broken at gaps.
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -16,13 +17,80 @@ namespace conversion {
 
 namespace {
 
-constexpr size_t kUndatedMax = 64;
+// Epochs before the log's first date wait for it; an hour of them at 1 Hz.
+constexpr size_t kUndatedMax = 4096;
+
+// A log saved as UTF-16 (a byte-order mark first) read as the bytes of its
+// characters; other logs pass unchanged. Sentences are ASCII: any other
+// character becomes "?".
+class Utf16Source final : public ByteSource {
+  public:
+    explicit Utf16Source(ByteSource &in) : in_(in) {}
+
+    long Read(char *buffer, size_t capacity) override {
+        if (!started_ && !Start()) return Failed();
+        if (!wide_) {
+            if (pendingLength_ > 0) {
+                const size_t n = std::min(capacity, pendingLength_);
+                std::memcpy(buffer, pending_, n);
+                std::memmove(pending_, pending_ + n, pendingLength_ - n);
+                pendingLength_ -= n;
+                return static_cast<long>(n);
+            }
+            const long n = in_.Read(buffer, capacity);
+            return n < 0 ? Failed() : n;
+        }
+        size_t out = 0;
+        while (out == 0) {
+            const long n = in_.Read(units_ + carry_, std::min(sizeof units_ - carry_, capacity * 2));
+            if (n < 0) return Failed();
+            if (n == 0) return 0; // an odd last byte is no character
+            const size_t bytes = carry_ + static_cast<size_t>(n);
+            for (size_t i = 0; i + 1 < bytes; i += 2) {
+                const auto lo = static_cast<unsigned char>(units_[i + (bigEndian_ ? 1 : 0)]);
+                const auto hi = static_cast<unsigned char>(units_[i + (bigEndian_ ? 0 : 1)]);
+                buffer[out++] = hi == 0 && lo < 0x80 ? static_cast<char>(lo) : '?';
+            }
+            carry_ = bytes % 2;
+            if (carry_) units_[0] = units_[bytes - 1];
+        }
+        return static_cast<long>(out);
+    }
+
+  private:
+    bool Start() {
+        started_ = true;
+        while (pendingLength_ < 2) {
+            const long n = in_.Read(pending_ + pendingLength_, 2 - pendingLength_);
+            if (n < 0) return false;
+            if (n == 0) return true;
+            pendingLength_ += static_cast<size_t>(n);
+        }
+        const auto a = static_cast<unsigned char>(pending_[0]), b = static_cast<unsigned char>(pending_[1]);
+        wide_ = (a == 0xFF && b == 0xFE) || (a == 0xFE && b == 0xFF);
+        bigEndian_ = a == 0xFE;
+        if (wide_) pendingLength_ = 0; // the mark is no text
+        return true;
+    }
+    long Failed() {
+        error_ = in_.Error();
+        return -1;
+    }
+
+    ByteSource &in_;
+    bool started_ = false, wide_ = false, bigEndian_ = false;
+    char pending_[2] = {};
+    size_t pendingLength_ = 0;
+    char units_[1 << 14];
+    size_t carry_ = 0;
+};
 
 class TrackRun final : public DocumentTail {
   public:
     TrackRun(ByteSource &in, OutputBuffer &out, const ConversionOptions &options, std::string_view name,
              const std::atomic<bool> *cancel)
-        : out_(out), options_(options), cancel_(cancel), reader_(in), decoder_(DecoderOptionsOf(options)),
+        : out_(out), options_(options), cancel_(cancel), source_(in), reader_(source_),
+          decoder_(DecoderOptionsOf(options)),
           writer_(MakeTrackWriter(options.format, options.track, name, IconColour(options.colourIndex))),
           gapMs_(static_cast<int64_t>(options.track.splitGapSeconds * 1000)) {
         outcome_.counts.epochDocument = true;
@@ -45,14 +113,15 @@ class TrackRun final : public DocumentTail {
         counts.epochs = decoder_.Epochs();
         counts.cycleStartFound = decoder_.Epochs() > 0;
         counts.dateSeen = decoder_.DateSeen() || options_.track.date.Known();
+        counts.dateOptionUnused = decoder_.DateSeen() && options_.track.date.Known();
         return std::move(outcome_);
     }
 
   private:
     static track::DecoderOptions DecoderOptionsOf(const ConversionOptions &options) {
         track::DecoderOptions decoderOptions;
-        decoderOptions.startDate = options.track.date;
         decoderOptions.verifyChecksums = options.verifyChecksums;
+        decoderOptions.splitGapMs = static_cast<int64_t>(options.track.splitGapSeconds * 1000);
         return decoderOptions;
     }
 
@@ -75,18 +144,25 @@ class TrackRun final : public DocumentTail {
             counts.unrecognised += line.find('*') != std::string_view::npos;
             return true;
         }
+        if (result == track::LineResult::WithoutChecksum || result == track::LineResult::DecodedWithoutChecksum)
+            ++counts.withoutChecksum;
+        if (result == track::LineResult::WithoutChecksum) return true;
         ++counts.sentences;
-        if (const track::Epoch *e = decoder_.TakeClosed()) Take(*e);
+        while (const track::Epoch *e = decoder_.TakeClosed()) Take(*e);
         return !out_.Failed();
     }
 
     // Receivers often send GGA or GLL before the first RMC: the epochs before
-    // the log's first date wait for it (a bounded few) and get it, or the day
-    // before when their clock is later than the dated one's.
+    // the log's first date wait for it (a bounded number) and get it, or the
+    // day before when their clock is later than the dated one's. A date given
+    // by the user dates only a log that carries none.
     void Take(const track::Epoch &e) {
         ConversionCounts &counts = outcome_.counts;
-        counts.fixSeen = counts.fixSeen || (e.hasPosition && e.status != 'V' && e.quality != 0);
+        counts.fixSeen = counts.fixSeen || (e.hasPosition && !e.noFix);
+        // Only a position, or the receiver's word that it has none, can break a track.
+        if (!e.hasPosition && !e.noFix) return;
         if (!dated_ && !e.date.Known()) {
+            if (undated_.size() == kUndatedMax && options_.track.date.Known()) DateWaiting();
             if (undated_.size() < kUndatedMax) undated_.push_back(e);
             return;
         }
@@ -94,7 +170,7 @@ class TrackRun final : public DocumentTail {
             dated_ = true;
             const int64_t day = track::DaysFromCivil(e.date);
             for (track::Epoch &u : undated_) {
-                if (u.timeMs >= 0) u.date = track::CivilFromDays(u.timeMs <= e.timeMs ? day : day - 1);
+                u.date = track::CivilFromDays(u.timeMs <= e.timeMs ? day : day - 1);
                 Write(u);
             }
             undated_.clear();
@@ -102,14 +178,26 @@ class TrackRun final : public DocumentTail {
         Write(e);
     }
 
+    // The waiting epochs dated by the user's date, rolled over at midnight.
+    void DateWaiting() {
+        for (track::Epoch &u : undated_) {
+            if (optionLastTime_ >= 0 && u.timeMs + 43'200'000 < optionLastTime_) ++optionDays_;
+            optionLastTime_ = u.timeMs;
+            u.date = track::CivilFromDays(track::DaysFromCivil(options_.track.date) + optionDays_);
+            Write(u);
+        }
+        undated_.clear();
+    }
+
     void Write(const track::Epoch &e) {
         if (!e.Valid()) {
+            // A lost fix breaks the track.
             broken_ = true;
             return;
         }
         ConversionCounts &counts = outcome_.counts;
         const int64_t at = track::DaysFromCivil(e.date) * 86'400'000 + e.timeMs;
-        // A gap, or time running backwards, starts a new segment.
+        // A gap longer than the split gap, or time running backwards, starts a new segment.
         const bool newSegment = broken_ || at - lastAt_ > gapMs_ || at <= lastAt_;
         writer_->Point(out_, e, newSegment);
         counts.segments += newSegment;
@@ -122,7 +210,8 @@ class TrackRun final : public DocumentTail {
     // it holds open.
     bool WriteRest(OutputBuffer &out, std::string &error) override {
         decoder_.Finish();
-        if (const track::Epoch *e = decoder_.TakeClosed()) Take(*e);
+        while (const track::Epoch *e = decoder_.TakeClosed()) Take(*e);
+        if (!dated_ && options_.track.date.Known()) DateWaiting();
         if (writer_->Finish(out)) return true;
         error = writer_->ErrorText();
         return false;
@@ -132,6 +221,7 @@ class TrackRun final : public DocumentTail {
     OutputBuffer &out_;
     const ConversionOptions &options_;
     const std::atomic<bool> *cancel_;
+    Utf16Source source_;
     RawLineReader reader_;
     track::EpochDecoder decoder_;
     const std::unique_ptr<TrackWriter> writer_;
@@ -141,6 +231,8 @@ class TrackRun final : public DocumentTail {
     int64_t lastAt_ = 0; // milliseconds since 1970 of the last point written
     std::vector<track::Epoch> undated_;
     bool dated_ = false;
+    int64_t optionDays_ = 0; // days past the user's date
+    int32_t optionLastTime_ = -1;
 };
 
 } // namespace

@@ -109,7 +109,8 @@ void Run(std::string_view line, bool verifyChecksums, bool anyTalker) {
     if (ctx.CurrentSentence.size() > nmea::SentenceContext::kMaxLine) std::abort();
     const uint8_t result = nmea::ParseSentence(ctx);
     if (result > 1 || (result == 0 && !verifyChecksums)) std::abort();
-    if (ctx.UnrecognisedSentence && nmea::KindOfName(ctx.SentenceName()) != nmea::SentenceKind::Unknown) std::abort();
+    if (ctx.UnrecognisedSentence && nmea::PlacemarkKindOfName(ctx.SentenceName()) != nmea::SentenceKind::Unknown)
+        std::abort();
     CheckDisplay(ctx.Manager.Display());
 }
 

@@ -46,21 +46,39 @@ namespace {
 bool IsTalker(const char *talker, char a, char b) { return talker[0] == a && talker[1] == b; }
 } // namespace
 
+bool SentenceContext::Waiting(size_t kind, char a, char b) const {
+    for (const auto &talker : waiting_[kind]) {
+        if (IsTalker(talker, a, b)) return true;
+    }
+    return false;
+}
+
 bool SentenceContext::ReadsTalker(SentenceKind kind) const {
     const auto index = static_cast<size_t>(kind);
     if (index >= std::size(talkers_) || CurrentSentence.size() < 3) return true;
     const char a = CurrentSentence[1], b = CurrentSentence[2];
     const char *chosen = talkers_[index];
-    return chosen[0] == '\0' || IsTalker(chosen, a, b) || IsTalker("GN", a, b);
+    return chosen[0] == '\0' || IsTalker(chosen, a, b) || IsTalker("GN", a, b) || Waiting(index, a, b);
 }
 
 bool SentenceContext::TakeTalker(SentenceKind kind) {
-    if (!ReadsTalker(kind)) return false;
     const auto index = static_cast<size_t>(kind);
-    if (index < std::size(talkers_) && CurrentSentence.size() >= 3) {
-        talkers_[index][0] = CurrentSentence[1];
-        talkers_[index][1] = CurrentSentence[2];
+    if (index >= std::size(talkers_) || CurrentSentence.size() < 3) return true;
+    const char a = CurrentSentence[1], b = CurrentSentence[2];
+    if (!ReadsTalker(kind)) {
+        // Heard once: a second sentence before the read talker's next takes over.
+        for (auto &talker : waiting_[index]) {
+            if (talker[0] == '\0') {
+                talker[0] = a;
+                talker[1] = b;
+                break;
+            }
+        }
+        return false;
     }
+    talkers_[index][0] = a;
+    talkers_[index][1] = b;
+    for (auto &talker : waiting_[index]) talker[0] = talker[1] = '\0';
     return true;
 }
 

@@ -38,6 +38,9 @@ class SentenceContext {
     // Under AnyTalker one talker is read per sentence kind, so that a receiver
     // that sends a kind from two talkers (GPGGA and GLGGA) does not give every
     // fix twice: the first talker seen, until GN (the combined solution) comes.
+    // A talker that falls silent gives way: another talker's second sentence of
+    // the kind with none from the read talker since its first is read, and its
+    // talker from then on. Talkers that interleave never switch.
     // Whether the current sentence, of `kind`, is read; changes nothing.
     bool ReadsTalker(SentenceKind kind) const;
     // ReadsTalker, and the current sentence's talker taken for `kind` when it is.
@@ -62,6 +65,10 @@ class SentenceContext {
     char normalisedName_[5] = {};
     // The talker read per kind; two NULs while none was seen.
     char talkers_[kSentenceKinds][2] = {};
+    // Per kind, the other talkers heard since the read talker last spoke.
+    static constexpr size_t kWaiting = 6;
+    char waiting_[kSentenceKinds][kWaiting][2] = {};
+    bool Waiting(size_t kind, char a, char b) const;
 };
 
 } // namespace nmea

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "field_readers.h"
+#include "sentence_fields.h"
 #include "sentence_table.h"
 
 namespace nmea {
@@ -10,22 +10,19 @@ namespace nmea {
 uint8_t VerifyChecksum(const SentenceContext &ctx) {
     const std::string &s = ctx.CurrentSentence;
     const size_t length = std::min(s.size(), static_cast<size_t>(std::max(ctx.SentenceLength, 0)));
-    uint8_t sum = 0;
-    size_t i = 1;
-    for (; i < length && s[i] != '*'; ++i) sum ^= static_cast<uint8_t>(s[i]);
-    uint32_t sent = 0;
-    if (i < length) {
-        const size_t after = i + 1;
-        sent = HexToInt(s.data() + after, static_cast<uint32_t>(std::min<size_t>(2, length - after)));
-    }
-    return sum == sent ? 1 : 0;
+    const std::string_view sentence = std::string_view(s).substr(0, length);
+    const size_t star = std::min(sentence.find('*', 1), length);
+    const std::string_view body = length > 1 ? sentence.substr(1, star - 1) : std::string_view();
+    // No "*": the sum is compared with zero.
+    const std::string_view sent = star < length ? sentence.substr(star + 1) : std::string_view();
+    return ChecksumMatches(body, sent) ? 1 : 0;
 }
 
 uint8_t ParseSentence(SentenceContext &ctx) {
     ctx.LastDecoded = false;
     ctx.LastFromOtherTalker = false;
     if (ctx.VerifyChecksums && !VerifyChecksum(ctx)) return 0;
-    const SentenceKind kind = KindOfName(ctx.SentenceName());
+    const SentenceKind kind = PlacemarkKindOfName(ctx.SentenceName());
     const SentenceRow *row = RowOf(kind);
     if (row == nullptr) {
         ctx.UnrecognisedSentence = 1;

@@ -15,6 +15,8 @@ enum class SentenceKind : uint8_t {
     GPZDA = 6,
     GPRPT = 7,
     GPMSS = 8,
+    GPGNS = 9,
+    GPGST = 10,
     Unknown = 255,
 };
 

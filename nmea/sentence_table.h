@@ -1,6 +1,8 @@
 // One row per recognised sentence kind: everything the rest of the program
-// knows about a kind. A new kind is a row here, its SentenceKind, and its
-// decoder (and a record in NMEA_Manager if none fits).
+// knows about a kind, for both readings of a log (the placemark records and
+// the fix epochs). A new kind is a row here, its SentenceKind, and its
+// decoders: a record decoder for the placemarks (and a record in NMEA_Manager
+// if none fits), an epoch decoder in track/epoch_decoders.cpp.
 #pragma once
 
 #include <array>
@@ -25,6 +27,10 @@ struct SentenceRow {
     void (*noteTexts)(const NMEA_Manager &fix, DeferredDisplay &texts);
     // Whether the kind can close a fix cycle, when it opened the first one.
     bool closesCycle;
+    // The field that carries the UTC time (1 is the first after the name); 0: none.
+    uint8_t timeField = 0;
+    // Whether the placemark records read the kind; the others serve the epochs only.
+    bool placemark = true;
 };
 
 inline constexpr SentenceRow kSentenceTable[] = {
@@ -36,7 +42,7 @@ inline constexpr SentenceRow kSentenceTable[] = {
          t.Time(m.UtcTime);
          t.Position(m.Latitude, m.Longitude);
      },
-     true},
+     true, 1},
     {"GPGLL", SentenceKind::GPGLL, ParseGLL,
      [](const NMEA_Manager &fix, DeferredDisplay &t) {
          const auto &m = fix.GllRecord.Message;
@@ -44,7 +50,7 @@ inline constexpr SentenceRow kSentenceTable[] = {
          t.Position(m.Latitude, m.Longitude);
          t.PositionValid(m.Status);
      },
-     true},
+     true, 5},
     {"GPGSA", SentenceKind::GPGSA, ParseGSA,
      [](const NMEA_Manager &fix, DeferredDisplay &t) {
          const auto &m = fix.GsaRecord.Message;
@@ -66,7 +72,7 @@ inline constexpr SentenceRow kSentenceTable[] = {
          t.Position(m.Latitude, m.Longitude);
          t.PositionValid(m.Status);
      },
-     true},
+     true, 1},
     {"GPVTG", SentenceKind::GPVTG, ParseVTG,
      [](const NMEA_Manager &fix, DeferredDisplay &t) {
          const auto &m = fix.VtgRecord.Message;
@@ -74,7 +80,7 @@ inline constexpr SentenceRow kSentenceTable[] = {
          t.Course(m.CourseTrue);
      },
      false},
-    {"GPZDA", SentenceKind::GPZDA, nullptr, nullptr, false},
+    {"GPZDA", SentenceKind::GPZDA, nullptr, nullptr, false, 1},
     {"GPRPT", SentenceKind::GPRPT, ParseRPT,
      [](const NMEA_Manager &fix, DeferredDisplay &t) {
          const auto &m = fix.RptRecord.Message;
@@ -88,6 +94,8 @@ inline constexpr SentenceRow kSentenceTable[] = {
      },
      true},
     {"GPMSS", SentenceKind::GPMSS, nullptr, nullptr, false},
+    {"GPGNS", SentenceKind::GPGNS, nullptr, nullptr, false, 1, false},
+    {"GPGST", SentenceKind::GPGST, nullptr, nullptr, false, 1, false},
 };
 
 inline constexpr size_t kSentenceKinds = std::size(kSentenceTable);
@@ -145,6 +153,20 @@ inline SentenceKind KindOfName(std::string_view name) {
         if (detail::kNameKeys[i] == key) return kSentenceTable[i].kind;
     }
     return SentenceKind::Unknown;
+}
+
+// KindOfName for the placemark records: Unknown for the kinds they do not read.
+inline SentenceKind PlacemarkKindOfName(std::string_view name) {
+    const SentenceKind kind = KindOfName(name);
+    return kind != SentenceKind::Unknown && kSentenceTable[static_cast<size_t>(kind)].placemark ? kind
+                                                                                                : SentenceKind::Unknown;
+}
+
+// The kind of a sentence's three-letter type ("GGA"), from any talker.
+inline SentenceKind KindOfType(std::string_view type) {
+    if (type.size() != 3) return SentenceKind::Unknown;
+    const char name[5] = {'G', 'P', type[0], type[1], type[2]};
+    return KindOfName(std::string_view(name, 5));
 }
 
 } // namespace nmea

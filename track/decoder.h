@@ -1,66 +1,82 @@
-// Turns the lines of a log into fix epochs: every sentence that carries one
-// UTC time belongs to one epoch, and the sentences without a time (GSA, GSV,
-// VTG) to the epoch open when they arrive. Decodes every satellite talker;
-// where a receiver sends several, GN's combined solution wins.
+// Turns the lines of a log into fix epochs through nmea's sentence layer.
+// Sentences of one UTC second are one epoch while no sentence kind repeats
+// within a second; faster logs are grouped by time to the millisecond. The
+// sentences without a time (GSA, GSV, VTG) join the epoch of their own cycle,
+// before or after its timed sentences as the log's cycles show, never across
+// a gap. Decodes every satellite talker; GN's combined solution wins.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string_view>
 
 #include "epoch.h"
+#include "epoch_parts.h"
 
 namespace track {
 
 struct DecoderOptions {
-    CivilDate startDate;          // the date before the log gives one (--date)
-    bool verifyChecksums = false; // a sentence whose checksum fails is dropped
+    bool verifyChecksums = false; // a sentence whose checksum fails, or that has none, is not read
+    int64_t splitGapMs = 10'000;  // satellites and dilutions never join a fix across a longer gap
 };
 
-enum class LineResult { Ignored, Decoded, BadChecksum };
+enum class LineResult {
+    Ignored,
+    Decoded,
+    BadChecksum,
+    DecodedWithoutChecksum, // a sentence of ours without "*hh", read
+    WithoutChecksum,        // the same, left out because checksums are verified
+};
 
 class EpochDecoder {
   public:
     explicit EpochDecoder(DecoderOptions options = {});
 
-    // One line of the log, its line end removed. An epoch it closes is held
+    // One line of the log, its line end removed. The epochs it closes are held
     // for TakeClosed until the next call.
     LineResult Feed(std::string_view line, uint64_t lineNumber);
-    // The end of the log closes the epoch still open.
+    // The end of the log closes the epochs still open.
     void Finish();
-    // The epoch closed by the last Feed or Finish, once; nullptr otherwise.
-    const Epoch *TakeClosed() {
-        if (!haveClosed_) return nullptr;
-        haveClosed_ = false;
-        return &closed_;
-    }
+    // The epochs closed by the last Feed or Finish, in order, each once; nullptr after the last.
+    const Epoch *TakeClosed() { return taken_ < closedCount_ ? &closed_[taken_++] : nullptr; }
 
     uint64_t Epochs() const { return epochs_; }
     bool DateSeen() const { return dateSeen_; }
 
   private:
-    struct Sentence;
-    void Decode(const Sentence &s, uint64_t lineNumber);
-    void AtTime(int32_t timeMs);
-    void Close();
-    void OpenNext();
+    void At(size_t kind, int32_t timeMs);
+    void Complete();
+    void Finalize(const Untimed *next, const TimedPart *nextEpoch);
+    void Vote(const Untimed &between, const TimedPart &earlier, const TimedPart &later);
+    bool Joined(const TimedPart &earlier, const TimedPart &later) const;
+    void Emit(const Epoch &e);
 
     DecoderOptions options_;
-    Epoch current_;
-    Epoch closed_;
-    bool haveClosed_ = false;
-    bool hasData_ = false;
-
-    // Ranks of what the open epoch holds, so a better source may replace it.
-    int positionRank_ = -1, ggaRank_ = -1, qualityRank_ = -1, statusRank_ = -1, motionRank_ = -1;
-    int dateRank_ = -1, dopRank_ = -1, hdopRank_ = -1;
-    CivilDate ownDate_;
-    std::array<int, 24> gsaUsed_; // by NMEA 4.10 system id, or 16 + System
+    // The epoch being assembled and the untimed stretch since its last timed sentence.
+    TimedPart open_;
+    bool haveOpen_ = false;
+    int32_t openKey_ = 0;
+    Untimed stretch_;
+    // The completed epoch that waits for the next one: the stretches on both
+    // of its sides are then known.
+    TimedPart held_;
+    bool haveHeld_ = false;
+    Untimed beforeHeld_, afterHeld_;
+    bool beforeHeldJoined_ = true; // no gap between the held epoch and the one before
+    // Evidence of the cycle's order: an untimed stretch that matches the epoch after it, or the one before.
+    int votesBefore_ = 0, votesAfter_ = 0;
+    bool startedUntimed_ = false; // the log began with untimed sentences
+    // One second, one fix, until a kind repeats within a second.
+    bool fast_ = false;
+    std::array<int32_t, nmea::kSentenceKinds> lastTimeOfKind_;
     // Carried from epoch to epoch.
     CivilDate date_;
     int32_t lastTime_ = -1;
     std::array<int, kSystems> inView_;
-    std::array<bool, kSystems> inViewThisEpoch_{};
+    bool inViewCarries_ = false;
 
+    Epoch closed_[2];
+    int closedCount_ = 0, taken_ = 0;
     uint64_t epochs_ = 0;
     bool dateSeen_ = false;
 };

@@ -6,32 +6,18 @@
 #include <cstdint>
 #include <string_view>
 
+#include "nmea/field_values.h"
+#include "nmea/sentence_fields.h"
+
 namespace track {
 
-// A number as the log wrote it: the value and its digits, so that writers
-// can copy the receiver's own text instead of a rounded one.
-struct Number {
-    static constexpr size_t kMaxText = 15;
-    char text[kMaxText] = {};
-    uint8_t length = 0; // 0: absent
-
-    bool Known() const { return length > 0; }
-    std::string_view Text() const { return {text, length}; }
-    // The value, read from the text when asked: most numbers are only copied.
-    double Value() const;
-    // A whole number of at most nine digits without sign or point, else -1.
-    long Count() const;
-};
+// The sentence layer's values: numbers as written, calendar dates.
+using nmea::CivilDate;
+using nmea::Number;
 
 // The constellations whose satellites in view are counted separately.
-enum class System : uint8_t { Gps, Glonass, Galileo, BeiDou, Qzss, NavIC, Combined, Count };
+using System = nmea::Constellation;
 inline constexpr size_t kSystems = static_cast<size_t>(System::Count);
-
-struct CivilDate {
-    int year = 0, month = 0, day = 0;
-    bool Known() const { return year != 0; }
-    bool operator==(const CivilDate &) const = default;
-};
 
 struct Epoch {
     int32_t timeMs = -1; // milliseconds since midnight UTC; -1 before any timed sentence
@@ -43,6 +29,9 @@ struct Epoch {
     char talker[2] = {};                // of that line
     Number altitude, geoidSeparation;
 
+    // A sentence of the epoch says there is no fix: GGA quality 0, RMC status
+    // V, GLL status other than A or mode N or V, GNS modes all N.
+    bool noFix = false;
     int quality = -1; // GGA fix quality 0..8; -1 without GGA
     char status = 0;  // RMC or GLL status 'A' or 'V'; 0 without either
     int gsaMode = 0;  // GSA 1 no fix, 2 2D, 3 3D; 0 without GSA
@@ -57,7 +46,7 @@ struct Epoch {
     std::array<int, kSystems> inView{};
 
     // A position with a time and a date, not marked invalid by the receiver.
-    bool Valid() const { return hasPosition && timeMs >= 0 && date.Known() && status != 'V' && quality != 0; }
+    bool Valid() const { return hasPosition && timeMs >= 0 && date.Known() && !noFix; }
     int TotalInView() const {
         int total = -1;
         for (int n : inView) {
@@ -68,7 +57,7 @@ struct Epoch {
 };
 
 // Days since 1970-01-01 and back (proleptic Gregorian).
-int64_t DaysFromCivil(CivilDate date);
-CivilDate CivilFromDays(int64_t days);
+using nmea::CivilFromDays;
+using nmea::DaysFromCivil;
 
 } // namespace track

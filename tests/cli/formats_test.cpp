@@ -21,7 +21,6 @@ TEST(CliFormats, UsageErrorsNameTheProblem) {
     } rows[] = {
         {{"--format", "gpx", "--kmz"}, "--kmz packs KML only"},
         {{"--format", "csv", "--line"}, "apply to --format kml only"},
-        {{"--format", "gpx", "--any-talker"}, "apply to --format kml only"},
         {{"--date", "2024-05-01"}, "apply to --format gpx, kml-track or csv"},
         {{"--split-gap", "5"}, "apply to --format gpx, kml-track or csv"},
         {{"--format", "gpx", "--style", "quality"}, "--style quality applies to --format kml-track"},

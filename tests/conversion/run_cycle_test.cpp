@@ -56,6 +56,9 @@ std::vector<CycleCase> CycleCases() {
     const std::string gnRmc1 = Nmea("GNRMC,120001,A,3351.40734,S,15112.91782,E,0,0,150308,,");
     const std::string gnRmc2 = Nmea("GNRMC,120002,A,3351.40734,S,15112.91782,E,0,0,150308,,");
     const std::string nul("\0", 1);
+    const auto gl = [](const char *time) {
+        return Nmea(std::string("GLRMC,") + time + ",A,3351.40734,S,15112.91782,E,0,0,150308,,");
+    };
     return {
         {"EmptySource", "", {}},
         {"NoLineHasAStar",
@@ -101,6 +104,15 @@ std::vector<CycleCase> CycleCases() {
          {At("120002")}},
         {"OtherTalkerIgnored", Join({gnRmc1, gnRmc2}), {}},
         {"OtherTalkerReadAsGp", Join({gnRmc1, gnRmc2}), {At("120002")}, anyTalker},
+        // GP falls silent: GL's second RMC with none from GP between is read.
+        {"SilentTalkerGivesWay",
+         Join({Rmc("120001"), Rmc("120002"), gl("120003"), gl("120004"), gl("120005")}),
+         {At("120002"), At("120004"), At("120005")},
+         anyTalker},
+        {"InterleavedTalkersNeverSwitch",
+         Join({Rmc("120001"), gl("120001"), Rmc("120002"), gl("120002"), Rmc("120003"), gl("120003")}),
+         {At("120002"), At("120003")},
+         anyTalker},
     };
 }
 

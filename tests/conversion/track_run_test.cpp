@@ -2,10 +2,14 @@
 // the decoder, how segments form, and the writers' shared pieces.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
+
 #include "conversion/epoch_fields.h"
 #include "conversion/stream_conversion.h"
 #include "conversion_test_support.h"
-#include "track/field_parsers.h"
+#include "nmea/field_values.h"
+#include "support/real_logs.h"
 
 namespace {
 
@@ -58,6 +62,11 @@ TEST(TrackRun, LinesReachTheDecoderWhole) {
         {"the last line without line feed", Second(10) + Second(11).substr(0, Second(11).size() - 2), 2, 1, 4},
         {"an overlong line is no sentence", Second(10) + std::string(5000, 'x') + "\n" + Second(11), 2, 1, 5},
         {"lone fix quality 0 breaks the segment", Second(10) + Second(11, "0") + Second(12), 2, 2, 6},
+        {"a gap of exactly the split gap keeps the segment", Second(10) + Second(20), 2, 1, 4},
+        {"a gap longer than the split gap breaks it", Second(10) + Second(20) + Second(31), 3, 2, 6},
+        {"time going back breaks it", Second(20) + Second(10), 2, 2, 4},
+        {"an epoch without a position is no break",
+         Second(10) + Nmea("GPZDA,120010.50,08,06,2026,00,00") + "\n" + Second(11), 2, 1, 5},
         {"fixes before the first date get it",
          Nmea("GPGGA,235959.00,4807.0381234,N,01131.0000001,E,1,08,0.9,545.4,M,46.9,M,,") + "\n" +
              Nmea("GPGLL,4807.038,N,01131.000,E,000000.50,A") + "\n" + Second(1),
@@ -76,10 +85,140 @@ TEST(TrackRun, LinesReachTheDecoderWhole) {
         for (size_t at = 0; at < t.doc.size(); at = t.doc.find('\n', at) + 1)
             ASSERT_EQ(Count(t.doc.substr(at, t.doc.find('\n', at) - at), ","), width) << r.name << " at " << at;
     }
-    // The day before the first RMC's for the fix before midnight.
-    const TrackResult early = ConvertTrack(rows[4].log, DocumentFormat::Csv);
-    EXPECT_NE(early.doc.find(",2026-06-07T23:59:59.000Z,"), std::string::npos) << early.doc;
-    EXPECT_NE(early.doc.find(",2026-06-08T00:00:00.500Z,"), std::string::npos) << early.doc;
+    // The day before the first RMC's for the fix before midnight; the user's
+    // date only for a log without one, rolled over at midnight.
+    const std::string undated = Nmea("GPGGA,235959.00,4807.0381234,N,01131.0000001,E,1,08,0.9,545.4,M,46.9,M,,") +
+                                "\n" + Nmea("GPGLL,4807.038,N,01131.000,E,000000.50,A") + "\n";
+    ConversionOptions leap;
+    leap.track.date = {2024, 2, 29};
+    const struct {
+        std::string log;
+        ConversionOptions options;
+        std::vector<std::string_view> times;
+    } dated[] = {{undated + Second(1), {}, {",2026-06-07T23:59:59.000Z,", ",2026-06-08T00:00:00.500Z,"}},
+                 {undated + Second(1), leap, {",2026-06-07T23:59:59.000Z,", ",2026-06-08T00:00:00.500Z,"}},
+                 {undated, leap, {",2024-02-29T23:59:59.000Z,", ",2024-03-01T00:00:00.500Z,"}}};
+    for (const auto &d : dated) {
+        const TrackResult t = ConvertTrack(d.log, DocumentFormat::Csv, d.options);
+        for (std::string_view time : d.times) EXPECT_NE(t.doc.find(time), std::string::npos) << t.doc;
+        EXPECT_EQ(t.outcome.counts.dateOptionUnused, d.options.track.date.Known() && d.log != undated);
+    }
+}
+
+std::vector<std::string> Split(std::string_view text, char at) {
+    std::vector<std::string> parts(1);
+    for (char c : text) {
+        if (c == at) {
+            parts.emplace_back();
+        } else {
+            parts.back().push_back(c);
+        }
+    }
+    return parts;
+}
+
+// The CSV's rows as fields, and a column's index by its header name.
+struct Csv {
+    std::vector<std::vector<std::string>> rows;
+    std::vector<std::string> header;
+    size_t Column(std::string_view name) const {
+        return static_cast<size_t>(std::find(header.begin(), header.end(), name) - header.begin());
+    }
+};
+Csv ReadCsv(const std::string &doc) {
+    Csv csv;
+    for (const std::string &line : sentrova_test::SplitCrLf(doc)) {
+        (csv.header.empty() ? csv.header : csv.rows.emplace_back()) = Split(line, ',');
+    }
+    return csv;
+}
+
+// Real receivers' logs: points and segments as the receiver meant them.
+TEST(TrackRun, RealLogsAsTheReceiverMeantThem) {
+    if (sentrova_test::RealLogs().empty()) GTEST_SKIP() << "no real logs at " << sentrova_test::RealLogFolder();
+    const track::CivilDate may{2024, 5, 1};
+    struct Row {
+        const char *log;
+        track::CivilDate date;
+        bool verify;
+        long points, segments; // -1: not checked
+        std::function<void(const Csv &, const std::vector<std::string> &log, const conversion::ConversionCounts &)>
+            check;
+    } rows[] = {
+        {"gpsd-eXplorist110.log", {}, false, 0, 0, nullptr}, // never a fix
+        {"gpsbabel-track-nmea.nmea", {}, false, 154, 1, nullptr},
+        {"nmeaparser-TrimbleR2SampleData.txt", {}, false, 34, 1, nullptr},
+        {"gpsbabel-nmea_utf16_dos.txt", {}, false, 154, 1, nullptr},
+        {"gpsd-hp58534a.log",
+         {},
+         false,
+         -1,
+         -1,
+         [](const Csv &csv, const auto &, const auto &counts) {
+             EXPECT_GT(csv.rows.size(), 0u);
+             EXPECT_GT(counts.withoutChecksum, 0u);
+         }},
+        {"gpsd-hp58534a.log", {}, true, 0, 0, nullptr},
+        {"gpsd-neo-m8n.log", may, false, -1, 1,
+         [](const Csv &csv, const auto &, const auto &counts) {
+             for (const auto &row : csv.rows) EXPECT_TRUE(row[csv.Column("time")].starts_with("2015-03-18T"));
+             EXPECT_TRUE(counts.dateOptionUnused);
+         }},
+        {"signalk-plaka.log", may, false, -1, -1,
+         [](const Csv &csv, const auto &, const auto &) {
+             // A segment of one point has a gap of more than 10 s beside it.
+             const size_t segment = csv.Column("segment"), time = csv.Column("time");
+             const auto seconds = [&](size_t i) {
+                 const std::string &t = csv.rows[i][time];
+                 return std::stoi(t.substr(11, 2)) * 3600 + std::stoi(t.substr(14, 2)) * 60 +
+                        std::stod(t.substr(17, 6));
+             };
+             for (size_t i = 0; i < csv.rows.size(); ++i) {
+                 const bool alone = (i == 0 || csv.rows[i - 1][segment] != csv.rows[i][segment]) &&
+                                    (i + 1 == csv.rows.size() || csv.rows[i + 1][segment] != csv.rows[i][segment]);
+                 if (!alone) continue;
+                 const bool gapBefore = i == 0 || std::abs(seconds(i) - seconds(i - 1)) > 10;
+                 const bool gapAfter = i + 1 == csv.rows.size() || std::abs(seconds(i + 1) - seconds(i)) > 10;
+                 EXPECT_TRUE(gapBefore || gapAfter) << csv.rows[i][time];
+             }
+         }},
+        {"aerorust-nmea1.log",
+         {},
+         false,
+         -1,
+         -1,
+         [](const Csv &csv, const auto &log, const auto &) {
+             // GSA sent before its RMC and GGA: each point's dilution is its own GGA's.
+             size_t compared = 0;
+             for (const auto &row : csv.rows) {
+                 const std::string &gga = log[std::stoul(row[csv.Column("line")]) - 1];
+                 const std::string &hdop = row[csv.Column("hdop")];
+                 if (gga.find("GGA,") != 3 || hdop.empty()) continue;
+                 EXPECT_EQ(std::stod(Split(gga, ',')[8]), std::stod(hdop)) << gga;
+                 ++compared;
+             }
+             EXPECT_GT(compared, 900u);
+         }},
+    };
+    for (const Row &r : rows) {
+        SCOPED_TRACE(r.log);
+        const std::string bytes = sentrova_test::ReadFile(sentrova_test::RealLogFolder() / r.log);
+        ConversionOptions options;
+        options.track.date = r.date;
+        options.verifyChecksums = r.verify;
+        options.badChecksum = conversion::BadChecksumPolicy::Skip;
+        const TrackResult t = ConvertTrack(bytes, DocumentFormat::Csv, options);
+        ASSERT_EQ(t.outcome.kind, conversion::OutcomeKind::Done);
+        const Csv csv = ReadCsv(t.doc);
+        EXPECT_EQ(csv.rows.size(), t.outcome.counts.placemarks);
+        if (r.points >= 0) {
+            EXPECT_EQ(t.outcome.counts.placemarks, static_cast<uint64_t>(r.points));
+        }
+        if (r.segments >= 0) {
+            EXPECT_EQ(t.outcome.counts.segments, static_cast<uint64_t>(r.segments));
+        }
+        if (r.check) r.check(csv, Split(bytes, '\n'), t.outcome.counts);
+    }
 }
 
 TEST(TrackRun, EveryFormatFramesItsSegments) {
@@ -140,7 +279,7 @@ TEST(TrackRun, CsvFieldsAndGpxFix) {
     for (const Text &t : texts) {
         track::Number n;
         if (!t.field.empty()) {
-            ASSERT_TRUE(track::ParseNumber(t.field, n)) << t.field;
+            ASSERT_TRUE(nmea::ParseNumber(t.field, n)) << t.field;
         }
         char text[conversion::kFieldTextSize];
         EXPECT_EQ(conversion::PlainNumber(n, text), t.plain) << t.field;

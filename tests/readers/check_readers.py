@@ -67,8 +67,10 @@ def each(function, items):
 
 def log_lines(path):
     """The log's lines as the converter numbers them: split at LF, CRs gone."""
-    data = open(path, "rb").read().replace(b"\r", b"")
-    return data.split(b"\n")
+    data = open(path, "rb").read()
+    if data[:2] in (b"\xff\xfe", b"\xfe\xff"):  # UTF-16, read as its characters
+        data = data.decode("utf-16").encode("ascii", "replace")
+    return data.replace(b"\r", b"").split(b"\n")
 
 
 FIELDS = {"GGA": (2, 1), "RMC": (3, 1), "GLL": (1, 5), "GNS": (2, 1)}  # position at, time at
@@ -83,7 +85,7 @@ def angle(text, hemisphere, negative):
 def line_fix(line):
     """(latitude, longitude, milliseconds of day) of a position sentence."""
     text = line.decode("ascii", "replace")
-    text = text[text.index("$") + 1: text.index("*")]
+    text = text[text.index("$") + 1: text.index("*") if "*" in text else len(text.rstrip(" "))]
     f = text.split(",")
     at, time_at = FIELDS[f[0][2:5]]
     lat = angle(f[at], f[at + 1], "S")

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "track/decoder.h"
-#include "track/field_parsers.h"
+#include "nmea/field_values.h"
 
 namespace {
 
@@ -22,10 +22,10 @@ std::vector<Epoch> Decode(const std::vector<std::string_view> &lines, track::Dec
     uint64_t line = 0;
     for (std::string_view l : lines) {
         decoder.Feed(l, ++line);
-        if (const Epoch *e = decoder.TakeClosed()) epochs.push_back(*e);
+        while (const Epoch *e = decoder.TakeClosed()) epochs.push_back(*e);
     }
     decoder.Finish();
-    if (const Epoch *e = decoder.TakeClosed()) epochs.push_back(*e);
+    while (const Epoch *e = decoder.TakeClosed()) epochs.push_back(*e);
     return epochs;
 }
 
@@ -36,7 +36,6 @@ struct EpochCase {
     std::vector<std::string_view> lines;
     size_t epochs;
     std::function<void(const std::vector<Epoch> &)> check;
-    CivilDate date = {};
 };
 
 const EpochCase kCases[] = {
@@ -194,16 +193,23 @@ const EpochCase kCases[] = {
          EXPECT_EQ(v[2].date, (CivilDate{2025, 1, 1}));
          EXPECT_EQ(v[3].date, (CivilDate{2025, 1, 1}));
      }},
-    {"--date for a log without dates, rolled over too",
-     {"$GPGGA,235959,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47",
-      "$GPGGA,000000,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47"},
-     2,
+    {"no calendar date is no date; 1980s years; a clock stepping back keeps its day",
+     {"$GPRMC,120000,A,4807.038,N,01131.000,E,0.0,0.0,310189,,*00",
+      "$GPRMC,120001,A,4807.038,N,01131.000,E,0.0,0.0,300224,,*00",
+      "$GPGGA,115958,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47", "$GPZDA,115959,31,04,2024,00,00*00",
+      "$GPZDA,120002,29,02,2024,00,00*00"},
+     5,
      [](const std::vector<Epoch> &v) {
-         EXPECT_EQ(v[0].date, (CivilDate{2024, 2, 29}));
-         EXPECT_EQ(v[1].date, (CivilDate{2024, 3, 1}));
-         EXPECT_TRUE(v[1].Valid());
-     },
-     {2024, 2, 29}},
+         EXPECT_EQ(v[0].date, (CivilDate{1989, 1, 31}));
+         EXPECT_EQ(v[1].date, (CivilDate{1989, 1, 31})); // 30 February: carried
+         EXPECT_EQ(v[2].date, (CivilDate{1989, 1, 31})); // back by 3 s: the same day
+         EXPECT_EQ(v[3].date, (CivilDate{1989, 1, 31})); // 31 April
+         EXPECT_EQ(v[4].date, (CivilDate{2024, 2, 29}));
+     }},
+    {"a log without dates gives none",
+     {"$GPGGA,235959,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47"},
+     1,
+     [](const std::vector<Epoch> &v) { EXPECT_FALSE(v[0].date.Known()); }},
     {"week-rollover dates stay as sent; GST accuracy",
      {"$GPRMC,131519.00,A,4807.038,N,01131.000,E,0.0,0.0,070399,,*00", "$GPGST,131519.00,11,,,,0.70,0.49,1.1*53"},
      1,
@@ -233,9 +239,7 @@ const EpochCase kCases[] = {
 TEST(EpochDecoder, RealSentencesOfEveryTalker) {
     for (const EpochCase &c : kCases) {
         SCOPED_TRACE(c.name);
-        track::DecoderOptions options;
-        options.startDate = c.date;
-        const std::vector<Epoch> epochs = Decode(c.lines, options);
+        const std::vector<Epoch> epochs = Decode(c.lines);
         ASSERT_EQ(epochs.size(), c.epochs);
         c.check(epochs);
     }
@@ -259,7 +263,7 @@ TEST(EpochDecoder, ChecksumsWhenAsked) {
         {"$PGRME,15.0,M,45.0,M,25.0,M*1C", false, track::LineResult::Ignored},
     };
     for (const Row &r : rows) {
-        EpochDecoder decoder({{}, r.verify});
+        EpochDecoder decoder({r.verify});
         EXPECT_EQ(decoder.Feed(r.line, 1), r.result) << r.line;
     }
 }
@@ -282,7 +286,7 @@ TEST(EpochDecoder, FieldParsers) {
                  {"12a000", false, 0}};
     for (const Row &r : times) {
         int32_t ms = -1;
-        EXPECT_EQ(track::ParseTime(r.field, ms), r.ok) << r.field;
+        EXPECT_EQ(nmea::ParseTime(r.field, ms), r.ok) << r.field;
         if (r.ok) {
             EXPECT_EQ(ms, r.ms) << r.field;
         }
@@ -303,8 +307,8 @@ TEST(EpochDecoder, FieldParsers) {
                   {"48O7.038", "N", true, false, 0}};
     for (const Angle &a : angles) {
         double degrees = 0;
-        const bool ok = a.latitude ? track::ParseLatitude(a.field, a.hemisphere, degrees)
-                                   : track::ParseLongitude(a.field, a.hemisphere, degrees);
+        const bool ok = a.latitude ? nmea::ParseLatitude(a.field, a.hemisphere, degrees)
+                                   : nmea::ParseLongitude(a.field, a.hemisphere, degrees);
         EXPECT_EQ(ok, a.ok) << a.field;
         if (ok) {
             EXPECT_NEAR(degrees, a.degrees, 5e-10) << a.field;
@@ -321,7 +325,7 @@ TEST(EpochDecoder, FieldParsers) {
                    {"1.2.3", false, "", 0, -1},        {"-", false, "", 0, -1}, {"1234567890123456", false, "", 0, -1}};
     for (const Num &n : numbers) {
         track::Number number;
-        EXPECT_EQ(track::ParseNumber(n.field, number), n.ok) << n.field;
+        EXPECT_EQ(nmea::ParseNumber(n.field, number), n.ok) << n.field;
         EXPECT_EQ(number.Text(), n.text);
         EXPECT_EQ(number.Value(), n.value) << n.field;
         EXPECT_EQ(number.Count(), n.count) << n.field;

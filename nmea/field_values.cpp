@@ -1,10 +1,10 @@
-#include "field_parsers.h"
+#include "field_values.h"
 
 #include <algorithm>
 #include <charconv>
 #include <cstring>
 
-namespace track {
+namespace nmea {
 
 namespace {
 
@@ -77,10 +77,40 @@ bool ParseInt(std::string_view s, int &value) {
 bool ParseDdmmyy(std::string_view s, CivilDate &date) {
     if (s.size() != 6 || !AllDigits(s)) return false;
     const int day = Digits2(s, 0), month = Digits2(s, 2), yy = Digits2(s, 4);
-    if (day < 1 || day > 31 || month < 1 || month > 12) return false;
     // Two-digit years: the receivers of this format appeared in the 1980s.
-    date = {yy >= 80 ? 1900 + yy : 2000 + yy, month, day};
+    const CivilDate read = {yy >= 80 ? 1900 + yy : 2000 + yy, month, day};
+    if (!IsCalendarDate(read)) return false;
+    date = read;
     return true;
+}
+
+bool IsCalendarDate(CivilDate date) {
+    static constexpr int kDays[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (date.month < 1 || date.month > 12 || date.day < 1 || date.day > kDays[date.month - 1]) return false;
+    const bool leap = (date.year % 4 == 0 && date.year % 100 != 0) || date.year % 400 == 0;
+    return date.month != 2 || date.day <= 28 || leap;
+}
+
+int64_t DaysFromCivil(CivilDate date) {
+    // Howard Hinnant's days_from_civil.
+    const int64_t y = date.year - (date.month <= 2);
+    const int64_t era = (y >= 0 ? y : y - 399) / 400;
+    const int64_t yoe = y - era * 400;
+    const int64_t doy = (153 * (date.month + (date.month > 2 ? -3 : 9)) + 2) / 5 + date.day - 1;
+    const int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + doe - 719468;
+}
+
+CivilDate CivilFromDays(int64_t z) {
+    z += 719468;
+    const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+    const int64_t doe = z - era * 146097;
+    const int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const int64_t mp = (5 * doy + 2) / 153;
+    const int day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
+    const int month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+    return {static_cast<int>(yoe + era * 400 + (month <= 2)), month, day};
 }
 
 bool ParseLatitude(std::string_view field, std::string_view hemisphere, double &degrees) {
@@ -145,4 +175,4 @@ long Number::Count() const {
     return ParseInt(Text(), value) ? value : -1;
 }
 
-} // namespace track
+} // namespace nmea

@@ -1,0 +1,70 @@
+// The sentence layer under both readings of a log: where a sentence lies in
+// its line, its checksum, its talker's constellation and its fields, an empty
+// field being absent.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+#include "field_readers.h"
+
+namespace nmea {
+
+// The XOR of a sentence's characters between "$" and "*".
+inline uint8_t ChecksumOf(std::string_view body) {
+    uint8_t sum = 0;
+    for (const char c : body) sum ^= static_cast<uint8_t>(c);
+    return sum;
+}
+
+// Whether the up to two hex digits after "*" (`sent`) are the body's checksum.
+inline bool ChecksumMatches(std::string_view body, std::string_view sent) {
+    return ChecksumOf(body) == HexToInt(sent.data(), static_cast<uint32_t>(sent.size() < 2 ? sent.size() : 2));
+}
+
+// The constellations whose satellites in view are counted apart.
+enum class Constellation : uint8_t { Gps, Glonass, Galileo, BeiDou, Qzss, NavIC, Combined, Count };
+
+// The constellation of a satellite talker ("GP", "GN", "GL", "BD", ...);
+// false for instrument talkers (II, IN, ...), which give no positions.
+bool ConstellationOfTalker(std::string_view talker, Constellation &constellation);
+
+// One sentence of a line: "$", the body, and "*hh" when present.
+struct SentenceText {
+    std::string_view body;     // between "$" and "*" (or the line's end)
+    std::string_view checksum; // what follows "*"
+    bool hasChecksum = false;
+};
+
+// Finds the sentence in a line with its line end removed: false when the line
+// holds no "$" or the body is not a five-character name and fields.
+bool FindSentence(std::string_view line, SentenceText &sentence);
+
+// A sentence's fields by number: 0 is the name ("GPGGA"), 1 the first after it.
+class SentenceFields {
+  public:
+    static constexpr size_t kMaxFields = 40;
+
+    explicit SentenceFields(std::string_view body) : body_(body) {
+        start_[0] = 0;
+        for (size_t i = 0; i < body.size() && count_ < kMaxFields - 1; ++i) {
+            if (body[i] == ',') start_[++count_] = static_cast<uint16_t>(i + 1);
+        }
+        start_[++count_] = static_cast<uint16_t>(body.size() + 1);
+    }
+    // The field's text; empty when the field is empty or absent.
+    std::string_view operator[](size_t i) const {
+        return i < count_ ? body_.substr(start_[i], static_cast<size_t>(start_[i + 1] - start_[i] - 1))
+                          : std::string_view();
+    }
+    std::string_view Talker() const { return body_.substr(0, 2); }
+    std::string_view Type() const { return body_.substr(2, 3); }
+
+  private:
+    std::string_view body_;
+    uint16_t start_[kMaxFields + 1];
+    size_t count_ = 0;
+};
+
+} // namespace nmea
