@@ -87,7 +87,8 @@ fuzz: setup
 # Renders the window without a display, to check its look by eye: idle,
 # converting, done and the message of a log without placemarks.
 screenshot: build
-	QT_QPA_PLATFORM=offscreen $(BUILD)/app/sentrova-screenshot $(BUILD)/sentrova-window
+	LANG=C.UTF-8 LANGUAGE= QT_QPA_PLATFORM=offscreen $(BUILD)/app/sentrova-screenshot $(BUILD)/sentrova-window
+	LANG=de_DE.UTF-8 LANGUAGE= QT_QPA_PLATFORM=offscreen $(BUILD)/app/sentrova-screenshot $(BUILD)/sentrova-window-de
 
 # The Debian packages sentrova-convert and sentrova (dpkg-buildpackage -us -uc -b,
 # tests included), into $(DEB_OUT)/.

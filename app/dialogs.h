@@ -4,11 +4,26 @@
 
 #include <optional>
 
+#include <QList>
 #include <QString>
 
+class QDialog;
 class QFileDialog;
 class QMessageBox;
+class QObject;
 class QWidget;
+
+// What to do with a KML that is there already, when several logs are converted.
+enum class ReplaceAnswer { Replace, Skip, ReplaceAll, SkipAll };
+
+// One line of the list shown after several logs: the log, its document and
+// what became of it (the placemarks, or the reason).
+struct RunResult {
+    QString log;
+    QString document;
+    QString result;
+    bool converted = false;
+};
 
 class WindowDialogs {
   public:
@@ -20,6 +35,13 @@ class WindowDialogs {
     virtual void ShowMessage(QWidget *parent, const QString &text) = 0;
     // True for OK; Cancel and closing the box are false.
     virtual bool AskOkCancel(QWidget *parent, const QString &caption, const QString &text) = 0;
+    // Whether to quit: true for Quit, false for Cancel, which is the default
+    // and what closing the box means.
+    virtual bool AskToQuit(QWidget *parent, const QString &caption, const QString &text) = 0;
+    // Asked once per existing KML; closing the box is Skip.
+    virtual ReplaceAnswer AskReplace(QWidget *parent, const QString &text) = 0;
+    // The results of several logs, at the end of their run.
+    virtual void ShowResults(QWidget *parent, const QList<RunResult> &results) = 0;
     // A message that offers one more step, on a button named `action`; true
     // when the user takes it, false for Close.
     virtual bool Offer(QWidget *parent, const QString &text, const QString &action) = 0;
@@ -39,6 +61,9 @@ class QtWindowDialogs : public WindowDialogs {
     std::optional<QString> ChooseFile(QFileDialog &dialog) override;
     void ShowMessage(QWidget *parent, const QString &text) override;
     bool AskOkCancel(QWidget *parent, const QString &caption, const QString &text) override;
+    bool AskToQuit(QWidget *parent, const QString &caption, const QString &text) override;
+    ReplaceAnswer AskReplace(QWidget *parent, const QString &text) override;
+    void ShowResults(QWidget *parent, const QList<RunResult> &results) override;
     bool Offer(QWidget *parent, const QString &text, const QString &action) override;
     bool OpenFolder(const QString &folder) override;
     void EndProgram(int status) override;
@@ -47,3 +72,9 @@ class QtWindowDialogs : public WindowDialogs {
 // The boxes as the real desktop shows them, for the screenshots too.
 void SetUpMessageBox(QMessageBox &box, const QString &text);
 void SetUpOfferBox(QMessageBox &box, const QString &text, const QString &action);
+
+void SetUpResultsDialog(QDialog &dialog, const QList<RunResult> &results);
+
+// The catalogues for the user's language: Qt's own and ours; the English one
+// gives the singular and plural forms. Before any window is made.
+void InstallTranslations(QObject *owner);

@@ -24,6 +24,10 @@ EventTrace::EventTrace(const QString &path, QWidget &window)
     if (auto *progress = window.findChild<QProgressBar *>(QStringLiteral("prgProgress")))
         progress->installEventFilter(this);
     qApp->installEventFilter(this);
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget *, QWidget *now) {
+        if (now)
+            Write("focus", now->objectName());
+    });
     // A precise timer that finds its own delays: a late tick is time in
     // which the event loop did not run.
     auto *ticker = new QTimer(this);

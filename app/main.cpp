@@ -1,4 +1,6 @@
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <exception>
 
 #include <QApplication>
@@ -43,21 +45,21 @@ int main(int argc, char *argv[]) {
     QApplication::setApplicationVersion(QStringLiteral(SENTROVA_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("sentrova"));
 
+    InstallTranslations(&app);
+
     QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QStringLiteral("Converts an NMEA-0183 GPS log into a KML document beside it."));
+    parser.setApplicationDescription(QCoreApplication::translate(
+        "main", "Converts NMEA-0183 GPS logs into KML documents beside them."));
     parser.addHelpOption();
     parser.addVersionOption();
-    parser.addPositionalArgument(QStringLiteral("log"),
-                                 QStringLiteral("The log to open, ready for Go (optional)."),
-                                 QStringLiteral("[log]"));
+    parser.addPositionalArgument(
+        QStringLiteral("log"),
+        QCoreApplication::translate("main", "The logs or folders of logs to open, ready for Go "
+                                            "(optional); several are converted one after the "
+                                            "other."),
+        QStringLiteral("[log...]"));
     parser.process(app); // --help and --version end here with status 0; a bad option with 1
     const QStringList logs = parser.positionalArguments();
-    if (logs.size() > 1) {
-        std::fputs(qPrintable(QStringLiteral("sentrova: one log at a time\n") + parser.helpText()),
-                   stderr);
-        return 2;
-    }
 
     try {
         QtWindowDialogs dialogs;
@@ -66,16 +68,13 @@ int main(int argc, char *argv[]) {
         if (!trace.isEmpty() && !(new EventTrace(trace, frmMain))->IsOpen())
             std::fprintf(stderr, "sentrova: cannot write the trace %s\n", qPrintable(trace));
         frmMain.show();
-        if (!logs.isEmpty()) {
-            const QFileInfo log(logs.first());
-            if (log.isFile())
-                frmMain.LoadFile(log.absoluteFilePath());
-            else
-                dialogs.ShowMessage(
-                    &frmMain, QStringLiteral("file read open error: %1: %2")
-                                  .arg(log.absoluteFilePath(),
-                                       log.exists() ? QStringLiteral("Is a directory")
-                                                    : QStringLiteral("No such file or directory")));
+        if (logs.size() == 1 && !QFileInfo(logs.first()).exists()) {
+            dialogs.ShowMessage(&frmMain,
+                                QCoreApplication::translate("main", "file read open error: %1: %2")
+                                    .arg(QFileInfo(logs.first()).absoluteFilePath(),
+                                         QString::fromLocal8Bit(std::strerror(ENOENT))));
+        } else if (!logs.isEmpty()) {
+            frmMain.LoadFiles(logs);
         }
         return QApplication::exec();
     } catch (const std::exception &error) {

@@ -4,6 +4,8 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <QAccessible>
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -18,10 +20,14 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMimeData>
+#include <QPainter>
 #include <QProgressBar>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QScreen>
+#include <QSet>
 #include <QSettings>
 #include <QShortcut>
 #include <QStatusBar>
@@ -31,18 +37,25 @@
 #include <QUrl>
 
 #include "conversion/no_placemark.h"
+#include "conversion/shown_name.h"
 
 namespace {
 
-const QString SourcePrefix = QStringLiteral("Source : ");
-const QString TargetPrefix = QStringLiteral("Target : ");
-const QString ColourPrefix = QStringLiteral("Color : ");
 constexpr int OpenPauseMs = 1000;
 constexpr int DonePauseMs = 2000;
 constexpr int ProgressSteps = 1000;
 constexpr int ProgressPollMs = 50;
 constexpr int WorkerNiceness = 4;
+constexpr int RecentCount = 10;
 const QString FolderKey = QStringLiteral("lastFolder");
+const QString RecentKey = QStringLiteral("recentLogs");
+const QString ColourKey = QStringLiteral("colour");
+const QString ChecksumKey = QStringLiteral("checkChecksum");
+// What Load... offers first, and what a folder gives: the logs by their
+// extension, in any case.
+const QStringList LogPatterns{QStringLiteral("*.[nN][mM][eE][aA]"),
+                              QStringLiteral("*.[nN][mM][aA]"), QStringLiteral("*.[lL][oO][gG]"),
+                              QStringLiteral("*.[tT][xX][tT]")};
 
 std::string ToLocalPath(const QString &path) {
     return QFile::encodeName(path).toStdString();
@@ -56,9 +69,34 @@ QString SystemText(const std::string &text) {
     return QString::fromLocal8Bit(text.c_str());
 }
 
-QSettings Settings() {
-    return QSettings(QStringLiteral("Sentrova"), QStringLiteral("sentrova"));
+// A name as the batch converter prints it: control characters escaped.
+QString Shown(const QString &path) {
+    return QFile::decodeName(
+        QByteArray::fromStdString(conversion::ShownName(QFile::encodeName(path).toStdString())));
 }
+
+// The focus frame of buttons and the check box drawn plainly, every time, in
+// the highlight colour: the style's own is faint, or drawn only after a key
+// moved the focus, and the default button looked chosen instead.
+class PlainFocusStyle : public QProxyStyle {
+  public:
+    void drawControl(ControlElement element, const QStyleOption *option, QPainter *painter,
+                     const QWidget *widget) const override {
+        QProxyStyle::drawControl(element, option, painter, widget);
+        if ((element != CE_PushButton && element != CE_CheckBox) ||
+            !(option->state & State_HasFocus))
+            return;
+        const QRect frame = element == CE_PushButton
+                                ? option->rect.adjusted(2, 2, -2, -2)
+                                : subElementRect(SE_CheckBoxFocusRect, option, widget);
+        painter->save();
+        painter->setRenderHint(QPainter::Antialiasing, false);
+        painter->setPen(QPen(option->palette.color(QPalette::Highlight), 2));
+        painter->setBrush(Qt::NoBrush);
+        painter->drawRect(QRectF(frame).adjusted(1, 1, -1, -1));
+        painter->restore();
+    }
+};
 
 template <typename W> W *Place(W *widget, const char *name, int x, int y, int w, int h) {
     widget->setObjectName(QString::fromLatin1(name));
@@ -78,10 +116,16 @@ QLabel *FixedLabel(QWidget *parent, const char *name, const QString &text, int x
 // A path too long for its label loses its middle, not its file name; the
 // whole path is the tooltip.
 void ShowPath(QLabel *label, const QString &prefix, const QString &path) {
+    const QString shown = Shown(path);
     const QFontMetrics metrics(label->font());
     const int room = label->width() - metrics.horizontalAdvance(prefix) - 2;
-    label->setText(prefix + metrics.elidedText(path, Qt::ElideMiddle, std::max(room, 0)));
-    label->setToolTip(path);
+    label->setText(prefix + metrics.elidedText(shown, Qt::ElideMiddle, std::max(room, 0)));
+    label->setToolTip(shown);
+}
+
+void Describe(QWidget *control, const QString &name, const QString &description) {
+    control->setAccessibleName(name);
+    control->setAccessibleDescription(description);
 }
 
 // The sizes are fixed, but the platform's sans may run wider than the one
@@ -102,7 +146,25 @@ void CondenseToFit(QCheckBox *widest) {
 }
 
 QString Placemarks(uint64_t n) {
-    return n == 1 ? QStringLiteral("1 placemark") : QStringLiteral("%1 placemarks").arg(n);
+    return TfrmMain::tr("%n placemark(s)", nullptr, static_cast<int>(n));
+}
+
+// The logs of the paths given, folders replaced by their logs in name order,
+// each log once.
+QStringList LogsOf(const QStringList &paths) {
+    QStringList logs;
+    for (const QString &path : paths) {
+        const QFileInfo info(path);
+        if (!info.isDir()) {
+            logs << info.absoluteFilePath();
+            continue;
+        }
+        const QDir folder(info.absoluteFilePath());
+        for (const QString &name : folder.entryList(LogPatterns, QDir::Files, QDir::Name))
+            logs << folder.absoluteFilePath(name);
+    }
+    logs.removeDuplicates();
+    return logs;
 }
 
 } // namespace
@@ -111,7 +173,7 @@ TfrmMain::TfrmMain(WindowDialogs &dialogs, QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint),
-      dialogs_(dialogs) {
+      dialogs_(dialogs), settings_(QStringLiteral("Sentrova"), QStringLiteral("sentrova")) {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Sentrova"));
     setWindowIcon(QIcon(QStringLiteral(":/sentrova.svg")));
@@ -129,50 +191,49 @@ TfrmMain::TfrmMain(WindowDialogs &dialogs, QWidget *parent)
     small.setPixelSize(11);
     setFont(small);
 
-    gpbWorkspace =
-        Place(new QGroupBox(QStringLiteral("Workspace"), this), "gpbWorkspace", 8, 8, 425, 97);
-    lblFile = FixedLabel(gpbWorkspace, "lblFile", QStringLiteral("NMEA File:"), 8, 24, 65, 25);
+    gpbWorkspace = Place(new QGroupBox(tr("Workspace"), this), "gpbWorkspace", 8, 8, 425, 97);
+    lblFile = FixedLabel(gpbWorkspace, "lblFile", tr("NMEA File:"), 8, 24, 65, 25);
     edtFile = Place(new QLineEdit(gpbWorkspace), "edtFile", 80, 24, 273, 21);
     edtFile->setReadOnly(true);
     edtFile->setAcceptDrops(false);
+    lblFile->setBuddy(edtFile);
     QPalette editPalette = edtFile->palette();
     editPalette.setColor(QPalette::Base, editPalette.color(QPalette::Midlight));
     edtFile->setPalette(editPalette);
-    btnLoad = Place(new QPushButton(QStringLiteral("&Load..."), gpbWorkspace), "btnLoad", 360, 24,
-                    57, 25);
-    lblSource = FixedLabel(gpbWorkspace, "lblSource", SourcePrefix, 8, 48, 409, 17);
-    lblTarget = FixedLabel(gpbWorkspace, "lblTarget", TargetPrefix, 8, 72, 409, 17);
+    btnLoad = Place(new QPushButton(tr("&Load..."), gpbWorkspace), "btnLoad", 360, 24, 57, 25);
+    lblSource = FixedLabel(gpbWorkspace, "lblSource", tr("Source : "), 8, 48, 409, 17);
+    lblTarget = FixedLabel(gpbWorkspace, "lblTarget", tr("Target : "), 8, 72, 409, 17);
 
-    gpbColor = Place(new QGroupBox(QStringLiteral("Color"), this), "gpbColor", 8, 112, 137, 81);
-    lblColor =
-        FixedLabel(gpbColor, "lblColor", ColourPrefix + QStringLiteral("Red"), 8, 24, 121, 17);
+    gpbColor = Place(new QGroupBox(tr("Color"), this), "gpbColor", 8, 112, 137, 81);
+    lblColor = FixedLabel(gpbColor, "lblColor", tr("Color : ") + tr("Red"), 8, 24, 121, 17);
     cboColor = Place(new QComboBox(gpbColor), "cboColor", 8, 48, 121, 21);
     cboColor->setEditable(true);
+    lblColor->setBuddy(cboColor);
     // A dropped file is a log to load, never the colour's text.
     cboColor->lineEdit()->setAcceptDrops(false);
     // The five colours stay the only items; typed text is looked up, never added.
     cboColor->setInsertPolicy(QComboBox::NoInsert);
     // The label follows what is typed, not what a completion would make of it.
     cboColor->setCompleter(nullptr);
-    cboColor->addItems({QStringLiteral("Red"), QStringLiteral("Blue"), QStringLiteral("Yellow"),
-                        QStringLiteral("Green"), QStringLiteral("Orange")});
+    cboColor->addItems({tr("Red"), tr("Blue"), tr("Yellow"), tr("Green"), tr("Orange")});
     cboColor->setCurrentIndex(0);
 
-    chkChecksum = Place(new QCheckBox(QStringLiteral("Check checksum"), this), "chkChecksum", 152,
-                        112, 105, 25);
+    chkChecksum =
+        Place(new QCheckBox(tr("Check checksum"), this), "chkChecksum", 152, 112, 105, 25);
     CondenseToFit(chkChecksum);
-    btnView =
-        Place(new QPushButton(QStringLiteral("&View KML"), this), "btnView", 152, 168, 57, 25);
+    btnView = Place(new QPushButton(tr("&View KML"), this), "btnView", 152, 168, 57, 25);
     // Shown only while converting, in the free room left of Go.
-    btnCancel =
-        Place(new QPushButton(QStringLiteral("Cancel"), this), "btnCancel", 248, 168, 57, 25);
+    btnCancel = Place(new QPushButton(tr("Cancel"), this), "btnCancel", 248, 168, 57, 25);
     // Esc stops at once: a button's own shortcut would click it 100 ms later.
     auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(escape, &QShortcut::activated, this, &TfrmMain::btnCancelClick);
     btnCancel->hide();
-    btnGo = Place(new QPushButton(QStringLiteral("&Go"), this), "btnGo", 312, 168, 57, 25);
+    btnGo = Place(new QPushButton(tr("&Go"), this), "btnGo", 312, 168, 57, 25);
     btnGo->setDefault(true);
-    btnExit = Place(new QPushButton(QStringLiteral("E&xit"), this), "btnExit", 376, 168, 57, 25);
+    btnExit = Place(new QPushButton(tr("E&xit"), this), "btnExit", 376, 168, 57, 25);
+    // Enter on a button with the focus is that button's click, as Space is.
+    for (QPushButton *button : {btnLoad, btnView, btnCancel, btnGo, btnExit})
+        button->setAutoDefault(true);
 
     StatusBar1 = Place(new QStatusBar(this), "StatusBar1", 0, 197, 441, 17);
     StatusBar1->setSizeGripEnabled(false);
@@ -183,6 +244,36 @@ TfrmMain::TfrmMain(WindowDialogs &dialogs, QWidget *parent)
     StatusBar1->addPermanentWidget(prgProgress);
     prgProgress->hide();
 
+    mnuRecent = new QMenu(btnLoad);
+    mnuRecent->setObjectName(QStringLiteral("mnuRecent"));
+    btnLoad->installEventFilter(this);
+    btnLoad->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(btnLoad, &QWidget::customContextMenuRequested, this, &TfrmMain::ShowRecentLogs);
+
+    // What screen readers say: the group boxes must not name what is in them.
+    Describe(lblFile, tr("NMEA File:"), tr("Names the field of the log"));
+    Describe(edtFile, tr("NMEA file"), tr("The log to convert"));
+    Describe(btnLoad, tr("Load a log"),
+             tr("Chooses the log to convert; the Down arrow lists the recent logs"));
+    Describe(lblSource, tr("Source"), tr("The log that is converted"));
+    Describe(lblTarget, tr("Target"), tr("The KML document that is written"));
+    Describe(lblColor, tr("Chosen color"), tr("The color of the placemark icons"));
+    Describe(cboColor, tr("Icon color"), tr("The color of the placemark icons"));
+    Describe(chkChecksum, tr("Check checksums"), tr("Stops at a sentence whose checksum is wrong"));
+    Describe(btnView, tr("View the KML"), tr("Opens the folder of the log"));
+    Describe(btnCancel, tr("Cancel the conversion"), tr("Stops the conversion; Esc does too"));
+    Describe(btnGo, tr("Convert"), tr("Converts the log into the KML document"));
+    Describe(btnExit, tr("Exit"), tr("Ends the program"));
+    Describe(prgProgress, tr("Conversion progress"), tr("The share of the log read"));
+    Describe(StatusBar1, tr("Status line"), QString());
+    Describe(mnuRecent, tr("Recent logs"), tr("The logs loaded last"));
+
+    // Every control draws its focus plainly.
+    auto *focusStyle = new PlainFocusStyle;
+    focusStyle->setParent(this);
+    for (QWidget *control : findChildren<QWidget *>())
+        control->setStyle(focusStyle);
+
     OpenDialog1 = new QFileDialog(this);
     OpenDialog1->setObjectName(QStringLiteral("OpenDialog1"));
     OpenDialog1->setAcceptMode(QFileDialog::AcceptOpen);
@@ -190,13 +281,14 @@ TfrmMain::TfrmMain(WindowDialogs &dialogs, QWidget *parent)
     // The patterns in brackets match the extensions in any case; the names
     // show the plain patterns.
     OpenDialog1->setOption(QFileDialog::HideNameFilterDetails);
-    OpenDialog1->setNameFilters(
-        {QStringLiteral("NMEA logs (*.nmea *.nma *.log *.txt) (*.[nN][mM][eE][aA] "
-                        "*.[nN][mM][aA] *.[lL][oO][gG] *.[tT][xX][tT])"),
-         QStringLiteral("All files (*)")});
-    const QString lastFolder = Settings().value(FolderKey).toString();
+    OpenDialog1->setNameFilters({tr("NMEA logs (*.nmea *.nma *.log *.txt)") + QStringLiteral(" (") +
+                                     LogPatterns.join(QLatin1Char(' ')) + QLatin1Char(')'),
+                                 tr("All files (*)")});
+    // The dialog goes there when it opens: setting its folder now would have
+    // it read the folder at once, and leaving would wait for that.
+    const QString lastFolder = settings_.value(FolderKey).toString();
     if (!lastFolder.isEmpty() && QFileInfo(lastFolder).isDir())
-        OpenDialog1->setDirectory(lastFolder);
+        dialogFolder_ = lastFolder;
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
@@ -229,14 +321,34 @@ TfrmMain::TfrmMain(WindowDialogs &dialogs, QWidget *parent)
     connect(openPause_, &QTimer::timeout, this, &TfrmMain::StartReading);
     connect(donePause_, &QTimer::timeout, Timer1, qOverload<>(&QTimer::start));
     connect(progressPoll_, &QTimer::timeout, this, &TfrmMain::ShowProgress);
+    connect(qApp, &QApplication::focusChanged, this, &TfrmMain::FollowFocus);
 
     FormCreate();
+
+    // The options of the last start; remembered as they change.
+    const int colour = settings_.value(ColourKey, 0).toInt();
+    if (colour >= 0 && colour < cboColor->count())
+        cboColor->setCurrentIndex(colour);
+    chkChecksum->setChecked(settings_.value(ChecksumKey, false).toBool());
+    connect(cboColor, &QComboBox::currentTextChanged, this, [this] {
+        if (ColourIndex() >= 0)
+            settings_.setValue(ColourKey, ColourIndex());
+    });
+    connect(chkChecksum, &QCheckBox::toggled, this,
+            [this](bool on) { settings_.setValue(ChecksumKey, on); });
 }
 
 TfrmMain::~TfrmMain() {
     cancel_ = true;
     if (worker_)
         worker_->wait();
+}
+
+void TfrmMain::FollowFocus() {
+    auto *button = qobject_cast<QPushButton *>(QApplication::focusWidget());
+    const bool otherButton = button && button != btnGo && button->window() == this;
+    if (btnGo->isDefault() == otherButton)
+        btnGo->setDefault(!otherButton);
 }
 
 void TfrmMain::FormCreate() {
@@ -247,7 +359,7 @@ void TfrmMain::FormCreate() {
     chkChecksum->setChecked(false);
     chkChecksum->setEnabled(true);
     Timer1->stop();
-    SetStatus(QStringLiteral("Ready"));
+    SetStatus(tr("Ready"));
 }
 
 int TfrmMain::ColourIndex() const {
@@ -260,23 +372,95 @@ int TfrmMain::ColourIndex() const {
 }
 
 void TfrmMain::btnLoadClick() {
+    if (!dialogFolder_.isEmpty())
+        OpenDialog1->setDirectory(dialogFolder_);
     const std::optional<QString> chosen = dialogs_.ChooseFile(*OpenDialog1);
     if (chosen)
         LoadFile(*chosen);
 }
 
+QStringList TfrmMain::RecentLogs() const {
+    return settings_.value(RecentKey).toStringList();
+}
+
+void TfrmMain::Remember(const QString &log) {
+    QStringList recent = RecentLogs();
+    recent.removeAll(log);
+    recent.prepend(log);
+    settings_.setValue(RecentKey, recent.mid(0, RecentCount));
+}
+
+void TfrmMain::ShowRecentLogs() {
+    if (Converting())
+        return;
+    mnuRecent->clear();
+    for (const QString &log : RecentLogs()) {
+        // "&" would be read as a mnemonic.
+        QAction *item = mnuRecent->addAction(
+            QString(Shown(log)).replace(QLatin1Char('&'), QStringLiteral("&&")));
+        item->setEnabled(QFileInfo(log).isFile());
+        connect(item, &QAction::triggered, this, [this, log] { LoadFile(log); });
+    }
+    if (mnuRecent->isEmpty())
+        mnuRecent->addAction(tr("No recent logs"))->setEnabled(false);
+    mnuRecent->popup(btnLoad->mapToGlobal(QPoint(0, btnLoad->height())));
+    mnuRecent->setActiveAction(mnuRecent->actions().first());
+}
+
+bool TfrmMain::eventFilter(QObject *watched, QEvent *event) {
+    if (watched == btnLoad && event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (key->key() == Qt::Key_Down || key->key() == Qt::Key_Menu) {
+            ShowRecentLogs();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
 void TfrmMain::LoadFile(const QString &path) {
     if (Converting())
         return;
+    batchLogs_.clear();
     sourcePath_ = path;
     targetPath_ = FromLocalPath(conversion::TargetPathFor(ToLocalPath(sourcePath_)));
-    edtFile->setText(sourcePath_);
-    ShowPath(lblSource, SourcePrefix, sourcePath_);
-    ShowPath(lblTarget, TargetPrefix, targetPath_);
+    edtFile->setText(Shown(sourcePath_));
+    ShowPath(lblSource, tr("Source : "), sourcePath_);
+    ShowPath(lblTarget, tr("Target : "), targetPath_);
     btnGo->setEnabled(true);
     const QString folder = QFileInfo(sourcePath_).absolutePath();
-    OpenDialog1->setDirectory(folder);
-    Settings().setValue(FolderKey, folder);
+    dialogFolder_ = folder;
+    settings_.setValue(FolderKey, folder);
+    Remember(QFileInfo(sourcePath_).absoluteFilePath());
+}
+
+void TfrmMain::LoadFiles(const QStringList &paths) {
+    if (Converting())
+        return;
+    const QStringList logs = LogsOf(paths);
+    if (paths.size() == 1 && logs.size() == 1 && !QFileInfo(paths.first()).isDir()) {
+        LoadFile(logs.first());
+        return;
+    }
+    if (logs.isEmpty()) {
+        dialogs_.ShowMessage(this, tr("No NMEA logs (*.nmea *.nma *.log *.txt) in %1")
+                                       .arg(Shown(paths.join(QStringLiteral(", ")))));
+        return;
+    }
+    batchLogs_ = logs;
+    sourcePath_ = logs.first();
+    targetPath_.clear();
+    QStringList names;
+    for (const QString &log : logs)
+        names << QFileInfo(log).fileName();
+    edtFile->setText(Shown(names.join(QStringLiteral(", "))));
+    const QString folder = QFileInfo(logs.first()).absolutePath();
+    ShowPath(lblSource, tr("Source : ") + tr("%n log(s) in ", nullptr, int(logs.size())), folder);
+    lblTarget->setText(tr("Target : ") + tr("a KML beside each log"));
+    lblTarget->setToolTip(QString());
+    btnGo->setEnabled(true);
+    dialogFolder_ = folder;
+    settings_.setValue(FolderKey, folder);
 }
 
 conversion::ConversionOptions TfrmMain::ChosenOptions() const {
@@ -290,31 +474,181 @@ void TfrmMain::btnGoClick() {
     // Go stays enabled while converting; a second run waits for the first.
     if (Converting())
         return;
+    if (!batchLogs_.isEmpty()) {
+        StartBatch();
+        return;
+    }
     const QFileInfo target(targetPath_);
     // A folder in the way is no file to replace: the run reports it.
     const bool replaces = target.exists() && !target.isDir();
     if (replaces &&
-        !dialogs_.AskOkCancel(this, QStringLiteral("Replace the KML?"),
-                              QStringLiteral("%1 already exists in %2.\nDo you want to replace it?")
-                                  .arg(target.fileName(), target.absolutePath()))) {
+        !dialogs_.AskOkCancel(this, tr("Replace the KML?"),
+                              tr("%1 already exists in %2.\nDo you want to replace it?")
+                                  .arg(Shown(target.fileName()), Shown(target.absolutePath())))) {
         return;
     }
-    StartRun(ChosenOptions(), replaces);
+    StartRun(sourcePath_, targetPath_, ChosenOptions(), replaces);
 }
 
-void TfrmMain::StartRun(const conversion::ConversionOptions &options, bool replaceExisting) {
+void TfrmMain::StartBatch() {
+    batch_.clear();
+    QSet<QString> targets;
+    bool replaceAll = false;
+    bool skipAll = false;
+    for (const QString &log : batchLogs_) {
+        BatchJob job;
+        job.log = log;
+        job.target = FromLocalPath(conversion::TargetPathFor(ToLocalPath(log)));
+        const QFileInfo target(job.target);
+        if (targets.contains(target.absoluteFilePath())) {
+            // a.nmea and a.log: the second would replace the first's KML.
+            job.skipped = tr("skipped: the same KML as an earlier log");
+        } else if (target.exists() && !target.isDir()) {
+            ReplaceAnswer answer =
+                replaceAll ? ReplaceAnswer::Replace
+                : skipAll  ? ReplaceAnswer::Skip
+                           : dialogs_.AskReplace(this, tr("%1 already exists in %2.\nDo you "
+                                                           "want to replace it?")
+                                                           .arg(Shown(target.fileName()),
+                                                                Shown(target.absolutePath())));
+            replaceAll = replaceAll || answer == ReplaceAnswer::ReplaceAll;
+            skipAll = skipAll || answer == ReplaceAnswer::SkipAll;
+            job.replaces = answer == ReplaceAnswer::Replace || answer == ReplaceAnswer::ReplaceAll;
+            if (!job.replaces)
+                job.skipped = tr("skipped: the KML was there and was left as it was");
+        }
+        targets.insert(target.absoluteFilePath());
+        batch_ << job;
+    }
+    batchBytes_ = 0;
+    batchBytesDone_ = 0;
+    for (const BatchJob &job : batch_) {
+        if (job.skipped.isEmpty())
+            batchBytes_ += QFileInfo(job.log).size();
+    }
+    batchNext_ = 0;
+    batchRunning_ = true;
+    runOptions_ = ChosenOptions();
+    NextBatchJob();
+}
+
+void TfrmMain::NextBatchJob() {
+    while (batchNext_ < batch_.size() && !batch_[batchNext_].skipped.isEmpty())
+        batch_[batchNext_++].finished = true;
+    if (batchNext_ >= batch_.size()) {
+        ShowBatchResults();
+        return;
+    }
+    const BatchJob &job = batch_[batchNext_];
+    // The pause before reading is the first log's only.
+    const bool first = std::none_of(batch_.begin(), batch_.begin() + batchNext_,
+                                    [](const BatchJob &j) { return j.skipped.isEmpty(); });
+    StartRun(job.log, job.target, runOptions_, job.replaces);
+    if (!first && phase_ == Phase::Opened) {
+        openPause_->stop();
+        StartReading();
+    }
+}
+
+void TfrmMain::BatchFinished(const conversion::ConversionOutcome &outcome) {
+    BatchJob &job = batch_[batchNext_++];
+    job.outcome = outcome;
+    job.finished = true;
+    batchBytesDone_ += QFileInfo(job.log).size();
+    if (outcome.kind != conversion::OutcomeKind::Cancelled) {
+        NextBatchJob();
+        return;
+    }
+    for (int i = batchNext_; i < batch_.size(); ++i) {
+        if (batch_[i].skipped.isEmpty())
+            batch_[i].skipped = tr("not converted: the run was cancelled");
+    }
+    batchNext_ = int(batch_.size());
+    ShowBatchResults();
+}
+
+QString TfrmMain::BatchResult(const BatchJob &job) const {
+    if (!job.skipped.isEmpty())
+        return job.skipped;
+    const conversion::ConversionOutcome &outcome = job.outcome;
+    const QString reason = SystemText(outcome.systemError);
+    using conversion::OutcomeKind;
+    switch (outcome.kind) {
+    case OutcomeKind::Done: {
+        QString text = Placemarks(outcome.counts.placemarks);
+        if (outcome.counts.placemarks == 0)
+            text += QStringLiteral(" (%1)").arg(
+                QString::fromStdString(conversion::WhyNoPlacemark(outcome.counts))
+                    .remove(QStringLiteral("; try --any-talker")));
+        if (outcome.counts.badChecksums > 0)
+            text += QStringLiteral(", ") +
+                    tr("%n bad sentence(s) skipped", nullptr, int(outcome.counts.badChecksums));
+        return text;
+    }
+    case OutcomeKind::FormatError:
+        return tr("NMEA format error! line %1: checksum mismatch; no KML written")
+            .arg(outcome.line);
+    case OutcomeKind::Cancelled:
+        return job.replaces ? tr("cancelled: the KML was left as it was")
+                            : tr("cancelled: no KML written");
+    case OutcomeKind::SourceNotOpenable:
+        return tr("file read open error: %1").arg(reason);
+    case OutcomeKind::TargetNotOpenable:
+    case OutcomeKind::TargetExists:
+        return tr("file write open error: %1").arg(reason);
+    case OutcomeKind::ReadFailed:
+        return tr("file read error: %1; no KML written").arg(reason);
+    case OutcomeKind::WriteFailed:
+        return tr("file write error: %1; nothing kept").arg(reason);
+    }
+    return {};
+}
+
+void TfrmMain::ShowBatchResults() {
+    batchRunning_ = false;
+    EndRun();
+    QList<RunResult> results;
+    int converted = 0;
+    bool cancelled = false;
+    for (const BatchJob &job : batch_) {
+        const bool done =
+            job.skipped.isEmpty() && job.outcome.kind == conversion::OutcomeKind::Done;
+        cancelled = cancelled || (job.skipped.isEmpty() &&
+                                  job.outcome.kind == conversion::OutcomeKind::Cancelled);
+        converted += done ? 1 : 0;
+        results << RunResult{Shown(job.log), Shown(job.target), BatchResult(job), done};
+    }
+    const QString count =
+        tr("%1 of %n log(s) converted", nullptr, int(batch_.size())).arg(converted);
+    chkChecksum->setEnabled(true);
+    if (cancelled) {
+        SetStatus(tr("Cancelled: ") + count);
+    } else {
+        btnGo->setEnabled(false);
+        if (converted > 0)
+            btnView->setEnabled(true);
+        SetStatus(tr("Done !! ") + count);
+        donePause_->start(dialogs_.PauseLength(DonePauseMs));
+    }
+    dialogs_.ShowResults(this, results);
+}
+
+void TfrmMain::StartRun(const QString &source, const QString &target,
+                        const conversion::ConversionOptions &options, bool replaceExisting) {
     Timer1->stop();
     donePause_->stop();
     phase_ = Phase::Opened;
-    runSource_ = sourcePath_;
-    runTarget_ = targetPath_;
+    runSource_ = source;
+    runTarget_ = target;
     runReplaces_ = replaceExisting;
     runOptions_ = options;
     cancel_ = false;
     bytesRead_ = 0;
     chkChecksum->setEnabled(false);
-    SetStatus(QStringLiteral("Converting ..."));
-    prgProgress->setValue(0);
+    SetStatus(batchRunning_ ? tr("Converting %1 of %2 ...").arg(batchNext_ + 1).arg(batch_.size())
+                            : tr("Converting ..."));
+    if (!batchRunning_ || prgProgress->isHidden())
+        prgProgress->setValue(0);
     prgProgress->show();
     btnCancel->show();
     // A log loaded now would not be the one converted.
@@ -362,19 +696,23 @@ void TfrmMain::StartReading() {
 }
 
 void TfrmMain::ShowProgress() {
-    if (sourceSize_ <= 0) {
+    const qint64 whole = batchRunning_ ? batchBytes_ : sourceSize_;
+    if (whole <= 0) {
         prgProgress->setRange(0, 0); // a pipe or a device: no share to show
         return;
     }
-    const uint64_t read = std::min<uint64_t>(bytesRead_.load(std::memory_order_relaxed),
-                                             static_cast<uint64_t>(sourceSize_));
-    prgProgress->setValue(static_cast<int>(read * ProgressSteps / sourceSize_));
+    const uint64_t done = batchRunning_ ? static_cast<uint64_t>(batchBytesDone_) : 0;
+    const uint64_t read = std::min<uint64_t>(done + bytesRead_.load(std::memory_order_relaxed),
+                                             static_cast<uint64_t>(whole));
+    prgProgress->setValue(static_cast<int>(read * ProgressSteps / static_cast<uint64_t>(whole)));
 }
 
 void TfrmMain::EndRun() {
     phase_ = Phase::Idle;
     openPause_->stop();
     progressPoll_->stop();
+    if (batchRunning_)
+        return; // the next log follows on the same bar
     prgProgress->hide();
     prgProgress->setRange(0, ProgressSteps);
     // Focus never falls to Exit when the control holding it goes away.
@@ -389,98 +727,112 @@ void TfrmMain::RunFinished(const conversion::ConversionOutcome &outcome) {
         worker_.reset();
     }
     job_.reset();
+    const bool batch = batchRunning_;
+    if (batch && outcome.kind == conversion::OutcomeKind::Cancelled)
+        batchRunning_ = false; // no next log: the bar and the buttons go
     if (phase_ != Phase::Idle)
         EndRun();
+    if (asking_)
+        endedWhileAsked_ = true;
+    lastOutcome_ = outcome;
+    if (batch) {
+        BatchFinished(outcome);
+        return;
+    }
 
     using conversion::OutcomeKind;
-    const QString target = runTarget_;
-    const QString source = runSource_;
+    const QString target = Shown(runTarget_);
+    const QString source = Shown(runSource_);
     const QString reason = SystemText(outcome.systemError);
+    const QString failed =
+        runReplaces_ ? tr("Failed: the KML was left as it was") : tr("Failed: no KML written");
     switch (outcome.kind) {
     case OutcomeKind::Done:
         ShowDone(outcome);
         return;
     case OutcomeKind::FormatError: {
-        BackToReady(QStringLiteral("Ready"));
+        BackToReady(tr("Ready"));
         const QString text =
-            QStringLiteral("NMEA format error! %1, line %2: checksum mismatch; no KML written.\n\n"
-                           "Convert the log leaving out the sentences whose checksum is wrong?")
+            tr("NMEA format error! %1, line %2: checksum mismatch; no KML written.\n\n"
+               "Convert the log leaving out the sentences whose checksum is wrong?")
                 .arg(source)
                 .arg(outcome.line);
-        if (dialogs_.Offer(this, text, QStringLiteral("Skip bad sentences"))) {
+        if (dialogs_.Offer(this, text, tr("Skip bad sentences"))) {
             conversion::ConversionOptions options = runOptions_;
             options.verifyChecksums = true;
             options.badChecksum = conversion::BadChecksumPolicy::Skip;
-            StartRun(options, runReplaces_);
+            StartRun(runSource_, runTarget_, options, runReplaces_);
         }
         return;
     }
     case OutcomeKind::Cancelled:
-        BackToReady(runReplaces_ ? QStringLiteral("Cancelled: the KML was left as it was")
-                                 : QStringLiteral("Cancelled: no KML written"));
+        BackToReady(runReplaces_ ? tr("Cancelled: the KML was left as it was")
+                                 : tr("Cancelled: no KML written"));
         return;
     case OutcomeKind::SourceNotOpenable:
-        dialogs_.ShowMessage(this,
-                             QStringLiteral("file read open error: %1: %2").arg(source, reason));
-        break;
+        BackToReady(failed);
+        dialogs_.ShowMessage(this, tr("file read open error: %1: %2").arg(source, reason));
+        return;
     case OutcomeKind::TargetNotOpenable:
+        BackToReady(failed);
         dialogs_.ShowMessage(
-            this, QStringLiteral("file write open error: %1: %2").arg(target, reason) +
-                      (QFileInfo(target).isDir()
-                           ? QStringLiteral("\nA folder of that name is in the way; move or "
-                                            "rename it and press Go again.")
+            this, tr("file write open error: %1: %2").arg(target, reason) +
+                      (QFileInfo(runTarget_).isDir()
+                           ? tr("\nA folder of that name is in the way; move or rename it and "
+                                "press Go again.")
                            : QString()));
-        break;
+        return;
     case OutcomeKind::TargetExists:
-        dialogs_.ShowMessage(this, QStringLiteral("file write open error: %1: %2\nIt appeared "
-                                                  "during the conversion and was left as it is; "
-                                                  "press Go again to replace it.")
+        BackToReady(failed);
+        dialogs_.ShowMessage(this, tr("file write open error: %1: %2\nIt appeared during the "
+                                      "conversion and was left as it is; press Go again to "
+                                      "replace it.")
                                        .arg(target, reason));
-        break;
+        return;
     case OutcomeKind::ReadFailed:
-        dialogs_.ShowMessage(
-            this, QStringLiteral("file read error: %1: %2; no KML written").arg(source, reason));
-        break;
+        BackToReady(failed);
+        dialogs_.ShowMessage(this,
+                             tr("file read error: %1: %2; no KML written").arg(source, reason));
+        return;
     case OutcomeKind::WriteFailed:
-        dialogs_.ShowMessage(
-            this, QStringLiteral("file write error: %1: %2; nothing kept").arg(target, reason));
-        break;
+        BackToReady(failed);
+        dialogs_.ShowMessage(this,
+                             tr("file write error: %1: %2; nothing kept").arg(target, reason));
+        return;
     }
-    BackToReady(QStringLiteral("Ready"));
 }
 
 void TfrmMain::ShowDone(const conversion::ConversionOutcome &outcome) {
     const conversion::ConversionCounts &counts = outcome.counts;
-    QString status = QStringLiteral("Done !! ") + Placemarks(counts.placemarks);
+    QString status = tr("Done !! ") + Placemarks(counts.placemarks);
     if (counts.badChecksums > 0) {
-        status += QStringLiteral(", %1 bad sentences skipped (first on line %2)")
-                      .arg(counts.badChecksums)
-                      .arg(counts.firstBadChecksumLine);
+        status += QStringLiteral(", ") + tr("%n bad sentence(s) skipped (first on line %1)",
+                                            nullptr, static_cast<int>(counts.badChecksums))
+                                             .arg(counts.firstBadChecksumLine);
     }
     btnGo->setEnabled(false);
     btnView->setEnabled(true);
     chkChecksum->setEnabled(true);
     SetStatus(status);
-    StatusBar1->setToolTip(runTarget_);
+    StatusBar1->setToolTip(Shown(runTarget_));
     donePause_->start(dialogs_.PauseLength(DonePauseMs));
     if (counts.placemarks > 0)
         return;
 
     QString why = QString::fromStdString(conversion::WhyNoPlacemark(counts));
-    const QString text = QStringLiteral("No placemark was written to %1: ").arg(runTarget_);
+    const QString text = tr("No placemark was written to %1: ").arg(Shown(runTarget_));
     if (counts.otherTalkersSeen > 0 && !runOptions_.anyTalker) {
         // The window offers the step that the batch converter's hint names.
         why.remove(QStringLiteral("; try --any-talker"));
         if (dialogs_.Offer(this,
-                           text + why +
-                               QStringLiteral(".\n\nConvert the fixes of the other talkers too?"),
-                           QStringLiteral("Convert them too"))) {
+                           text + why + tr(".\n\nConvert the fixes of the other talkers too?"),
+                           tr("Convert them too"))) {
             conversion::ConversionOptions options = runOptions_;
             options.anyTalker = true;
             // The document just written is replaced.
             sourcePath_ = runSource_;
             targetPath_ = runTarget_;
-            StartRun(options, true);
+            StartRun(runSource_, runTarget_, options, true);
         }
         return;
     }
@@ -501,12 +853,13 @@ void TfrmMain::btnCancelClick() {
         RunFinished(cancelled);
     } else if (phase_ == Phase::Reading) {
         cancel_ = true;
-        SetStatus(QStringLiteral("Cancelling ..."));
+        SetStatus(tr("Cancelling ..."));
     }
 }
 
 void TfrmMain::StopRun() {
     cancel_ = true;
+    batchRunning_ = false;
     openPause_->stop();
     if (worker_) {
         worker_->wait();
@@ -516,27 +869,55 @@ void TfrmMain::StopRun() {
     EndRun();
 }
 
+QString TfrmMain::QuitConsequence() const {
+    const QString kept =
+        runReplaces_ ? tr("The KML is left as it was.") : tr("The KML is not written.");
+    if (!batchRunning_)
+        return tr("%1 is being converted.\nStop and quit? %2").arg(Shown(runSource_), kept);
+    return tr("%1 is being converted (log %2 of %3).\nStop and quit? %4 The logs converted "
+              "before keep their KML.")
+        .arg(Shown(runSource_))
+        .arg(batchNext_ + 1)
+        .arg(batch_.size())
+        .arg(kept);
+}
+
 bool TfrmMain::StopRunAsked() {
     if (!Converting())
         return true;
-    if (!dialogs_.AskOkCancel(this, QStringLiteral("Stop the conversion?"),
-                              QStringLiteral("%1 is being converted.\nStop and quit? The KML is "
-                                             "not written.")
-                                  .arg(runSource_)))
+    asking_ = true;
+    endedWhileAsked_ = false;
+    const bool quit = dialogs_.AskToQuit(this, tr("Stop the conversion?"), QuitConsequence());
+    asking_ = false;
+    if (!quit)
         return false;
-    // The run may have ended while the question was open.
-    if (Converting())
+    if (Converting()) {
         StopRun();
-    return true;
+        return true;
+    }
+    // The run ended while the question was open: what it said no longer
+    // holds, so the user hears what quitting means now.
+    QString ended;
+    if (batch_.isEmpty() || batchLogs_.isEmpty()) {
+        ended = lastOutcome_.kind == conversion::OutcomeKind::Done
+                    ? tr("The conversion has ended meanwhile: %1 is written with %2.")
+                          .arg(Shown(runTarget_), Placemarks(lastOutcome_.counts.placemarks))
+                    : tr("The conversion has ended meanwhile, without a KML.");
+    } else {
+        ended = tr("The conversion has ended meanwhile: %1").arg(StatusBar1->currentMessage());
+    }
+    return dialogs_.AskToQuit(this, tr("Quit?"), ended + QLatin1Char('\n') + tr("Quit now?"));
 }
 
 void TfrmMain::btnViewClick() {
     if (sourcePath_.isEmpty())
         return;
     if (!dialogs_.OpenFolder(QFileInfo(sourcePath_).absolutePath())) {
-        dialogs_.ShowMessage(this, QStringLiteral("No file browser could be started.\nThe KML "
-                                                  "is at: %1")
-                                       .arg(QFileInfo(targetPath_).absoluteFilePath()));
+        const QString kml = targetPath_.isEmpty()
+                                ? FromLocalPath(conversion::TargetPathFor(ToLocalPath(sourcePath_)))
+                                : targetPath_;
+        dialogs_.ShowMessage(this, tr("No file browser could be started.\nThe KML is at: %1")
+                                       .arg(Shown(QFileInfo(kml).absoluteFilePath())));
     }
 }
 
@@ -555,7 +936,8 @@ void TfrmMain::closeEvent(QCloseEvent *event) {
 void TfrmMain::keyPressEvent(QKeyEvent *event) {
     // Go is the default button: Enter that no control took starts it.
     if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
-        event->modifiers() == Qt::NoModifier && btnGo->isEnabled() && !Converting()) {
+        event->modifiers() == Qt::NoModifier && btnGo->isEnabled() && btnGo->isDefault() &&
+        !Converting()) {
         btnGo->click();
         return;
     }
@@ -564,40 +946,48 @@ void TfrmMain::keyPressEvent(QKeyEvent *event) {
 
 namespace {
 
-// The one local file of a drag, or nothing.
-QString DroppedFile(const QMimeData *data) {
-    if (!data || !data->hasUrls() || data->urls().size() != 1)
+// The local files and folders of a drag; nothing when anything else is in it.
+QStringList DroppedPaths(const QMimeData *data) {
+    if (!data || !data->hasUrls())
         return {};
-    const QUrl url = data->urls().first();
-    if (!url.isLocalFile() || QFileInfo(url.toLocalFile()).isDir())
-        return {};
-    return url.toLocalFile();
+    QStringList paths;
+    for (const QUrl &url : data->urls()) {
+        if (!url.isLocalFile())
+            return {};
+        paths << url.toLocalFile();
+    }
+    return paths;
 }
 
 } // namespace
 
 void TfrmMain::dragEnterEvent(QDragEnterEvent *event) {
-    if (!Converting() && !DroppedFile(event->mimeData()).isEmpty())
+    if (!Converting() && !DroppedPaths(event->mimeData()).isEmpty())
         event->acceptProposedAction();
 }
 
 void TfrmMain::dropEvent(QDropEvent *event) {
-    const QString file = DroppedFile(event->mimeData());
-    if (Converting() || file.isEmpty())
+    const QStringList paths = DroppedPaths(event->mimeData());
+    if (Converting() || paths.isEmpty())
         return;
     event->acceptProposedAction();
-    LoadFile(file);
+    LoadFiles(paths);
 }
 
 void TfrmMain::cboColorChange(const QString &text) {
-    lblColor->setText(ColourPrefix + text);
+    lblColor->setText(tr("Color : ") + text);
 }
 
 void TfrmMain::Timer1Timer() {
-    SetStatus(QStringLiteral("Ready"));
+    SetStatus(tr("Ready"));
     Timer1->stop();
 }
 
 void TfrmMain::SetStatus(const QString &text) {
+    // Screen readers hear the status line when it changes; whoever follows
+    // the message finds the description set already.
+    StatusBar1->setAccessibleDescription(text);
+    QAccessibleEvent changed(StatusBar1, QAccessible::DescriptionChanged);
+    QAccessible::updateAccessibility(&changed);
     StatusBar1->showMessage(text);
 }

@@ -1,13 +1,17 @@
-// The one window: choose a log, see where its KML goes, pick the icon colour
-// and the checksum option, convert, open the folder, leave. The conversion
-// runs on a thread of its own; the window follows it with timers.
+// The one window: choose a log (or several, or a folder), see where its KML
+// goes, pick the icon colour and the checksum option, convert, open the
+// folder, leave. The conversion runs on a thread of its own; the window
+// follows it with timers.
 #pragma once
 
 #include <atomic>
 #include <cstdint>
 #include <memory>
 
+#include <QList>
+#include <QSettings>
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 
 #include "conversion/file_conversion.h"
@@ -19,6 +23,7 @@ class QFileDialog;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QProgressBar;
 class QPushButton;
 class QStatusBar;
@@ -43,6 +48,11 @@ class TfrmMain : public QWidget {
     // What a confirmed Load... does with the chosen file; also for a dropped
     // file and the file named on the command line.
     void LoadFile(const QString &path);
+    // Several logs, or folders whose logs are taken in name order: converted
+    // one after the other by one Go. One log alone is LoadFile.
+    void LoadFiles(const QStringList &paths);
+    // The logs loaded last, the newest first.
+    QStringList RecentLogs() const;
     bool Converting() const { return phase_ != Phase::Idle; }
 
   public slots:
@@ -55,6 +65,8 @@ class TfrmMain : public QWidget {
     void btnViewClick();
     // Esc and the Cancel button: stops the conversion, keeps what was there.
     void btnCancelClick();
+    // Down on Load..., or its context menu: the recent logs.
+    void ShowRecentLogs();
 
   protected:
     void closeEvent(QCloseEvent *event) override;
@@ -62,11 +74,33 @@ class TfrmMain : public QWidget {
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dropEvent(QDropEvent *event) override;
 
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
   private:
     enum class Phase { Idle, Opened, Reading };
 
+    // One log of a run of several.
+    struct BatchJob {
+        QString log;
+        QString target;
+        bool replaces = false;
+        QString skipped; // why it is not converted at all; empty when it is
+        conversion::ConversionOutcome outcome;
+        bool finished = false;
+    };
+
     void SetStatus(const QString &text);
-    void StartRun(const conversion::ConversionOptions &options, bool replaceExisting);
+    void StartRun(const QString &source, const QString &target,
+                  const conversion::ConversionOptions &options, bool replaceExisting);
+    // Asks about the KMLs there already, then runs the logs one by one.
+    void StartBatch();
+    void NextBatchJob();
+    void BatchFinished(const conversion::ConversionOutcome &outcome);
+    void ShowBatchResults();
+    QString BatchResult(const BatchJob &job) const;
+    // Go stays the default only while no other button has the focus.
+    void FollowFocus();
+    void Remember(const QString &log);
     void StartReading();
     void ShowProgress();
     void RunFinished(const conversion::ConversionOutcome &outcome);
@@ -76,10 +110,23 @@ class TfrmMain : public QWidget {
     void BackToReady(const QString &status);
     // Asks whether a running conversion may be stopped; stops it on yes.
     bool StopRunAsked();
+    // What quitting now does to the run, for the question.
+    QString QuitConsequence() const;
     void StopRun();
     conversion::ConversionOptions ChosenOptions() const;
 
     WindowDialogs &dialogs_;
+    QSettings settings_;
+    QString dialogFolder_;  // where Load... opens, set only when it opens
+    QStringList batchLogs_; // the logs of a run of several; empty for one log
+    QList<BatchJob> batch_;
+    int batchNext_ = 0;
+    bool batchRunning_ = false;
+    qint64 batchBytes_ = 0;     // all the logs together
+    qint64 batchBytesDone_ = 0; // the logs finished
+    bool asking_ = false;       // the quit question is open
+    bool endedWhileAsked_ = false;
+    conversion::ConversionOutcome lastOutcome_;
     QString sourcePath_; // the last file chosen with Load...
     QString targetPath_; // the KML beside it
 
@@ -116,4 +163,5 @@ class TfrmMain : public QWidget {
     QCheckBox *chkChecksum;
     QPushButton *btnCancel;
     QProgressBar *prgProgress;
+    QMenu *mnuRecent;
 };

@@ -92,6 +92,7 @@ template <typename Done> void WaitFor(Done done) {
 
 int main(int argc, char *argv[]) {
     QApplication app(argc, argv);
+    InstallTranslations(&app); // the user's language, as the program shows it
     if (argc != 2) {
         std::fprintf(stderr, "usage: %s PREFIX\n", argv[0]);
         return 2;
@@ -124,13 +125,13 @@ int main(int argc, char *argv[]) {
     window.LoadFile(longLog);
     auto *go = window.findChild<QPushButton *>(QStringLiteral("btnGo"));
     auto *progress = window.findChild<QProgressBar *>(QStringLiteral("prgProgress"));
-    auto *status = window.findChild<QStatusBar *>(QStringLiteral("StatusBar1"));
     go->click();
     WaitFor([&] { return progress->value() >= progress->maximum() / 3 || !window.Converting(); });
     if (!Save(window.grab(), prefix + QStringLiteral("-converting.png")))
         return 1;
     WaitFor([&] { return !window.Converting(); });
-    if (!status->currentMessage().startsWith(QStringLiteral("Done !!")) ||
+    // View KML comes on with a complete run, in any language.
+    if (!window.findChild<QPushButton *>(QStringLiteral("btnView"))->isEnabled() ||
         !Save(window.grab(), prefix + QStringLiteral("-done.png")))
         return 1;
 

@@ -1,7 +1,7 @@
 #include "report.h"
 
 #include "conversion/no_placemark.h"
-#include "conversion/xml_text.h"
+#include "conversion/shown_name.h"
 
 namespace cli {
 
@@ -31,35 +31,7 @@ std::string DocumentKind(const conversion::ConversionOptions &options) {
 
 bool Succeeded(const conversion::ConversionOutcome &outcome) { return outcome.kind == OutcomeKind::Done; }
 
-std::string EscapedName(const std::string &name) {
-    static const char kHex[] = "0123456789abcdef";
-    std::string shown;
-    std::string_view rest(name);
-    while (!rest.empty()) {
-        const auto [code, length] = conversion::DecodeUtf8(rest);
-        // C1 controls (a lone 0x9B is a terminal's CSI) and broken UTF-8 as
-        // their bytes, like the C0 controls.
-        const bool control = code < 0x20 || (code >= 0x7F && code <= 0x9F);
-        if (!control) {
-            shown.append(rest.substr(0, length));
-        } else if (code == '\n') {
-            shown += "\\n";
-        } else if (code == '\t') {
-            shown += "\\t";
-        } else if (code == '\r') {
-            shown += "\\r";
-        } else {
-            for (size_t i = 0; i < length; ++i) {
-                const auto b = static_cast<unsigned char>(rest[i]);
-                shown += "\\x";
-                shown += kHex[b >> 4];
-                shown += kHex[b & 0xF];
-            }
-        }
-        rest.remove_prefix(length);
-    }
-    return shown;
-}
+std::string EscapedName(const std::string &name) { return conversion::ShownName(name); }
 
 std::string DescribeOutcome(const std::string &log, const std::string &target, const conversion::ConversionOutcome &o) {
     const std::string source = Shown(log, "(standard input)");

@@ -18,7 +18,10 @@ int64_t Elapsed(int32_t from, int32_t to) {
     return d;
 }
 
-bool SameValue(const Number &a, const Number &b) { return a.Known() && b.Known() && a.Value() == b.Value(); }
+// The same text is the same value; only other digits ("0.90", "0.9") are read.
+bool SameValue(const Number &a, const Number &b) {
+    return a.Known() && b.Known() && (a.Text() == b.Text() || a.Value() == b.Value());
+}
 
 // +1 when `x` matches `a` and not `b`, -1 for the reverse, 0 when it tells nothing.
 int Side(const Number &x, const Number &a, const Number &b) {
@@ -114,8 +117,9 @@ void EpochDecoder::Vote(const Untimed &between, const TimedPart &earlier, const 
     if (!between.any) return;
     const Epoch &a = earlier.epoch, &b = later.epoch;
     int side = Side(between.hdop, a.hdop, b.hdop);
-    if (between.GsaUsed() >= 0 && a.satsUsed.Count() >= 0 && b.satsUsed.Count() >= 0) {
-        const bool withA = between.GsaUsed() == a.satsUsed.Count(), withB = between.GsaUsed() == b.satsUsed.Count();
+    const long used = between.GsaUsed(), usedA = a.satsUsed.Count(), usedB = b.satsUsed.Count();
+    if (used >= 0 && usedA >= 0 && usedB >= 0) {
+        const bool withA = used == usedA, withB = used == usedB;
         side += withA == withB ? 0 : withA ? 1 : -1;
     }
     side += Side(between.speedKnots, a.speedKnots, b.speedKnots) + Side(between.course, a.course, b.course);

@@ -7,6 +7,7 @@
 #include <optional>
 #include <sys/resource.h>
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
@@ -15,6 +16,8 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QProcess>
 #include <QProgressBar>
@@ -24,6 +27,7 @@
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QTranslator>
 #include <QtTest>
 
 #include "conversion/file_conversion.h"
@@ -43,6 +47,9 @@ class FakeDialogs : public WindowDialogs {
     std::deque<std::optional<QString>> files; // the open dialog's next answers
     std::deque<bool> answers;                 // the questions' next answers
     std::deque<bool> offerAnswers;            // the offers' next answers
+    std::deque<ReplaceAnswer> replaceAnswers; // the several logs' questions
+    QStringList replaceQuestions;
+    QList<QList<RunResult>> results;
     QList<QFileDialog *> fileDialogs;
     QStringList messages;
     QList<QPair<QString, QString>> questions; // caption, text
@@ -55,6 +62,7 @@ class FakeDialogs : public WindowDialogs {
     int unanswered = 0;
     std::function<void(int)> onPause;
     std::function<void()> onAsk;
+    std::function<void()> onMessage;
 
     std::optional<QString> ChooseFile(QFileDialog &dialog) override {
         fileDialogs.append(&dialog);
@@ -66,13 +74,31 @@ class FakeDialogs : public WindowDialogs {
         files.pop_front();
         return file;
     }
-    void ShowMessage(QWidget *, const QString &text) override { messages.append(text); }
+    void ShowMessage(QWidget *, const QString &text) override {
+        messages.append(text);
+        if (onMessage)
+            onMessage();
+    }
     bool AskOkCancel(QWidget *, const QString &caption, const QString &text) override {
         questions.append({caption, text});
         if (onAsk)
             onAsk();
         return Next(answers);
     }
+    bool AskToQuit(QWidget *parent, const QString &caption, const QString &text) override {
+        return AskOkCancel(parent, caption, text);
+    }
+    ReplaceAnswer AskReplace(QWidget *, const QString &text) override {
+        replaceQuestions << text;
+        if (replaceAnswers.empty()) {
+            ++unanswered;
+            return ReplaceAnswer::Skip;
+        }
+        const ReplaceAnswer answer = replaceAnswers.front();
+        replaceAnswers.pop_front();
+        return answer;
+    }
+    void ShowResults(QWidget *, const QList<RunResult> &list) override { results << list; }
     bool Offer(QWidget *, const QString &text, const QString &action) override {
         offers.append({text, action});
         return Next(offerAnswers);
@@ -226,9 +252,12 @@ class WindowTest : public QObject {
         // The remembered folder goes to a folder of the test's own.
         settings_ = std::make_unique<QTemporaryDir>();
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings_->path());
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        InstallTranslations(qApp);
     }
 
     void init() {
+        QSettings(QStringLiteral("Sentrova"), QStringLiteral("sentrova")).clear();
         dir_ = std::make_unique<QTemporaryDir>();
         QVERIFY(dir_->isValid());
         fake_ = std::make_unique<FakeDialogs>();
@@ -246,6 +275,7 @@ class WindowTest : public QObject {
         QCOMPARE(fake_->files.size(), size_t{0});
         QCOMPARE(fake_->answers.size(), size_t{0});
         QCOMPARE(fake_->offerAnswers.size(), size_t{0});
+        QCOMPARE(fake_->replaceAnswers.size(), size_t{0});
         fake_.reset();
         dir_.reset();
     }
@@ -267,7 +297,6 @@ class WindowTest : public QObject {
         QCOMPARE(timer->interval(), 1000);
         QVERIFY(!Button("btnCancel")->isVisible());
         QVERIFY(!Control<QProgressBar>("prgProgress")->isVisible());
-        QVERIFY(Button("btnGo")->isDefault());
 
         auto *open = Control<QFileDialog>("OpenDialog1");
         QVERIFY(open);
@@ -438,44 +467,48 @@ class WindowTest : public QObject {
     void lastFolderRemembered() {
         const QString log = WriteLog("logs/day1/drive.nmea", DriveLog());
         Load(log);
-        QCOMPARE(Control<QFileDialog>("OpenDialog1")->directory().absolutePath(),
-                 QFileInfo(log).absolutePath());
         FakeDialogs other;
         TfrmMain next(other);
-        QCOMPARE(next.findChild<QFileDialog *>("OpenDialog1")->directory().absolutePath(),
+        other.files.push_back(std::nullopt);
+        next.findChild<QPushButton *>("btnLoad")->click();
+        QCOMPARE(other.fileDialogs.first()->directory().absolutePath(),
                  QFileInfo(log).absolutePath());
     }
 
     void drop_data() {
-        QTest::addColumn<QList<QUrl>>("urls");
-        QTest::addColumn<bool>("loads");
-        QTest::newRow("one log") << QList<QUrl>{QUrl::fromLocalFile("drive.nmea")} << true;
-        QTest::newRow("a folder") << QList<QUrl>{QUrl::fromLocalFile("logs")} << false;
-        QTest::newRow("two logs") << QList<QUrl>{QUrl::fromLocalFile("drive.nmea"),
-                                                 QUrl::fromLocalFile("drive.nmea")}
-                                  << false;
-        QTest::newRow("a web address")
-            << QList<QUrl>{QUrl("https://example.org/drive.nmea")} << false;
+        QTest::addColumn<QStringList>("paths"); // in the scratch folder; "https:" a web address
+        QTest::addColumn<QString>("file");      // what the file field shows; empty: nothing loaded
+        QTest::addColumn<int>("messages");
+        QTest::newRow("one log") << QStringList{"drive.nmea"} << "%1/drive.nmea" << 0;
+        QTest::newRow("a folder") << QStringList{"logs"} << "a.nmea, b.LOG" << 0;
+        QTest::newRow("two logs") << QStringList{"drive.nmea", "logs/a.nmea"}
+                                  << "drive.nmea, a.nmea" << 0;
+        QTest::newRow("a folder without logs") << QStringList{"empty"} << "" << 1;
+        QTest::newRow("a web address") << QStringList{"https:"} << "" << 0;
     }
 
     void drop() {
-        QFETCH(QList<QUrl>, urls);
-        QFETCH(bool, loads);
+        QFETCH(QStringList, paths);
+        QFETCH(QString, file);
+        QFETCH(int, messages);
         WriteLog("drive.nmea", DriveLog());
-        QDir().mkpath(Path("logs"));
+        for (const char *name : {"logs/a.nmea", "logs/b.LOG", "logs/notes.md", "empty/notes.md"})
+            WriteLog(QString::fromLatin1(name), DriveLog());
         QMimeData data;
-        QList<QUrl> resolved;
-        for (const QUrl &url : urls)
-            resolved << (url.isLocalFile() ? QUrl::fromLocalFile(Path(url.toLocalFile())) : url);
-        data.setUrls(resolved);
+        QList<QUrl> urls;
+        for (const QString &path : paths)
+            urls << (path == "https:" ? QUrl("https://example.org/drive.nmea")
+                                      : QUrl::fromLocalFile(Path(path)));
+        data.setUrls(urls);
         const QPoint at(200, 150);
         QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(window_.get(), &enter);
-        QCOMPARE(enter.isAccepted(), loads);
+        QCOMPARE(enter.isAccepted(), paths.first() != "https:");
         QDropEvent dropped(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(window_.get(), &dropped);
-        QCOMPARE(Button("btnGo")->isEnabled(), loads);
-        QCOMPARE(Control<QLineEdit>("edtFile")->text(), loads ? Path("drive.nmea") : QString());
+        QCOMPARE(Button("btnGo")->isEnabled(), !file.isEmpty());
+        QCOMPARE(Control<QLineEdit>("edtFile")->text(), file.arg(dir_->path()));
+        QCOMPARE(fake_->messages.size(), messages);
         // Neither the colour's nor the file's text takes a drop.
         QVERIFY(!Control<QComboBox>("cboColor")->lineEdit()->acceptDrops());
         QVERIFY(!Control<QLineEdit>("edtFile")->acceptDrops());
@@ -610,6 +643,7 @@ class WindowTest : public QObject {
     void answersDuringPauses() {
         Load(WriteLog("drive.nmea", DriveLog()));
         fake_->pauseMs = 300;
+        Control<QLineEdit>("edtFile")->setFocus();
         QTest::keyClick(window_.get(), Qt::Key_Return);
         QCOMPARE(Status(), QStringLiteral("Converting ..."));
         QVERIFY(window_->Converting());
@@ -783,7 +817,7 @@ class WindowTest : public QObject {
         if (skip) {
             QCOMPARE(
                 Status(),
-                QStringLiteral("Done !! 4 placemarks, 1 bad sentences skipped (first on line 19)"));
+                QStringLiteral("Done !! 4 placemarks, 1 bad sentence skipped (first on line 19)"));
             QVERIFY(QFileInfo::exists(Path("bad.kml")));
             return;
         }
@@ -824,6 +858,8 @@ class WindowTest : public QObject {
         QFETCH(QList<int>, pauses);
         const QString log = WriteLog("drive.nmea", DriveLog());
         const QString target = Path("drive.kml");
+        QString statusShown;
+        fake_->onMessage = [&] { statusShown = Status(); };
         Load(log);
         switch (failure) {
         case SourceGone:
@@ -841,7 +877,9 @@ class WindowTest : public QObject {
         QCOMPARE(fake_->questions.size(), 0);
         QCOMPARE(fake_->pauses, pauses);
         QCOMPARE(fake_->endStatuses, QList<int>{});
-        QCOMPARE(StateLine(), QStringLiteral("go=1 view=0 checksum=1 timer=0 status=Ready"));
+        QCOMPARE(StateLine(), QStringLiteral("go=1 view=0 checksum=1 timer=0 status=Failed: no "
+                                             "KML written"));
+        QCOMPARE(statusShown, Status()); // already while the message was open
         if (failure == TargetAppears)
             QCOMPARE(ReadAll(target), QByteArray("someone else's"));
         if (failure == TargetIsFolder)
@@ -889,7 +927,8 @@ class WindowTest : public QObject {
         QCOMPARE(fake_->messages,
                  QStringList{expected.arg(reading ? log : target,
                                           QString::fromLocal8Bit(std::strerror(error)))});
-        QCOMPARE(StateLine(), QStringLiteral("go=1 view=0 checksum=1 timer=0 status=Ready"));
+        QCOMPARE(StateLine(), QStringLiteral("go=1 view=0 checksum=1 timer=0 status=Failed: no "
+                                             "KML written"));
     }
 
     void viewKml_data() {
@@ -934,6 +973,314 @@ class WindowTest : public QObject {
         QTRY_VERIFY_WITH_TIMEOUT(Status().startsWith("Done !!"), 5000);
         QTest::keyClick(window_.get(), Qt::Key_X, Qt::AltModifier);
         QTRY_COMPARE_WITH_TIMEOUT(fake_->endStatuses, QList<int>{0}, 2000);
+    }
+
+    // Enter and Space do what the focused button shows; elsewhere Enter is Go.
+    void keysOnFocus_data() {
+        QTest::addColumn<QString>("focus");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("action");
+        QTest::newRow("Enter on Load") << "btnLoad" << int(Qt::Key_Return) << "load";
+        QTest::newRow("Space on Load") << "btnLoad" << int(Qt::Key_Space) << "load";
+        QTest::newRow("Enter on Go") << "btnGo" << int(Qt::Key_Return) << "go";
+        QTest::newRow("Enter on Exit") << "btnExit" << int(Qt::Key_Return) << "exit";
+        QTest::newRow("keypad Enter on Exit") << "btnExit" << int(Qt::Key_Enter) << "exit";
+        QTest::newRow("Space on Exit") << "btnExit" << int(Qt::Key_Space) << "exit";
+        QTest::newRow("Enter on View KML") << "btnView" << int(Qt::Key_Return) << "view";
+        QTest::newRow("Enter on Cancel") << "btnCancel" << int(Qt::Key_Return) << "cancel";
+        QTest::newRow("Enter in the file field") << "edtFile" << int(Qt::Key_Return) << "go";
+        QTest::newRow("Enter on the check box") << "chkChecksum" << int(Qt::Key_Return) << "go";
+    }
+
+    void keysOnFocus() {
+        QFETCH(QString, focus);
+        QFETCH(int, key);
+        QFETCH(QString, action);
+        QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+        Load(WriteLog("drive.nmea", DriveLog()));
+        fake_->fileDialogs.clear();
+        fake_->pauseMs = 5000;
+        Button("btnView")->setEnabled(true);
+        if (focus == "btnCancel")
+            Go();
+        auto *control = Control<QWidget>(qPrintable(focus));
+        control->setFocus();
+        QTRY_VERIFY(control->hasFocus());
+        // Go is the default, drawn as such, only while no other button has the focus.
+        QCOMPARE(Button("btnGo")->isDefault(),
+                 !qobject_cast<QPushButton *>(control) || focus == "btnGo");
+        if (action == "load")
+            fake_->files.push_back(std::nullopt);
+        QTest::keyClick(control, Qt::Key(key));
+        QStringList happened;
+        if (!fake_->fileDialogs.isEmpty())
+            happened << "load";
+        if (window_->Converting() && focus != "btnCancel")
+            happened << "go";
+        if (!fake_->endStatuses.isEmpty())
+            happened << "exit";
+        if (!fake_->folders.isEmpty())
+            happened << "view";
+        if (Status().startsWith("Cancelled"))
+            happened << "cancel";
+        QCOMPARE(happened, QStringList{action});
+    }
+
+    // A plain frame in the highlight colour marks the focused button.
+    void focusVisible() {
+        QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+        QPushButton *exit = Button("btnExit");
+        const QColor highlight = exit->palette().color(QPalette::Highlight);
+        const auto highlighted = [&] {
+            const QImage shot = exit->grab().toImage();
+            int n = 0;
+            for (int y = 0; y < shot.height(); ++y)
+                for (int x = 0; x < shot.width(); ++x)
+                    n += shot.pixelColor(x, y) == highlight;
+            return n;
+        };
+        Control<QLineEdit>("edtFile")->setFocus();
+        const int without = highlighted();
+        exit->setFocus();
+        QTRY_VERIFY(exit->hasFocus());
+        const int with = highlighted();
+        QVERIFY2(with - without >= exit->width() + exit->height(),
+                 qPrintable(QStringLiteral("%1 -> %2").arg(without).arg(with)));
+    }
+
+    // Screen readers: a name of its own and a description on every control;
+    // the status line is announced when it changes.
+    void accessible() {
+        QStringList names;
+        for (QWidget *control : window_->findChildren<QWidget *>()) {
+            if (!QRegularExpression("^(gpb|lbl|edt|btn|cbo|chk|prg|StatusBar)")
+                     .match(control->objectName())
+                     .hasMatch())
+                continue;
+            QAccessibleInterface *face = QAccessible::queryAccessibleInterface(control);
+            QVERIFY(face);
+            const QString name = face->text(QAccessible::Name);
+            QVERIFY2(!name.isEmpty() && !names.contains(name), qPrintable(name));
+            names << name;
+            if (!control->objectName().startsWith("gpb"))
+                QVERIFY2(!face->text(QAccessible::Description).isEmpty(),
+                         qPrintable(control->objectName()));
+        }
+        QCOMPARE(names.size(), 16);
+        QCOMPARE(QAccessible::queryAccessibleInterface(Control<QWidget>("edtFile"))
+                     ->text(QAccessible::Name),
+                 QStringLiteral("NMEA file"));
+
+        // What a screen reader reads of the status line is the line itself.
+        QStringList described;
+        auto *bar = Control<QStatusBar>("StatusBar1");
+        connect(bar, &QStatusBar::messageChanged, window_.get(), [&] {
+            described << QAccessible::queryAccessibleInterface(bar)->text(QAccessible::Description);
+        });
+        Load(WriteLog("drive.nmea", DriveLog()));
+        QVERIFY(Run());
+        QCOMPARE(described.mid(0, 2), (QStringList{"Converting ...", "Done !! 4 placemarks"}));
+    }
+
+    // The run ends while the quit question is open: the answer is asked
+    // again with what is true now. The real question's default stays.
+    void quitAfterRunEnded() {
+        const QString log = WriteLog("drive.nmea", DriveLog());
+        Load(log);
+        fake_->pauseMs = 50;
+        Go();
+        fake_->onAsk = [&] {
+            fake_->onAsk = nullptr;
+            QVERIFY(QTest::qWaitFor([&] { return !window_->Converting(); }, 5000));
+        };
+        fake_->answers = {true, true};
+        Button("btnExit")->click();
+        QCOMPARE(fake_->questions,
+                 (QList<QPair<QString, QString>>{
+                     {"Stop the conversion?",
+                      log + " is being converted.\nStop and quit? The KML is not written."},
+                     {"Quit?", "The conversion has ended meanwhile: " + Path("drive.kml") +
+                                   " is written with 4 placemarks.\nQuit now?"}}));
+        QCOMPARE(fake_->endStatuses, QList<int>{0});
+        QVERIFY(ReadAll(Path("drive.kml")).endsWith("</kml>\r\n"));
+
+        QtWindowDialogs real;
+        QString defaultButton;
+        QTimer::singleShot(0, [&] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            defaultButton = box->defaultButton()->text();
+            QTest::keyClick(box, Qt::Key_Return);
+        });
+        QVERIFY(!real.AskToQuit(window_.get(), "Stop the conversion?", "text"));
+        QCOMPARE(defaultButton, QStringLiteral("Cancel"));
+    }
+
+    // Three logs and a folder: each existing KML asked about once, then the
+    // list of what became of every log.
+    void severalLogs_data() {
+        QTest::addColumn<QList<int>>("answers"); // ReplaceAnswer values
+        QTest::addColumn<QStringList>("results");
+        QTest::addColumn<QString>("status");
+        const QString other = "0 placemarks (fixes only from other talkers: GN 18)";
+        const QString nothing = "0 placemarks (no sentence recognised)";
+        const QString kept = "skipped: the KML was there and was left as it was";
+        QTest::newRow("replace all")
+            << QList<int>{int(ReplaceAnswer::ReplaceAll)}
+            << QStringList{"4 placemarks", "4 placemarks", other, "4 placemarks", nothing}
+            << "Done !! 5 of 5 logs converted";
+        QTest::newRow("skip all") << QList<int>{int(ReplaceAnswer::SkipAll)}
+                                  << QStringList{"4 placemarks", kept, other, kept, nothing}
+                                  << "Done !! 3 of 5 logs converted";
+        QTest::newRow("replace, then skip")
+            << QList<int>{int(ReplaceAnswer::Replace), int(ReplaceAnswer::Skip)}
+            << QStringList{"4 placemarks", "4 placemarks", other, kept, nothing}
+            << "Done !! 4 of 5 logs converted";
+    }
+
+    void severalLogs() {
+        QFETCH(QList<int>, answers);
+        QFETCH(QStringList, results);
+        QFETCH(QString, status);
+        QStringList logs{WriteLog("trip/a.nmea", DriveLog()), WriteLog("trip/b.nmea", DriveLog()),
+                         WriteLog("trip/c.nmea", OtherTalkerLog())};
+        WriteLog("more/e.nmea", DriveLog());
+        WriteLog("more/f.txt", "no sentence here\r\n");
+        WriteLog("more/g.md", DriveLog());
+        WriteAll(Path("trip/b.kml"), "old");
+        WriteAll(Path("more/e.kml"), "old");
+        for (int answer : answers)
+            fake_->replaceAnswers.push_back(ReplaceAnswer(answer));
+        window_->LoadFiles(logs + QStringList{Path("more")});
+        QVERIFY(Run());
+        QCOMPARE(fake_->replaceQuestions.size(), answers.size());
+        QCOMPARE(fake_->replaceQuestions.first(),
+                 "b.kml already exists in " + Path("trip") + ".\nDo you want to replace it?");
+        QCOMPARE(fake_->results.size(), 1);
+        QStringList rows;
+        for (const RunResult &row : fake_->results.first())
+            rows << QFileInfo(row.log).fileName() + " " + QFileInfo(row.document).fileName() + " " +
+                        row.result;
+        QStringList expected;
+        const QStringList names{"trip/a", "trip/b", "trip/c", "more/e", "more/f"};
+        for (int i = 0; i < names.size(); ++i)
+            expected << QFileInfo(names[i]).fileName() + (i == 4 ? ".txt " : ".nmea ") +
+                            QFileInfo(names[i]).fileName() + ".kml " + results[i];
+        QCOMPARE(rows, expected);
+        QCOMPARE(Status(), status);
+        QCOMPARE(ReadAll(Path("more/e.kml")) == "old", results[3].startsWith("skipped"));
+        QVERIFY(!Control<QProgressBar>("prgProgress")->isVisible());
+        QVERIFY(!QFileInfo::exists(Path("more/g.kml")));
+    }
+
+    // One cancel stops the log being read and the ones after it.
+    void severalLogsCancelled() {
+        const QString big = WriteLog("big.nmea", BigLog());
+        window_->LoadFiles({WriteLog("a.nmea", DriveLog()), big, WriteLog("z.nmea", DriveLog())});
+        Go();
+        QTRY_VERIFY_WITH_TIMEOUT(Status().startsWith("Converting 2 of 3"), 10000);
+        Button("btnCancel")->click();
+        QTRY_VERIFY_WITH_TIMEOUT(!window_->Converting(), 5000);
+        QCOMPARE(fake_->results.size(), 1);
+        QStringList rows;
+        for (const RunResult &row : fake_->results.first())
+            rows << row.result;
+        QCOMPARE(rows, (QStringList{"4 placemarks", "cancelled: no KML written",
+                                    "not converted: the run was cancelled"}));
+        QCOMPARE(Status(), QStringLiteral("Cancelled: 1 of 3 logs converted"));
+        QCOMPARE(Folder(), (QStringList{"a.kml", "a.nmea", "big.nmea", "z.nmea"}));
+    }
+
+    // The next start knows the last ten logs, the colour and the checksum
+    // choice; Down on Load... lists the logs.
+    void rememberedAcrossStarts() {
+        QStringList loaded;
+        for (int i = 0; i < 12; ++i) {
+            loaded.prepend(WriteLog(QStringLiteral("log%1.nmea").arg(i), DriveLog()));
+            Load(loaded.first());
+        }
+        Load(loaded[3]);
+        loaded.move(3, 0);
+        Control<QComboBox>("cboColor")->setCurrentIndex(3);
+        Control<QCheckBox>("chkChecksum")->setChecked(true);
+        QFile::remove(loaded[1]);
+        window_ = std::make_unique<TfrmMain>(*fake_);
+        window_->show();
+        QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+        QCOMPARE(window_->RecentLogs(), loaded.mid(0, 10));
+        QCOMPARE(Control<QComboBox>("cboColor")->currentIndex(), 3);
+        QCOMPARE(Control<QLabel>("lblColor")->text(), QStringLiteral("Color : Green"));
+        QVERIFY(Control<QCheckBox>("chkChecksum")->isChecked());
+
+        Button("btnLoad")->setFocus();
+        QTest::keyClick(Button("btnLoad"), Qt::Key_Down);
+        auto *menu = Control<QMenu>("mnuRecent");
+        QTRY_VERIFY(menu->isVisible());
+        QStringList items;
+        for (QAction *item : menu->actions())
+            items << item->text() + (item->isEnabled() ? "" : " (gone)");
+        QCOMPARE(items.size(), 10);
+        QCOMPARE(items.mid(0, 2), (QStringList{loaded[0], loaded[1] + " (gone)"}));
+        QTest::keyClick(menu, Qt::Key_Down);
+        QTest::keyClick(menu, Qt::Key_Return);
+        QCOMPARE(Control<QLineEdit>("edtFile")->text(), loaded[2]);
+        QVERIFY(Button("btnGo")->isEnabled());
+    }
+
+    // Control characters in a name are shown escaped, never as line breaks.
+    void controlCharactersEscaped() {
+        const QString log = WriteLog(QStringLiteral("a\nb\tc\x01.nmea"), DriveLog());
+        Load(log);
+        const QString shown = dir_->path() + "/a\\nb\\tc\\x01.";
+        QCOMPARE(Control<QLineEdit>("edtFile")->text(), shown + "nmea");
+        QCOMPARE(Control<QLabel>("lblSource")->text(), "Source : " + shown + "nmea");
+        QCOMPARE(Control<QLabel>("lblTarget")->text(), "Target : " + shown + "kml");
+        QVERIFY(Run());
+        QVERIFY(QFileInfo::exists(Path(QStringLiteral("a\nb\tc\x01.kml"))));
+    }
+
+    // Under the German catalogue no text of the window is left in English.
+    void germanWindow() {
+        QTranslator german;
+        QVERIFY(german.load(QStringLiteral(":/i18n/sentrova_de.qm")));
+        QCoreApplication::installTranslator(&german);
+        FakeDialogs otherDialogs;
+        TfrmMain de(otherDialogs);
+        const QString one = TfrmMain::tr("%n placemark(s)", nullptr, 1);
+        const QString two = TfrmMain::tr("%n placemark(s)", nullptr, 2);
+        QCoreApplication::removeTranslator(&german);
+        QCOMPARE(one + " / " + two, QStringLiteral("1 Ortsmarke / 2 Ortsmarken"));
+        const auto texts = [](QWidget *control) {
+            QStringList all{ControlText(control), control->toolTip(), control->accessibleName(),
+                            control->accessibleDescription()};
+            if (auto *combo = qobject_cast<QComboBox *>(control))
+                for (int i = 0; i < combo->count(); ++i)
+                    all << combo->itemText(i);
+            if (auto *dialog = qobject_cast<QFileDialog *>(control))
+                all << dialog->nameFilters();
+            return all;
+        };
+        int compared = 0;
+        for (QWidget *control : window_->findChildren<QWidget *>()) {
+            // The file dialog's own controls are Qt's, in Qt's catalogue.
+            QWidget *owner = control->parentWidget();
+            while (owner && !qobject_cast<QFileDialog *>(owner))
+                owner = owner->parentWidget();
+            if (control->objectName().isEmpty() || owner)
+                continue;
+            auto *translated = de.findChild<QWidget *>(control->objectName());
+            QVERIFY(translated);
+            const QStringList english = texts(control);
+            const QStringList german = texts(translated);
+            for (int i = 0; i < english.size(); ++i) {
+                // "Orange" is German too.
+                if (english[i].isEmpty() || english[i] == "<no text>" || english[i] == "Orange")
+                    continue;
+                ++compared;
+                QVERIFY2(german[i] != english[i], qPrintable(english[i]));
+            }
+        }
+        QVERIFY(compared >= 40);
     }
 
     void sameBytesAsBatchConverter_data() {

@@ -1,0 +1,480 @@
+<?xml version='1.0' encoding='utf-8'?>
+<TS version="2.1" language="de_DE">
+<context>
+    <name>TfrmMain</name>
+    <message numerus="yes">
+        <source>%n placemark(s)</source>
+        <translation><numerusform>%n Ortsmarke</numerusform><numerusform>%n Ortsmarken</numerusform></translation>
+    </message>
+    <message>
+        <source>Workspace</source>
+        <translation>Arbeitsbereich</translation>
+    </message>
+    <message>
+        <source>NMEA File:</source>
+        <translation>NMEA-Datei:</translation>
+    </message>
+    <message>
+        <source>&amp;Load...</source>
+        <translation>&amp;Laden...</translation>
+    </message>
+    <message>
+        <source>Source : </source>
+        <translation>Quelle : </translation>
+    </message>
+    <message>
+        <source>Target : </source>
+        <translation>Ziel : </translation>
+    </message>
+    <message>
+        <source>Color</source>
+        <translation>Farbe</translation>
+    </message>
+    <message>
+        <source>Color : </source>
+        <translation>Farbe : </translation>
+    </message>
+    <message>
+        <source>Red</source>
+        <translation>Rot</translation>
+    </message>
+    <message>
+        <source>Blue</source>
+        <translation>Blau</translation>
+    </message>
+    <message>
+        <source>Yellow</source>
+        <translation>Gelb</translation>
+    </message>
+    <message>
+        <source>Green</source>
+        <translation>Grün</translation>
+    </message>
+    <message>
+        <source>Orange</source>
+        <translation>Orange</translation>
+    </message>
+    <message>
+        <source>Check checksum</source>
+        <translation>Prüfsumme prüfen</translation>
+    </message>
+    <message>
+        <source>&amp;View KML</source>
+        <translation>KML &amp;zeigen</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <source>&amp;Go</source>
+        <translation>&amp;Los</translation>
+    </message>
+    <message>
+        <source>E&amp;xit</source>
+        <translation>&amp;Beenden</translation>
+    </message>
+    <message>
+        <source>NMEA file</source>
+        <translation>NMEA-Datei</translation>
+    </message>
+    <message>
+        <source>The log to convert</source>
+        <translation>Das Protokoll, das umgewandelt wird</translation>
+    </message>
+    <message>
+        <source>Load a log</source>
+        <translation>Protokoll laden</translation>
+    </message>
+    <message>
+        <source>Chooses the log to convert; the Down arrow lists the recent logs</source>
+        <translation>Wählt das Protokoll zum Umwandeln; die Pfeiltaste nach unten zeigt die zuletzt geladenen</translation>
+    </message>
+    <message>
+        <source>Source</source>
+        <translation>Quelle</translation>
+    </message>
+    <message>
+        <source>The log that is converted</source>
+        <translation>Das Protokoll, das umgewandelt wird</translation>
+    </message>
+    <message>
+        <source>Target</source>
+        <translation>Ziel</translation>
+    </message>
+    <message>
+        <source>The KML document that is written</source>
+        <translation>Das KML-Dokument, das geschrieben wird</translation>
+    </message>
+    <message>
+        <source>Chosen color</source>
+        <translation>Gewählte Farbe</translation>
+    </message>
+    <message>
+        <source>The color of the placemark icons</source>
+        <translation>Die Farbe der Ortsmarken-Symbole</translation>
+    </message>
+    <message>
+        <source>Icon color</source>
+        <translation>Symbolfarbe</translation>
+    </message>
+    <message>
+        <source>Check checksums</source>
+        <translation>Prüfsummen prüfen</translation>
+    </message>
+    <message>
+        <source>Stops at a sentence whose checksum is wrong</source>
+        <translation>Hält bei einem Satz mit falscher Prüfsumme an</translation>
+    </message>
+    <message>
+        <source>View the KML</source>
+        <translation>KML zeigen</translation>
+    </message>
+    <message>
+        <source>Opens the folder of the log</source>
+        <translation>Öffnet den Ordner des Protokolls</translation>
+    </message>
+    <message>
+        <source>Cancel the conversion</source>
+        <translation>Umwandlung abbrechen</translation>
+    </message>
+    <message>
+        <source>Stops the conversion; Esc does too</source>
+        <translation>Bricht die Umwandlung ab; Esc ebenso</translation>
+    </message>
+    <message>
+        <source>Convert</source>
+        <translation>Umwandeln</translation>
+    </message>
+    <message>
+        <source>Converts the log into the KML document</source>
+        <translation>Wandelt das Protokoll in das KML-Dokument um</translation>
+    </message>
+    <message>
+        <source>Exit</source>
+        <translation>Beenden</translation>
+    </message>
+    <message>
+        <source>Ends the program</source>
+        <translation>Beendet das Programm</translation>
+    </message>
+    <message>
+        <source>Conversion progress</source>
+        <translation>Fortschritt der Umwandlung</translation>
+    </message>
+    <message>
+        <source>The share of the log read</source>
+        <translation>Der gelesene Anteil des Protokolls</translation>
+    </message>
+    <message>
+        <source>Status line</source>
+        <translation>Statuszeile</translation>
+    </message>
+    <message>
+        <source>Recent logs</source>
+        <translation>Zuletzt geladene Protokolle</translation>
+    </message>
+    <message>
+        <source>The logs loaded last</source>
+        <translation>Die zuletzt geladenen Protokolle</translation>
+    </message>
+    <message>
+        <source>NMEA logs (*.nmea *.nma *.log *.txt)</source>
+        <translation>NMEA-Protokolle (*.nmea *.nma *.log *.txt)</translation>
+    </message>
+    <message>
+        <source>All files (*)</source>
+        <translation>Alle Dateien (*)</translation>
+    </message>
+    <message>
+        <source>Ready</source>
+        <translation>Bereit</translation>
+    </message>
+    <message>
+        <source>No recent logs</source>
+        <translation>Keine zuletzt geladenen Protokolle</translation>
+    </message>
+    <message>
+        <source>No NMEA logs (*.nmea *.nma *.log *.txt) in %1</source>
+        <translation>Keine NMEA-Protokolle (*.nmea *.nma *.log *.txt) in %1</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n log(s) in </source>
+        <translation><numerusform>%n Protokoll in </numerusform><numerusform>%n Protokolle in </numerusform></translation>
+    </message>
+    <message>
+        <source>a KML beside each log</source>
+        <translation>je ein KML neben jedem Protokoll</translation>
+    </message>
+    <message>
+        <source>Replace the KML?</source>
+        <translation>KML ersetzen?</translation>
+    </message>
+    <message>
+        <source>%1 already exists in %2.
+Do you want to replace it?</source>
+        <translation>%1 gibt es schon in %2.
+Soll es ersetzt werden?</translation>
+    </message>
+    <message>
+        <source>skipped: the same KML as an earlier log</source>
+        <translation>übersprungen: dasselbe KML wie bei einem früheren Protokoll</translation>
+    </message>
+    <message>
+        <source>skipped: the KML was there and was left as it was</source>
+        <translation>übersprungen: das vorhandene KML blieb unverändert</translation>
+    </message>
+    <message>
+        <source>not converted: the run was cancelled</source>
+        <translation>nicht umgewandelt: die Umwandlung wurde abgebrochen</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n bad sentence(s) skipped</source>
+        <translation><numerusform>%n fehlerhafter Satz übersprungen</numerusform><numerusform>%n fehlerhafte Sätze übersprungen</numerusform></translation>
+    </message>
+    <message>
+        <source>NMEA format error! line %1: checksum mismatch; no KML written</source>
+        <translation>NMEA-Formatfehler! Zeile %1: Prüfsumme falsch; kein KML geschrieben</translation>
+    </message>
+    <message>
+        <source>cancelled: the KML was left as it was</source>
+        <translation>abgebrochen: das KML blieb unverändert</translation>
+    </message>
+    <message>
+        <source>cancelled: no KML written</source>
+        <translation>abgebrochen: kein KML geschrieben</translation>
+    </message>
+    <message>
+        <source>file read open error: %1</source>
+        <translation>Datei nicht zum Lesen zu öffnen: %1</translation>
+    </message>
+    <message>
+        <source>file write open error: %1</source>
+        <translation>Datei nicht zum Schreiben zu öffnen: %1</translation>
+    </message>
+    <message>
+        <source>file read error: %1; no KML written</source>
+        <translation>Lesefehler: %1; kein KML geschrieben</translation>
+    </message>
+    <message>
+        <source>file write error: %1; nothing kept</source>
+        <translation>Schreibfehler: %1; nichts behalten</translation>
+    </message>
+    <message numerus="yes">
+        <source>%1 of %n log(s) converted</source>
+        <translation><numerusform>%1 von %n Protokoll umgewandelt</numerusform><numerusform>%1 von %n Protokollen umgewandelt</numerusform></translation>
+    </message>
+    <message>
+        <source>Cancelled: </source>
+        <translation>Abgebrochen: </translation>
+    </message>
+    <message>
+        <source>Done !! </source>
+        <translation>Fertig !! </translation>
+    </message>
+    <message>
+        <source>Converting %1 of %2 ...</source>
+        <translation>Umwandeln %1 von %2 ...</translation>
+    </message>
+    <message>
+        <source>Converting ...</source>
+        <translation>Umwandeln ...</translation>
+    </message>
+    <message>
+        <source>Failed: the KML was left as it was</source>
+        <translation>Fehlgeschlagen: das KML blieb unverändert</translation>
+    </message>
+    <message>
+        <source>Failed: no KML written</source>
+        <translation>Fehlgeschlagen: kein KML geschrieben</translation>
+    </message>
+    <message>
+        <source>NMEA format error! %1, line %2: checksum mismatch; no KML written.
+
+Convert the log leaving out the sentences whose checksum is wrong?</source>
+        <translation>NMEA-Formatfehler! %1, Zeile %2: Prüfsumme falsch; kein KML geschrieben.
+
+Das Protokoll ohne die Sätze mit falscher Prüfsumme umwandeln?</translation>
+    </message>
+    <message>
+        <source>Skip bad sentences</source>
+        <translation>Fehlerhafte überspringen</translation>
+    </message>
+    <message>
+        <source>Cancelled: the KML was left as it was</source>
+        <translation>Abgebrochen: das KML blieb unverändert</translation>
+    </message>
+    <message>
+        <source>Cancelled: no KML written</source>
+        <translation>Abgebrochen: kein KML geschrieben</translation>
+    </message>
+    <message>
+        <source>file read open error: %1: %2</source>
+        <translation>Datei nicht zum Lesen zu öffnen: %1: %2</translation>
+    </message>
+    <message>
+        <source>file write open error: %1: %2</source>
+        <translation>Datei nicht zum Schreiben zu öffnen: %1: %2</translation>
+    </message>
+    <message>
+        <source>
+A folder of that name is in the way; move or rename it and press Go again.</source>
+        <translation>
+Ein Ordner dieses Namens steht im Weg; verschieben oder umbenennen Sie ihn und drücken Sie erneut Los.</translation>
+    </message>
+    <message>
+        <source>file write open error: %1: %2
+It appeared during the conversion and was left as it is; press Go again to replace it.</source>
+        <translation>Datei nicht zum Schreiben zu öffnen: %1: %2
+Sie ist während der Umwandlung entstanden und blieb unverändert; drücken Sie erneut Los, um sie zu ersetzen.</translation>
+    </message>
+    <message>
+        <source>file read error: %1: %2; no KML written</source>
+        <translation>Lesefehler: %1: %2; kein KML geschrieben</translation>
+    </message>
+    <message>
+        <source>file write error: %1: %2; nothing kept</source>
+        <translation>Schreibfehler: %1: %2; nichts behalten</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n bad sentence(s) skipped (first on line %1)</source>
+        <translation><numerusform>%n fehlerhafter Satz übersprungen (Zeile %1)</numerusform><numerusform>%n fehlerhafte Sätze übersprungen (erster in Zeile %1)</numerusform></translation>
+    </message>
+    <message>
+        <source>No placemark was written to %1: </source>
+        <translation>Keine Ortsmarke wurde in %1 geschrieben: </translation>
+    </message>
+    <message>
+        <source>.
+
+Convert the fixes of the other talkers too?</source>
+        <translation>.
+
+Die Positionen der anderen Sender auch umwandeln?</translation>
+    </message>
+    <message>
+        <source>Convert them too</source>
+        <translation>Auch umwandeln</translation>
+    </message>
+    <message>
+        <source>Cancelling ...</source>
+        <translation>Abbrechen ...</translation>
+    </message>
+    <message>
+        <source>The KML is left as it was.</source>
+        <translation>Das KML bleibt unverändert.</translation>
+    </message>
+    <message>
+        <source>The KML is not written.</source>
+        <translation>Das KML wird nicht geschrieben.</translation>
+    </message>
+    <message>
+        <source>%1 is being converted.
+Stop and quit? %2</source>
+        <translation>%1 wird umgewandelt.
+Abbrechen und beenden? %2</translation>
+    </message>
+    <message>
+        <source>%1 is being converted (log %2 of %3).
+Stop and quit? %4 The logs converted before keep their KML.</source>
+        <translation>%1 wird umgewandelt (Protokoll %2 von %3).
+Abbrechen und beenden? %4 Die schon umgewandelten Protokolle behalten ihr KML.</translation>
+    </message>
+    <message>
+        <source>Stop the conversion?</source>
+        <translation>Umwandlung abbrechen?</translation>
+    </message>
+    <message>
+        <source>The conversion has ended meanwhile: %1 is written with %2.</source>
+        <translation>Die Umwandlung ist inzwischen fertig: %1 ist mit %2 geschrieben.</translation>
+    </message>
+    <message>
+        <source>The conversion has ended meanwhile, without a KML.</source>
+        <translation>Die Umwandlung ist inzwischen beendet, ohne KML.</translation>
+    </message>
+    <message>
+        <source>The conversion has ended meanwhile: %1</source>
+        <translation>Die Umwandlung ist inzwischen beendet: %1</translation>
+    </message>
+    <message>
+        <source>Quit?</source>
+        <translation>Beenden?</translation>
+    </message>
+    <message>
+        <source>Quit now?</source>
+        <translation>Jetzt beenden?</translation>
+    </message>
+    <message>
+        <source>No file browser could be started.
+The KML is at: %1</source>
+        <translation>Kein Dateimanager ließ sich starten.
+Das KML liegt hier: %1</translation>
+    </message>
+    <message>
+        <source>Names the field of the log</source>
+        <translation>Benennt das Feld des Protokolls</translation>
+    </message>
+</context>
+<context>
+    <name>WindowDialogs</name>
+    <message>
+        <source>&amp;Quit</source>
+        <translation>&amp;Beenden</translation>
+    </message>
+    <message>
+        <source>Replace the KML?</source>
+        <translation>KML ersetzen?</translation>
+    </message>
+    <message>
+        <source>&amp;Replace</source>
+        <translation>&amp;Ersetzen</translation>
+    </message>
+    <message>
+        <source>Replace &amp;all</source>
+        <translation>&amp;Alle ersetzen</translation>
+    </message>
+    <message>
+        <source>&amp;Skip</source>
+        <translation>&amp;Überspringen</translation>
+    </message>
+    <message>
+        <source>S&amp;kip all</source>
+        <translation>Alle ü&amp;berspringen</translation>
+    </message>
+    <message>
+        <source>Results</source>
+        <translation>Ergebnisse</translation>
+    </message>
+    <message>
+        <source>Log</source>
+        <translation>Protokoll</translation>
+    </message>
+    <message>
+        <source>Document</source>
+        <translation>Dokument</translation>
+    </message>
+    <message>
+        <source>Result</source>
+        <translation>Ergebnis</translation>
+    </message>
+    <message>
+        <source>Each log, its KML and what became of it</source>
+        <translation>Jedes Protokoll, sein KML und was daraus wurde</translation>
+    </message>
+</context>
+<context>
+    <name>main</name>
+    <message>
+        <source>Converts NMEA-0183 GPS logs into KML documents beside them.</source>
+        <translation>Wandelt NMEA-0183-GPS-Protokolle in KML-Dokumente daneben um.</translation>
+    </message>
+    <message>
+        <source>The logs or folders of logs to open, ready for Go (optional); several are converted one after the other.</source>
+        <translation>Die Protokolle oder Ordner mit Protokollen, bereit für Los (wahlweise); mehrere werden nacheinander umgewandelt.</translation>
+    </message>
+    <message>
+        <source>file read open error: %1: %2</source>
+        <translation>Datei nicht zum Lesen zu öffnen: %1: %2</translation>
+    </message>
+</context>
+</TS>
