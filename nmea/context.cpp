@@ -53,12 +53,24 @@ bool SentenceContext::Waiting(size_t kind, char a, char b) const {
     return false;
 }
 
+bool SentenceContext::StartsMessage(SentenceKind kind) const {
+    // "$GLGSV,3,1,": a satellites message spans a set of sentences, and only
+    // its first one counts, so that two talkers' sets in every cycle never
+    // pass for a silent talker.
+    if (kind != SentenceKind::GPGSV) return true;
+    const std::string_view s = CurrentSentence;
+    const size_t total = s.find(',');
+    const size_t number = total == std::string_view::npos ? total : s.find(',', total + 1);
+    return number != std::string_view::npos && s.substr(number + 1, 2) == "1,";
+}
+
 bool SentenceContext::ReadsTalker(SentenceKind kind) const {
     const auto index = static_cast<size_t>(kind);
     if (index >= std::size(talkers_) || CurrentSentence.size() < 3) return true;
     const char a = CurrentSentence[1], b = CurrentSentence[2];
     const char *chosen = talkers_[index];
-    return chosen[0] == '\0' || IsTalker(chosen, a, b) || IsTalker("GN", a, b) || Waiting(index, a, b);
+    return chosen[0] == '\0' || IsTalker(chosen, a, b) || IsTalker("GN", a, b) ||
+           (Waiting(index, a, b) && StartsMessage(kind));
 }
 
 bool SentenceContext::TakeTalker(SentenceKind kind) {
@@ -66,6 +78,7 @@ bool SentenceContext::TakeTalker(SentenceKind kind) {
     if (index >= std::size(talkers_) || CurrentSentence.size() < 3) return true;
     const char a = CurrentSentence[1], b = CurrentSentence[2];
     if (!ReadsTalker(kind)) {
+        if (!StartsMessage(kind)) return false;
         // Heard once: a second sentence before the read talker's next takes over.
         for (auto &talker : waiting_[index]) {
             if (talker[0] == '\0') {

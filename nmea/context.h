@@ -40,7 +40,8 @@ class SentenceContext {
     // fix twice: the first talker seen, until GN (the combined solution) comes.
     // A talker that falls silent gives way: another talker's second sentence of
     // the kind with none from the read talker since its first is read, and its
-    // talker from then on. Talkers that interleave never switch.
+    // talker from then on (a satellites set counts as one sentence). Talkers
+    // that interleave never switch.
     // Whether the current sentence, of `kind`, is read; changes nothing.
     bool ReadsTalker(SentenceKind kind) const;
     // ReadsTalker, and the current sentence's talker taken for `kind` when it is.
@@ -69,6 +70,9 @@ class SentenceContext {
     static constexpr size_t kWaiting = 6;
     char waiting_[kSentenceKinds][kWaiting][2] = {};
     bool Waiting(size_t kind, char a, char b) const;
+    // Whether the current sentence, of `kind`, begins a message (the first of
+    // a satellites set, any other kind's only sentence).
+    bool StartsMessage(SentenceKind kind) const;
 };
 
 } // namespace nmea

@@ -158,6 +158,25 @@ TEST(Frame, LineEndsDoNotChangeTheDocument) {
     EXPECT_EQ(crlf.outcome.counts.sentences, lf.outcome.counts.sentences);
 }
 
+// Under --any-talker a second constellation's satellites set in every cycle
+// is an interleaved talker, not a silent one: the placemarks keep GP's.
+TEST(Frame, SecondTalkersSatelliteSetsInEveryCycleChangeNothing) {
+    const std::string gp1 = Nmea("GPGSV,2,1,05,04,45,074,41,09,61,293,44,12,10,100,30,17,20,200,35");
+    const std::string gp2 = Nmea("GPGSV,2,2,05,22,30,300,38");
+    const std::string gl1 = Nmea("GLGSV,2,1,05,65,45,074,41,66,61,293,44,67,10,100,30,68,20,200,35");
+    const std::string gl2 = Nmea("GLGSV,2,2,05,69,30,300,38");
+    std::string gpOnly, both;
+    for (const char *time : {"120001", "120002", "120003", "120004"}) {
+        gpOnly += Join({Gga(time), gp1, gp2, Rmc(time)}) + "\n";
+        both += Join({Gga(time), gp1, gp2, gl1, gl2, Rmc(time)}) + "\n";
+    }
+    ConversionOptions anyTalker;
+    anyTalker.anyTalker = true;
+    const StreamResult expected = Convert(gpOnly, anyTalker);
+    ASSERT_GT(expected.outcome.counts.placemarks, 1u);
+    EXPECT_EQ(Convert(both, anyTalker).kml, expected.kml);
+}
+
 struct ColourCase {
     int index;
     const char *colour;
