@@ -63,8 +63,9 @@ int ParseArguments(int argc, char **argv, BatchOptions &options) {
                  "type: the first seen, or GN from its first sentence on; a\n"
                  "talker that falls silent gives way: another talker's second\n"
                  "sentence of the type with none from the read talker between\n"
-                 "is read, and that talker from then on (interleaved talkers\n"
-                 "never switch); the others' are counted and ignored; gpx,\n"
+                 "is read, and that talker from then on (a GSV set counts as\n"
+                 "one sentence; interleaved talkers never switch); the\n"
+                 "others' are counted and ignored; gpx,\n"
                  "kml-track and csv read every talker anyway;\n"
                  "e.g. --any-talker gnss.nmea")
         ->group(extras);
