@@ -149,6 +149,45 @@ QString Placemarks(uint64_t n) {
     return TfrmMain::tr("%n placemark(s)", nullptr, static_cast<int>(n));
 }
 
+// Why a run gave no placemark, in the batch converter's words (English) or
+// the user's language; the hint at --any-talker is its own text, so that the
+// window can leave it out where it offers that step itself.
+QString NoPlacemarkText(const conversion::ConversionCounts &counts) {
+    using conversion::NoPlacemarkReason;
+    const NoPlacemarkReason reason = conversion::WhyNoPlacemarkReason(counts);
+    const QString talkers = QString::fromStdString(conversion::OtherTalkers(counts));
+    const QString tryAnyTalker = TfrmMain::tr("; try --any-talker");
+    QString hint;
+    if (!talkers.isEmpty() && conversion::NamesOtherTalkers(reason))
+        hint = TfrmMain::tr("; sentences from other talkers: %1").arg(talkers) + tryAnyTalker;
+    switch (reason) {
+    case NoPlacemarkReason::Compressed:
+        return TfrmMain::tr("the log looks compressed: %1 -c LOG | sentrova-convert -o OUT -")
+            .arg(QString::fromLatin1(counts.compressedWith));
+    case NoPlacemarkReason::NoSentence:
+        return TfrmMain::tr("no sentence recognised");
+    case NoPlacemarkReason::NoTimedSentence:
+        return TfrmMain::tr("no timed sentence (GGA, RMC, GLL, GNS, ZDA, GST)");
+    case NoPlacemarkReason::OnlyOtherTalkers:
+        return TfrmMain::tr("fixes only from other talkers: %1").arg(talkers) + tryAnyTalker;
+    case NoPlacemarkReason::NoCycleStart:
+        return TfrmMain::tr("no RMC, GGA, GLL or RPT sentence");
+    case NoPlacemarkReason::NoValidPosition:
+        return TfrmMain::tr("no valid position") + hint;
+    case NoPlacemarkReason::NoDate:
+        return TfrmMain::tr("no date") + hint;
+    case NoPlacemarkReason::NoDateGiveOne:
+        return TfrmMain::tr("no date; give one with --date");
+    case NoPlacemarkReason::NoCycleWithPosition:
+        return TfrmMain::tr("no cycle with a position");
+    case NoPlacemarkReason::NoUsableDate:
+        return TfrmMain::tr("no fix with a usable date; give one with --date");
+    case NoPlacemarkReason::LeftOutByOptions:
+        break;
+    }
+    return TfrmMain::tr("every fix left out by the options");
+}
+
 // The logs of the paths given, folders replaced by their logs in name order,
 // each log once.
 QStringList LogsOf(const QStringList &paths) {
@@ -578,8 +617,7 @@ QString TfrmMain::BatchResult(const BatchJob &job) const {
         QString text = Placemarks(outcome.counts.placemarks);
         if (outcome.counts.placemarks == 0)
             text += QStringLiteral(" (%1)").arg(
-                QString::fromStdString(conversion::WhyNoPlacemark(outcome.counts))
-                    .remove(QStringLiteral("; try --any-talker")));
+                NoPlacemarkText(outcome.counts).remove(tr("; try --any-talker")));
         if (outcome.counts.badChecksums > 0)
             text += QStringLiteral(", ") +
                     tr("%n bad sentence(s) skipped", nullptr, int(outcome.counts.badChecksums));
@@ -819,11 +857,11 @@ void TfrmMain::ShowDone(const conversion::ConversionOutcome &outcome) {
     if (counts.placemarks > 0)
         return;
 
-    QString why = QString::fromStdString(conversion::WhyNoPlacemark(counts));
+    QString why = NoPlacemarkText(counts);
     const QString text = tr("No placemark was written to %1: ").arg(Shown(runTarget_));
     if (counts.otherTalkersSeen > 0 && !runOptions_.anyTalker) {
         // The window offers the step that the batch converter's hint names.
-        why.remove(QStringLiteral("; try --any-talker"));
+        why.remove(tr("; try --any-talker"));
         if (dialogs_.Offer(this,
                            text + why + tr(".\n\nConvert the fixes of the other talkers too?"),
                            tr("Convert them too"))) {

@@ -414,6 +414,58 @@ Das KML liegt hier: %1</translation>
         <source>Names the field of the log</source>
         <translation>Benennt das Feld des Protokolls</translation>
     </message>
+    <message>
+        <source>; try --any-talker</source>
+        <translation>; versuchen Sie --any-talker</translation>
+    </message>
+    <message>
+        <source>; sentences from other talkers: %1</source>
+        <translation>; Sätze anderer Sender: %1</translation>
+    </message>
+    <message>
+        <source>the log looks compressed: %1 -c LOG | sentrova-convert -o OUT -</source>
+        <translation>die Aufzeichnung scheint komprimiert: %1 -c LOG | sentrova-convert -o OUT -</translation>
+    </message>
+    <message>
+        <source>no sentence recognised</source>
+        <translation>kein Satz erkannt</translation>
+    </message>
+    <message>
+        <source>no timed sentence (GGA, RMC, GLL, GNS, ZDA, GST)</source>
+        <translation>kein Satz mit Uhrzeit (GGA, RMC, GLL, GNS, ZDA, GST)</translation>
+    </message>
+    <message>
+        <source>fixes only from other talkers: %1</source>
+        <translation>Positionen nur von anderen Sendern: %1</translation>
+    </message>
+    <message>
+        <source>no RMC, GGA, GLL or RPT sentence</source>
+        <translation>kein RMC-, GGA-, GLL- oder RPT-Satz</translation>
+    </message>
+    <message>
+        <source>no valid position</source>
+        <translation>keine gültige Position</translation>
+    </message>
+    <message>
+        <source>no date</source>
+        <translation>kein Datum</translation>
+    </message>
+    <message>
+        <source>no date; give one with --date</source>
+        <translation>kein Datum; geben Sie eines mit --date an</translation>
+    </message>
+    <message>
+        <source>no cycle with a position</source>
+        <translation>kein Zyklus mit Position</translation>
+    </message>
+    <message>
+        <source>no fix with a usable date; give one with --date</source>
+        <translation>keine Position mit brauchbarem Datum; geben Sie eines mit --date an</translation>
+    </message>
+    <message>
+        <source>every fix left out by the options</source>
+        <translation>jede Position durch die Optionen ausgelassen</translation>
+    </message>
 </context>
 <context>
     <name>WindowDialogs</name>

@@ -1248,6 +1248,11 @@ class WindowTest : public QObject {
         TfrmMain de(otherDialogs);
         const QString one = TfrmMain::tr("%n placemark(s)", nullptr, 1);
         const QString two = TfrmMain::tr("%n placemark(s)", nullptr, 2);
+        // The batch converter's reasons for no placemark are the window's words too.
+        for (const char *reason :
+             {"no sentence recognised", "fixes only from other talkers: %1", "no valid position",
+              "; try --any-talker", "every fix left out by the options"})
+            QVERIFY2(TfrmMain::tr(reason) != QLatin1String(reason), reason);
         QCoreApplication::removeTranslator(&german);
         QCOMPARE(one + " / " + two, QStringLiteral("1 Ortsmarke / 2 Ortsmarken"));
         const auto texts = [](QWidget *control) {
