@@ -25,6 +25,9 @@ class TimedDialogs : public WindowDialogs {
     std::optional<QString> ChooseFile(QFileDialog &) override { return log_; }
     void ShowMessage(QWidget *, const QString &text) override { message = text; }
     bool AskOkCancel(QWidget *, const QString &, const QString &) override { return true; }
+    bool AskToQuit(QWidget *, const QString &, const QString &) override { return true; }
+    ReplaceAnswer AskReplace(QWidget *, const QString &) override { return ReplaceAnswer::Replace; }
+    void ShowResults(QWidget *, const QList<RunResult> &) override {}
     bool Offer(QWidget *, const QString &text, const QString &) override {
         message = text;
         return false;
