@@ -56,8 +56,9 @@ class SentenceFields {
     // The field's text; empty when the field is empty or absent.
     std::string_view operator[](size_t i) const {
         // The offsets lie within the body: no checked substr.
-        return i < count_ ? std::string_view(body_.data() + start_[i], static_cast<size_t>(start_[i + 1] - start_[i] - 1))
-                          : std::string_view();
+        return i < count_
+                   ? std::string_view(body_.data() + start_[i], static_cast<size_t>(start_[i + 1] - start_[i] - 1))
+                   : std::string_view();
     }
     // The fields the sentence has, its name included.
     size_t Count() const { return count_; }

@@ -150,11 +150,11 @@ void DecodeGsa(const Sentence &s, TimedPart &, Untimed &u) {
     int system = 0;
     if (!nmea::ParseInt(g.system, system) || system < 1 || system > 15) {
         int prn = 0;
-        system = !s.combined                        ? 16 + static_cast<int>(s.system)
+        system = !s.combined                      ? 16 + static_cast<int>(s.system)
                  : !nmea::ParseInt(g.prn[0], prn) ? 0
-                 : prn <= 32                        ? 1
-                 : prn >= 65 && prn <= 96           ? 2
-                                                    : 0;
+                 : prn <= 32                      ? 1
+                 : prn >= 65 && prn <= 96         ? 2
+                                                  : 0;
     }
     u.gsaUsed[static_cast<size_t>(system)] = used;
     if (Rank(s, 1) <= u.dopRank) return;
