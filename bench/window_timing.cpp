@@ -33,6 +33,8 @@ class TimedDialogs : public WindowDialogs {
         return false;
     }
     bool OpenFolder(const QString &) override { return true; }
+    bool OpenDocument(const QString &) override { return true; }
+    bool ShowInFolder(const QString &) override { return true; }
     // Only the pause before reading lies between Go and "Done !!".
     int PauseLength(int milliseconds) override {
         if (pausedMs == 0) pausedMs = milliseconds;
