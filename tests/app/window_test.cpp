@@ -676,15 +676,18 @@ class WindowTest : public QObject {
         QTest::addColumn<bool>("reading"); // else in the pause before reading
         QTest::addColumn<bool>("targetExists");
         QTest::addColumn<bool>("byEsc");
-        QTest::newRow("Esc in the pause") << false << false << true;
-        QTest::newRow("Cancel while reading") << true << false << false;
-        QTest::newRow("Esc while reading, old KML kept") << true << true << true;
+        QTest::addColumn<bool>("summarising"); // the KML is in place; the second pass runs
+        QTest::newRow("Esc in the pause") << false << false << true << false;
+        QTest::newRow("Cancel while reading") << true << false << false << false;
+        QTest::newRow("Esc while reading, old KML kept") << true << true << true << false;
+        QTest::newRow("Cancel while summarising, KML kept") << true << false << false << true;
     }
 
     void cancel() {
         QFETCH(bool, reading);
         QFETCH(bool, targetExists);
         QFETCH(bool, byEsc);
+        QFETCH(bool, summarising);
         Load(WriteLog("big.nmea", BigLog()));
         if (targetExists) {
             QVERIFY(WriteAll(Path("big.kml"), "old"));
@@ -700,6 +703,9 @@ class WindowTest : public QObject {
             QTRY_VERIFY_WITH_TIMEOUT(bar->value() > 0, 10000);
             QVERIFY(window_->Converting());
             QVERIFY(bar->value() < bar->maximum());
+            // The KML pass fills the first half of the bar.
+            if (summarising)
+                QTRY_VERIFY_WITH_TIMEOUT(bar->value() > bar->maximum() * 6 / 10, 20000);
         }
         if (byEsc) {
             QVERIFY(QTest::qWaitForWindowActive(window_.get()));
@@ -708,6 +714,13 @@ class WindowTest : public QObject {
             Button("btnCancel")->click();
         }
         QTRY_VERIFY_WITH_TIMEOUT(!window_->Converting(), 2000);
+        if (summarising) {
+            QVERIFY2(Status().endsWith(" placemarks; the result was cancelled"),
+                     qPrintable(Status()));
+            QCOMPARE(Folder(), (QStringList{"big.kml", "big.nmea"}));
+            QVERIFY(!Control<QWidget>("pnlResult")->isVisible());
+            return;
+        }
         QCOMPARE(Status(), targetExists ? QStringLiteral("Cancelled: the KML was left as it was")
                                         : QStringLiteral("Cancelled: no KML written"));
         QCOMPARE(Folder(), before);
