@@ -23,6 +23,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QPainter>
+#include <QPixmap>
 #include <QProgressBar>
 #include <QProxyStyle>
 #include <QPushButton>
@@ -780,7 +781,8 @@ void TfrmMain::StartReading() {
     summary.bytesRead = &summaryBytesRead_;
     const bool summarise = runSummarised_;
     const QSize trackSize = lblTrack->size();
-    worker_.reset(QThread::create([this, job, summary, summarise, trackSize] {
+    const qreal ratio = devicePixelRatioF();
+    worker_.reset(QThread::create([this, job, summary, summarise, trackSize, ratio] {
         // Behind the window in the queue for the processor: on a busy
         // machine the window still gets its turn at once. The writer thread
         // of the run inherits this.
@@ -794,8 +796,9 @@ void TfrmMain::StartReading() {
                 conversion::AnalyseLog(summary, found->report);
             if (read.kind == conversion::OutcomeKind::Done) {
                 found->summary = report::Summarise(found->report);
-                found->trackSvg =
-                    report::GroundTrackSvg(found->report, trackSize.width(), trackSize.height());
+                found->track = TrackPicture(
+                    report::GroundTrackSvg(found->report, trackSize.width(), trackSize.height()),
+                    trackSize, ratio);
             } else if (read.kind == conversion::OutcomeKind::Cancelled) {
                 found->cancelled = true;
             } else {
@@ -1072,7 +1075,7 @@ void TfrmMain::ShowFound(std::shared_ptr<const Found> found, const QString &log,
     if (found_->summary.points == 0) {
         lblTrack->setText(tr("No position in the log"));
     } else {
-        lblTrack->setPixmap(TrackPicture(found_->trackSvg, lblTrack->size(), devicePixelRatioF()));
+        lblTrack->setPixmap(QPixmap::fromImage(found_->track));
     }
     const QString summary = SummaryText(found_->summary);
     lblSummary->setText(summary);

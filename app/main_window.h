@@ -13,6 +13,7 @@
 #include <memory>
 #include <string>
 
+#include <QImage>
 #include <QList>
 #include <QSettings>
 #include <QString>
@@ -96,7 +97,7 @@ class TfrmMain : public QWidget {
     struct Found {
         report::LogReport report;
         report::Summary summary;
-        std::string trackSvg;
+        QImage track;           // the ground track drawn
         bool cancelled = false; // the pass was cancelled; the rest is empty
     };
 

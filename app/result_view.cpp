@@ -77,11 +77,11 @@ QString SummaryText(const report::Summary &summary) {
     return lines.join(QLatin1Char('\n'));
 }
 
-QPixmap TrackPicture(const std::string &svg, QSize size, qreal ratio) {
+QImage TrackPicture(const std::string &svg, QSize size, qreal ratio) {
     QSvgRenderer renderer(QByteArray::fromStdString(svg));
     if (!renderer.isValid())
         return {};
-    QPixmap picture(size * ratio);
+    QImage picture(size * ratio, QImage::Format_RGB32);
     picture.setDevicePixelRatio(ratio);
     picture.fill(Qt::white);
     QPainter painter(&picture);

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include <QPixmap>
+#include <QImage>
 #include <QSize>
 #include <QString>
 
@@ -15,5 +15,7 @@
 QString SummaryText(const report::Summary &summary);
 
 // The SVG drawn at `size` (logical pixels) for a screen of `ratio` device
-// pixels each; a null picture when Qt cannot read it.
-QPixmap TrackPicture(const std::string &svg, QSize size, qreal ratio);
+// pixels each; a null picture when Qt cannot read it. An image, not a pixmap,
+// so that the conversion's thread draws it: a long track takes tens of
+// milliseconds, which the window would stand still for.
+QImage TrackPicture(const std::string &svg, QSize size, qreal ratio);
