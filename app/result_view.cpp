@@ -41,11 +41,11 @@ QString Distance(double metres) {
 QString LeftOut(uint64_t count, const std::string &why) {
     const int n = static_cast<int>(std::min<uint64_t>(count, INT32_MAX));
     if (why == "epochs without a fix")
-        return TfrmMain::tr("%n epoch(s) without a fix", nullptr, n);
+        return TfrmMain::tr("%Ln epoch(s) without a fix", nullptr, n);
     if (why == "lines that hold no NMEA sentence")
-        return TfrmMain::tr("%n line(s) that hold no NMEA sentence", nullptr, n);
+        return TfrmMain::tr("%Ln line(s) that hold no NMEA sentence", nullptr, n);
     if (why == "sentences whose checksum failed")
-        return TfrmMain::tr("%n sentence(s) whose checksum failed", nullptr, n);
+        return TfrmMain::tr("%Ln sentence(s) whose checksum failed", nullptr, n);
     return QStringLiteral("%1 %2").arg(count).arg(QString::fromStdString(why));
 }
 
@@ -54,7 +54,7 @@ QString LeftOut(uint64_t count, const std::string &why) {
 QString SummaryText(const report::Summary &summary) {
     QStringList lines;
     const int segments = static_cast<int>(std::min<uint64_t>(summary.segments, INT32_MAX));
-    lines << TfrmMain::tr("%n point(s)", nullptr,
+    lines << TfrmMain::tr("%Ln point(s)", nullptr,
                           static_cast<int>(std::min<uint64_t>(summary.points, INT32_MAX))) +
                  QStringLiteral(", ") + TfrmMain::tr("%n segment(s)", nullptr, segments);
     if (summary.points > 0 && summary.startMs != 0) {

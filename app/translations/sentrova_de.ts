@@ -593,20 +593,20 @@ Sie ist inzwischen entstanden und blieb, wie sie ist; Bericht öffnen noch einma
         <translation>Ausgelassen:</translation>
     </message>
     <message numerus="yes">
-        <source>%n epoch(s) without a fix</source>
-        <translation><numerusform>%n Epoche ohne Fix</numerusform><numerusform>%n Epochen ohne Fix</numerusform></translation>
+        <source>%Ln epoch(s) without a fix</source>
+        <translation><numerusform>%Ln Epoche ohne Fix</numerusform><numerusform>%Ln Epochen ohne Fix</numerusform></translation>
     </message>
     <message numerus="yes">
-        <source>%n line(s) that hold no NMEA sentence</source>
-        <translation><numerusform>%n Zeile ohne NMEA-Satz</numerusform><numerusform>%n Zeilen ohne NMEA-Satz</numerusform></translation>
+        <source>%Ln line(s) that hold no NMEA sentence</source>
+        <translation><numerusform>%Ln Zeile ohne NMEA-Satz</numerusform><numerusform>%Ln Zeilen ohne NMEA-Satz</numerusform></translation>
     </message>
     <message numerus="yes">
-        <source>%n sentence(s) whose checksum failed</source>
-        <translation><numerusform>%n Satz mit falscher Prüfsumme</numerusform><numerusform>%n Sätze mit falscher Prüfsumme</numerusform></translation>
+        <source>%Ln sentence(s) whose checksum failed</source>
+        <translation><numerusform>%Ln Satz mit falscher Prüfsumme</numerusform><numerusform>%Ln Sätze mit falscher Prüfsumme</numerusform></translation>
     </message>
     <message numerus="yes">
-        <source>%n point(s)</source>
-        <translation><numerusform>%n Punkt</numerusform><numerusform>%n Punkte</numerusform></translation>
+        <source>%Ln point(s)</source>
+        <translation><numerusform>%Ln Punkt</numerusform><numerusform>%Ln Punkte</numerusform></translation>
     </message>
     <message numerus="yes">
         <source>%n segment(s)</source>

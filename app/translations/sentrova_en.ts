@@ -23,31 +23,31 @@
         <translation><numerusform>%n bad sentence skipped (first on line %1)</numerusform><numerusform>%n bad sentences skipped (first on line %1)</numerusform></translation>
     </message>
     <message numerus="yes">
-        <source>%n epoch(s) without a fix</source>
+        <source>%Ln epoch(s) without a fix</source>
         <translation>
-            <numerusform>%n epoch without a fix</numerusform>
-            <numerusform>%n epochs without a fix</numerusform>
+            <numerusform>%Ln epoch without a fix</numerusform>
+            <numerusform>%Ln epochs without a fix</numerusform>
         </translation>
     </message>
     <message numerus="yes">
-        <source>%n line(s) that hold no NMEA sentence</source>
+        <source>%Ln line(s) that hold no NMEA sentence</source>
         <translation>
-            <numerusform>%n line that holds no NMEA sentence</numerusform>
-            <numerusform>%n lines that hold no NMEA sentence</numerusform>
+            <numerusform>%Ln line that holds no NMEA sentence</numerusform>
+            <numerusform>%Ln lines that hold no NMEA sentence</numerusform>
         </translation>
     </message>
     <message numerus="yes">
-        <source>%n sentence(s) whose checksum failed</source>
+        <source>%Ln sentence(s) whose checksum failed</source>
         <translation>
-            <numerusform>%n sentence whose checksum failed</numerusform>
-            <numerusform>%n sentences whose checksum failed</numerusform>
+            <numerusform>%Ln sentence whose checksum failed</numerusform>
+            <numerusform>%Ln sentences whose checksum failed</numerusform>
         </translation>
     </message>
     <message numerus="yes">
-        <source>%n point(s)</source>
+        <source>%Ln point(s)</source>
         <translation>
-            <numerusform>%n point</numerusform>
-            <numerusform>%n points</numerusform>
+            <numerusform>%Ln point</numerusform>
+            <numerusform>%Ln points</numerusform>
         </translation>
     </message>
     <message numerus="yes">

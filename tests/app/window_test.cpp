@@ -37,6 +37,7 @@
 #include "dialogs.h"
 #include "main_window.h"
 #include "support/logs.h"
+#include "support/real_logs.h"
 #include "support/sentences.h"
 
 #include <clocale>
@@ -1089,6 +1090,31 @@ class WindowTest : public QObject {
         QVERIFY(!panel->isVisible());
         QCOMPARE(window_->size(), QSize(441, 214));
         Button("btnCancel")->click();
+    }
+
+    // Real receivers' logs: the panel's point count is the batch converter's
+    // GPX track's, for a few logs across the collection.
+    void resultOfRealLogs() {
+        const std::vector<std::filesystem::path> logs = sentrova_test::RealLogs();
+        const QString converter = QStringLiteral(SENTROVA_CONVERT_BIN);
+        if (logs.empty() || converter.isEmpty())
+            QSKIP("no real logs, or no batch converter to compare with");
+        int compared = 0;
+        for (size_t i = 0; i < logs.size(); i += logs.size() / 4 + 1) {
+            const QString log = WriteLog(QStringLiteral("real%1.nmea").arg(i),
+                                         ReadAll(QString::fromStdString(logs[i].string())));
+            Load(log);
+            QVERIFY(Run());
+            if (!Status().startsWith("Done !!"))
+                continue; // a log that stops at a bad sentence has no result
+            const QString gpx = Path("real.gpx");
+            QCOMPARE(QProcess::execute(converter, {"-q", "-f", "--format", "gpx", "-o", gpx, log}),
+                     0);
+            QString points = Control<QLabel>("lblSummary")->text().section(' ', 0, 0);
+            QCOMPARE(points.remove(','), QString::number(ReadAll(gpx).count("<trkpt ")));
+            ++compared;
+        }
+        QVERIFY(compared >= 2);
     }
 
     // The mnemonics work from the keyboard.
