@@ -739,11 +739,24 @@ class WindowTest : public QObject {
         QTest::newRow("Exit, Cancel") << false << false;
         QTest::newRow("close, OK") << true << true;
         QTest::newRow("close, Cancel") << true << false;
+        QTest::newRow("Exit while summarising, unasked") << false << true;
     }
 
     void leaveWhileConverting() {
         QFETCH(bool, byClose);
         QFETCH(bool, ok);
+        if (QString(QTest::currentDataTag()).contains("summarising")) {
+            // The KML is in place: nothing is lost, so nothing is asked.
+            Load(WriteLog("big.nmea", BigLog()));
+            Go();
+            auto *bar = Control<QProgressBar>("prgProgress");
+            QTRY_VERIFY_WITH_TIMEOUT(bar->value() > bar->maximum() * 6 / 10, 20000);
+            Button("btnExit")->click();
+            QCOMPARE(fake_->questions.size(), 0);
+            QCOMPARE(fake_->endStatuses, QList<int>{0});
+            QCOMPARE(Folder(), (QStringList{"big.kml", "big.nmea"}));
+            return;
+        }
         Load(WriteLog("drive.nmea", DriveLog()));
         fake_->pauseMs = 5000;
         Go();
