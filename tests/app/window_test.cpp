@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDBusConnection>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -207,6 +208,19 @@ QByteArray BigLog() {
 }
 
 enum Failure { SourceGone, TargetIsFolder, TargetAppears };
+
+// A file browser on the session bus, as the desktop's answer the real seam
+// talks to.
+class FakeFileManager : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.FileManager1")
+
+  public:
+    QStringList shown;
+
+  public slots:
+    void ShowItems(const QStringList &uris, const QString &) { shown << uris; }
+};
 
 } // namespace
 
@@ -1135,6 +1149,24 @@ class WindowTest : public QObject {
             ++compared;
         }
         QVERIFY(compared >= 2);
+    }
+
+    // Show in folder asks the desktop's file browser over D-Bus to select the
+    // file; run under dbus-run-session when it is installed.
+    void showInFolderOverDBus() {
+        QDBusConnection bus = QDBusConnection::sessionBus();
+        if (!bus.isConnected())
+            QSKIP("no session bus");
+        FakeFileManager manager;
+        QVERIFY(bus.registerObject("/org/freedesktop/FileManager1", &manager,
+                                   QDBusConnection::ExportAllSlots));
+        QVERIFY(bus.registerService("org.freedesktop.FileManager1"));
+        const QString kml = WriteLog("my logs/a b.kml", "x");
+        QtWindowDialogs real;
+        QVERIFY(real.ShowInFolder(kml));
+        QTRY_COMPARE(manager.shown, QStringList{QUrl::fromLocalFile(kml).toString()});
+        bus.unregisterService("org.freedesktop.FileManager1");
+        bus.unregisterObject("/org/freedesktop/FileManager1");
     }
 
     // The mnemonics work from the keyboard.
