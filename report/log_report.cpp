@@ -1,9 +1,9 @@
 #include "log_report.h"
 
 #include <GeographicLib/Geodesic.hpp>
-#include <GeographicLib/LocalCartesian.hpp>
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "nmea/field_values.h"
 #include "nmea/sentence_fields.h"
@@ -19,11 +19,35 @@ constexpr double kJumpOverReported = 3;   // ... unless the receiver itself repo
 constexpr double kStationaryRadius = 25;  // m from the stretch's mean
 constexpr double kStationarySeconds = 60; // a shorter stop tells nothing of the fix's scatter
 constexpr uint64_t kStationaryFixes = 10;
-constexpr size_t kSatelliteIds = 1024; // per system: ids above are no satellite's
+constexpr double kAwayDegrees = 30.0 / 110'000; // of latitude: more than the radius anywhere
+constexpr size_t kSatelliteIds = 1024;          // per system: ids above are no satellite's
 
 int64_t AtMs(const track::Epoch &e) {
     if (!e.date.Known() || e.timeMs < 0) return 0;
     return track::DaysFromCivil(e.date) * 86'400'000 + e.timeMs;
+}
+
+// The checksum of a sentence eight characters at a time: the report reads every line.
+uint8_t Checksum(std::string_view body) {
+    uint64_t wide = 0;
+    size_t i = 0;
+    for (; i + 8 <= body.size(); i += 8) {
+        uint64_t word;
+        std::memcpy(&word, body.data() + i, 8);
+        wide ^= word;
+    }
+    wide ^= wide >> 32;
+    wide ^= wide >> 16;
+    wide ^= wide >> 8;
+    auto sum = static_cast<uint8_t>(wide);
+    for (; i < body.size(); ++i) sum ^= static_cast<uint8_t>(body[i]);
+    return sum;
+}
+
+uint64_t NameKey(std::string_view name) {
+    uint64_t key = 0;
+    for (const char c : name) key = key << 8 | static_cast<uint8_t>(c);
+    return key;
 }
 
 // Keeps every other entry: the thinning of a bounded store that is full.
@@ -120,7 +144,9 @@ void LogReport::Line(std::string_view line, uint64_t lineNumber) {
     bool sound = true;
     if (!text.hasChecksum) {
         ++summary_.withoutChecksum;
-    } else if (!nmea::ChecksumMatches(text.body, text.checksum)) {
+    } else if (Checksum(text.body) !=
+               nmea::HexToInt(text.checksum.data(), static_cast<uint32_t>(std::min<size_t>(text.checksum.size(), 2)))) {
+        // The same test as nmea::ChecksumMatches, faster.
         sound = false;
         ++summary_.checksumsFailed;
         AddEvent({EventKind::BadSentence, lineNumber, lastAtMs_, 0, 0});
@@ -130,12 +156,14 @@ void LogReport::Line(std::string_view line, uint64_t lineNumber) {
 }
 
 void LogReport::Kind(std::string_view name) {
-    std::array<char, 5> key{};
-    std::copy(name.begin(), name.end(), key.begin());
+    const uint64_t key = NameKey(name);
     // Logs repeat one cycle of kinds: the one after the last found comes next most often.
     const size_t n = kinds_.size();
-    for (size_t i = 0; i < n; ++i) {
-        const size_t k = (nextKind_ + i) % n;
+    if (nextKind_ < n && kinds_[nextKind_].first == key) {
+        ++kinds_[nextKind_++].second;
+        return;
+    }
+    for (size_t k = 0; k < n; ++k) {
         if (kinds_[k].first == key) {
             ++kinds_[k].second;
             nextKind_ = k + 1;
@@ -153,17 +181,34 @@ void LogReport::Gsv(std::string_view body, std::string_view talker) {
     nmea::Constellation constellation;
     if (!nmea::ConstellationOfTalker(talker, constellation)) return;
     if (satelliteIndex_.empty()) satelliteIndex_.assign(kSkies * kSatelliteIds, -1);
-    const nmea::SentenceFields f(body);
-    for (size_t base = 4; base + 2 < nmea::SentenceFields::kMaxFields; base += 4) {
-        int id = 0, elevation = 0, azimuth = 0, cn0 = 0;
-        if (f[base].empty()) break;
-        if (!nmea::ParseInt(f[base], id) || !nmea::ParseInt(f[base + 1], elevation) ||
-            !nmea::ParseInt(f[base + 2], azimuth))
-            continue;
-        const bool tracked = nmea::ParseInt(f[base + 3], cn0) && cn0 > 0 && cn0 < 100;
-        if (id <= 0 || id >= static_cast<int>(kSatelliteIds) || elevation < 0 || elevation > 90 || azimuth < 0 ||
-            azimuth > 360)
-            continue;
+    // The fields read in one pass as numbers of up to four digits (kEmpty,
+    // kNotNumber otherwise): four satellites of four fields after the first four.
+    constexpr size_t kFields = 24;
+    constexpr int kEmpty = -1, kNotNumber = -2;
+    int f[kFields];
+    size_t count = 0;
+    int value = 0, digits = 0;
+    bool number = true;
+    for (size_t i = 0;; ++i) {
+        if (i == body.size() || body[i] == ',') {
+            f[count++] = digits == 0 ? (number ? kEmpty : kNotNumber) : number && digits <= 4 ? value : kNotNumber;
+            if (i == body.size() || count == kFields) break;
+            value = digits = 0;
+            number = true;
+        } else if (body[i] >= '0' && body[i] <= '9') {
+            value = value * 10 + (body[i] - '0');
+            ++digits;
+        } else {
+            number = false;
+        }
+    }
+    for (size_t base = 4; base + 2 < count; base += 4) {
+        const int id = f[base], elevation = f[base + 1], azimuth = f[base + 2];
+        if (id == kEmpty) break;
+        if (id < 0 || elevation < 0 || azimuth < 0) continue;
+        const int cn0 = base + 3 < count ? f[base + 3] : kEmpty;
+        const bool tracked = cn0 > 0 && cn0 < 100;
+        if (id == 0 || id >= static_cast<int>(kSatelliteIds) || elevation > 90 || azimuth > 360) continue;
         const Sky sky = SkyOf(constellation, id);
         int16_t &index = satelliteIndex_[static_cast<size_t>(sky) * kSatelliteIds + static_cast<size_t>(id)];
         if (index < 0) {
@@ -197,7 +242,7 @@ void LogReport::AddEvent(const Event &event) {
     if (eventCounts_[k]++ < kEventsKept) events_.push_back(event);
 }
 
-void LogReport::AddToBucket(int64_t atMs, const track::Epoch *e, Quality quality) {
+void LogReport::AddToBucket(int64_t atMs, const track::Epoch *e, Quality quality, double altitude, double speed) {
     if (atMs == 0) return;
     if (!bucketsStarted_) {
         origin_ = atMs;
@@ -227,8 +272,8 @@ void LogReport::AddToBucket(int64_t atMs, const track::Epoch *e, Quality quality
         b.min[s] = std::min(b.min[s], static_cast<float>(v));
         b.max[s] = std::max(b.max[s], static_cast<float>(v));
     };
-    if (e->altitude.Known()) put(kAltitude, e->altitude.Value());
-    if (e->speedKnots.Known()) put(kSpeed, e->speedKnots.Value() * kKnot);
+    if (!std::isnan(altitude)) put(kAltitude, altitude);
+    if (!std::isnan(speed)) put(kSpeed, speed);
     const long used = e->satsUsed.Count();
     if (used >= 0) {
         put(kSatsUsed, static_cast<double>(used));
@@ -264,6 +309,8 @@ void LogReport::AddTrackPoint(const TrackPoint &point) {
 void LogReport::Point(const track::Epoch &e, bool newSegment) {
     const int64_t at = AtMs(e);
     const Quality quality = QualityOf(e);
+    const double altitude = e.altitude.Known() ? e.altitude.Value() : NAN;
+    const double speedMs = e.speedKnots.Known() ? e.speedKnots.Value() * kKnot : NAN;
     Summary &s = summary_;
     if (!anyEpoch_) {
         firstEpochMs_ = at;
@@ -299,19 +346,17 @@ void LogReport::Point(const track::Epoch &e, bool newSegment) {
                     movingMetres_ += metres;
                     movingSeconds_ += seconds;
                 }
-                const double reported = e.speedKnots.Known() ? e.speedKnots.Value() * kKnot : 0;
-                if (speed > kJumpSpeed && speed > kJumpOverReported * reported)
+                if (speed > kJumpSpeed && !(speed <= kJumpOverReported * speedMs))
                     AddEvent({EventKind::Jump, e.positionLine, at, 0, speed});
             }
         }
     }
-    if (e.altitude.Known()) {
-        const double a = e.altitude.Value();
-        s.altitudeMin = s.altitudeKnown ? std::min(s.altitudeMin, a) : a;
-        s.altitudeMax = s.altitudeKnown ? std::max(s.altitudeMax, a) : a;
+    if (!std::isnan(altitude)) {
+        s.altitudeMin = s.altitudeKnown ? std::min(s.altitudeMin, altitude) : altitude;
+        s.altitudeMax = s.altitudeKnown ? std::max(s.altitudeMax, altitude) : altitude;
         s.altitudeKnown = true;
     }
-    if (e.speedKnots.Known()) s.speedMaxMs = std::max(s.speedMaxMs, e.speedKnots.Value() * kKnot);
+    if (!std::isnan(speedMs)) s.speedMaxMs = std::max(s.speedMaxMs, speedMs);
     const track::Number *sigmas[3] = {&e.sdLatitude, &e.sdLongitude, &e.sdAltitude};
     for (int i = 0; i < 3; ++i) {
         if (!sigmas[i]->Known()) continue;
@@ -324,7 +369,7 @@ void LogReport::Point(const track::Epoch &e, bool newSegment) {
     maxLon_ = std::max(maxLon_, e.longitude);
     const TrackPoint point{e.latitude, e.longitude, quality, newSegment};
     AddTrackPoint(point);
-    AddToBucket(at, &e, quality);
+    AddToBucket(at, &e, quality, altitude, speedMs);
     Stationary(e, at);
     last_ = point;
     lastAtMs_ = at;
@@ -349,25 +394,31 @@ void LogReport::NoFix(const track::Epoch &e) {
     } else if (noFixEvent_ >= 0) {
         events_[static_cast<size_t>(noFixEvent_)].untilMs = at;
     }
-    AddToBucket(at, nullptr, Quality::Other);
+    AddToBucket(at, nullptr, Quality::Other, NAN, NAN);
 }
 
 void LogReport::Stationary(const track::Epoch &e, int64_t at) {
     double east = 0, north = 0, up = 0;
     if (stretchCount_ > 0) {
-        const GeographicLib::LocalCartesian frame(stretchLat_, stretchLon_, 0, GeographicLib::Geocentric::WGS84());
-        frame.Forward(e.latitude, e.longitude, 0, east, north, up);
         const double n = static_cast<double>(stretchCount_);
-        if (std::hypot(east - stretchSumE_ / n, north - stretchSumN_ / n) > kStationaryRadius) {
+        // A degree of latitude is over 110 km everywhere: this far from the mean
+        // is outside the radius without projecting (most fixes of a drive).
+        bool away = std::abs(e.latitude - stretchSumLat_ / n) > kAwayDegrees;
+        if (!away) {
+            stretchFrame_.Forward(e.latitude, e.longitude, 0, east, north, up);
+            const double de = east - stretchSumE_ / n, dn = north - stretchSumN_ / n;
+            away = de * de + dn * dn > kStationaryRadius * kStationaryRadius;
+        }
+        if (away) {
             CloseStretch();
             east = north = 0;
         }
     }
     if (stretchCount_ == 0) {
-        stretchLat_ = e.latitude;
-        stretchLon_ = e.longitude;
+        stretchFrame_.Reset(e.latitude, e.longitude, 0);
         stretchStartMs_ = at;
     }
+    stretchSumLat_ += e.latitude;
     ++stretchCount_;
     stretchSumE_ += east;
     stretchSumN_ += north;
@@ -401,7 +452,7 @@ void LogReport::CloseStretch() {
     stretch_.clear();
     stretchStride_ = 1;
     stretchSeen_ = stretchCount_ = 0;
-    stretchSumE_ = stretchSumN_ = 0;
+    stretchSumE_ = stretchSumN_ = stretchSumLat_ = 0;
 }
 
 void LogReport::Finish() {
@@ -436,7 +487,11 @@ void LogReport::Finish() {
     }
 
     std::vector<std::pair<std::string, uint64_t>> kinds;
-    for (const auto &[key, count] : kinds_) kinds.emplace_back(std::string(key.data(), 5), count);
+    for (const auto &[key, count] : kinds_) {
+        std::string name(5, ' ');
+        for (int i = 0; i < 5; ++i) name[static_cast<size_t>(4 - i)] = static_cast<char>(key >> (8 * i) & 0xff);
+        kinds.emplace_back(std::move(name), count);
+    }
     std::stable_sort(kinds.begin(), kinds.end(), [](const auto &a, const auto &b) { return a.second > b.second; });
     s.sentenceKinds = std::move(kinds);
     s.otherKinds = otherNames_;

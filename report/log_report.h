@@ -3,6 +3,7 @@
 // in a size that does not grow with the log's length.
 #pragma once
 
+#include <GeographicLib/LocalCartesian.hpp>
 #include <array>
 #include <cstdint>
 #include <string>
@@ -144,7 +145,7 @@ class LogReport {
 
   private:
     void AddEvent(const Event &event);
-    void AddToBucket(int64_t atMs, const track::Epoch *epoch, Quality quality);
+    void AddToBucket(int64_t atMs, const track::Epoch *epoch, Quality quality, double altitude, double speed);
     void AddTrackPoint(const TrackPoint &point);
     void Stationary(const track::Epoch &epoch, int64_t atMs);
     void CloseStretch();
@@ -177,13 +178,14 @@ class LogReport {
     std::vector<Event> events_;
     std::array<uint64_t, kEventKinds> eventCounts_{};
     // Sentences.
-    std::vector<std::pair<std::array<char, 5>, uint64_t>> kinds_;
+    std::vector<std::pair<uint64_t, uint64_t>> kinds_; // the name's five characters as a number
     uint64_t otherNames_ = 0;
     size_t nextKind_ = 0;
     // Stationary stretches: the current one's fixes from its first, metres.
     std::vector<std::array<double, 2>> stretch_;
     uint64_t stretchStride_ = 1, stretchSeen_ = 0;
-    double stretchLat_ = 0, stretchLon_ = 0, stretchSumE_ = 0, stretchSumN_ = 0;
+    GeographicLib::LocalCartesian stretchFrame_; // at the stretch's first fix
+    double stretchSumE_ = 0, stretchSumN_ = 0, stretchSumLat_ = 0;
     uint64_t stretchCount_ = 0;
     int64_t stretchStartMs_ = 0, stretchEndMs_ = 0;
     std::vector<std::array<float, 2>> residuals_;
