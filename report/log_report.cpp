@@ -201,8 +201,7 @@ void LogReport::Gsv(std::string_view body, std::string_view talker) {
             value = digits = 0;
             number = true;
         } else if (body[i] >= '0' && body[i] <= '9') {
-            value = value * 10 + (body[i] - '0');
-            ++digits;
+            if (++digits <= 4) value = value * 10 + (body[i] - '0'); // longer is no number of ours
         } else {
             number = false;
         }
