@@ -417,6 +417,8 @@ TfrmMain::~TfrmMain() {
     cancel_ = true;
     if (worker_)
         worker_->wait();
+    if (reportWriter_)
+        reportWriter_->wait();
 }
 
 void TfrmMain::FollowFocus() {
@@ -1110,7 +1112,8 @@ void TfrmMain::btnShowFolderClick() {
 }
 
 void TfrmMain::btnOpenReportClick() {
-    if (!found_)
+    // One page at a time; a second press meanwhile is the same request.
+    if (!found_ || reportWriter_)
         return;
     const QString page = FromLocalPath(conversion::TargetPathFor(ToLocalPath(foundLog_), ".html"));
     const QFileInfo target(page);
@@ -1122,8 +1125,20 @@ void TfrmMain::btnOpenReportClick() {
                                   .arg(Shown(target.fileName()), Shown(target.absolutePath())))) {
         return;
     }
-    const conversion::ConversionOutcome written = conversion::WriteReport(
-        found_->report, ToLocalPath(foundLog_), ToLocalPath(page), replaces);
+    // On a thread of its own: replacing a page waits for the disk.
+    reportWriter_.reset(QThread::create([this, found = found_, log = ToLocalPath(foundLog_), page,
+                                         replaces] {
+        const conversion::ConversionOutcome written =
+            conversion::WriteReport(found->report, log, ToLocalPath(page), replaces);
+        QMetaObject::invokeMethod(
+            this, [this, written, page] { ReportWritten(written, page); }, Qt::QueuedConnection);
+    }));
+    reportWriter_->start();
+}
+
+void TfrmMain::ReportWritten(const conversion::ConversionOutcome &written, const QString &page) {
+    reportWriter_->wait();
+    reportWriter_.reset();
     const QString shown = Shown(page);
     const QString reason = SystemText(written.systemError);
     using conversion::OutcomeKind;

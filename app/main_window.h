@@ -138,6 +138,8 @@ class TfrmMain : public QWidget {
     conversion::ConversionOptions ChosenOptions() const;
     // The result panel: shown for a log and its KML, or gone until the next result.
     void ShowFound(std::shared_ptr<const Found> found, const QString &log, const QString &kml);
+    // Opens the report written, or says why it is not.
+    void ReportWritten(const conversion::ConversionOutcome &written, const QString &page);
     void HideFound();
 
     WindowDialogs &dialogs_;
@@ -171,6 +173,7 @@ class TfrmMain : public QWidget {
     bool runSummarised_ = false; // a summary pass follows the KML
     std::unique_ptr<conversion::FileConversion> job_;
     std::unique_ptr<QThread> worker_;
+    std::unique_ptr<QThread> reportWriter_; // while Open report writes the page
     std::atomic<bool> cancel_{false};
     std::atomic<uint64_t> bytesRead_{0};
     std::atomic<uint64_t> summaryBytesRead_{0};

@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDBusConnection>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -207,6 +208,19 @@ QByteArray BigLog() {
 }
 
 enum Failure { SourceGone, TargetIsFolder, TargetAppears };
+
+// A file browser on the session bus, as the desktop's answer the real seam
+// talks to.
+class FakeFileManager : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.FileManager1")
+
+  public:
+    QStringList shown;
+
+  public slots:
+    void ShowItems(const QStringList &uris, const QString &) { shown << uris; }
+};
 
 } // namespace
 
@@ -1011,7 +1025,7 @@ class WindowTest : public QObject {
     void result_data() {
         QTest::addColumn<int>("tabs"); // from the check box to the action
         QTest::addColumn<int>("key");
-        QTest::addColumn<int>("oldReport"); // -1 none; else the answer to the question
+        QTest::addColumn<int>("oldReport"); // -1 none, 2 a folder; else the answer to the question
         QTest::addColumn<bool>("desktopAnswers");
         QTest::addColumn<QString>("expected"); // what the desktop was asked, or the message
         const int enter = Qt::Key_Return, space = Qt::Key_Space;
@@ -1027,6 +1041,8 @@ class WindowTest : public QObject {
         QTest::newRow("Open report, old one kept") << 3 << space << 0 << true << "";
         QTest::newRow("Open report, old one replaced")
             << 3 << enter << 1 << true << "open %1/drive.html";
+        QTest::newRow("Open report, a folder in the way")
+            << 3 << enter << 2 << true << "file write open error: %1/drive.html: Is a directory";
         QTest::newRow("Open report, no browser")
             << 3 << enter << -1 << false
             << "No web browser could be started.\nThe report is at: %1/drive.html";
@@ -1040,7 +1056,9 @@ class WindowTest : public QObject {
         QFETCH(QString, expected);
         QVERIFY(QTest::qWaitForWindowActive(window_.get()));
         const QString log = WriteLog("drive.nmea", DriveLog() + DriveLog("36"));
-        if (oldReport >= 0) {
+        if (oldReport == 2) {
+            QVERIFY(QDir().mkpath(Path("drive.html")));
+        } else if (oldReport >= 0) {
             QVERIFY(WriteAll(Path("drive.html"), "old"));
             fake_->answers.push_back(oldReport == 1);
         }
@@ -1072,10 +1090,13 @@ class WindowTest : public QObject {
         for (int i = 0; i < tabs; ++i)
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QTest::keyClick(QApplication::focusWidget(), Qt::Key(key));
-        const bool message = expected.startsWith("No ");
-        QCOMPARE(message ? fake_->messages : fake_->desktop,
-                 expected.isEmpty() ? QStringList{} : QStringList{expected.arg(dir_->path())});
-        if (tabs == 3 && oldReport != 0) {
+        const bool message = expected.startsWith("No ") || expected.startsWith("file ");
+        // The report is written on a thread of its own.
+        QTRY_COMPARE(message ? fake_->messages : fake_->desktop,
+                     expected.isEmpty() ? QStringList{} : QStringList{expected.arg(dir_->path())});
+        if (tabs == 3 && oldReport == 2) {
+            QVERIFY(QFileInfo(Path("drive.html")).isDir());
+        } else if (tabs == 3 && oldReport != 0) {
             const QString reference = Path("reference.html");
             const QString converter = QStringLiteral(SENTROVA_CONVERT_BIN);
             if (!converter.isEmpty() && QFileInfo(converter).isExecutable()) {
@@ -1128,6 +1149,24 @@ class WindowTest : public QObject {
             ++compared;
         }
         QVERIFY(compared >= 2);
+    }
+
+    // Show in folder asks the desktop's file browser over D-Bus to select the
+    // file; run under dbus-run-session when it is installed.
+    void showInFolderOverDBus() {
+        QDBusConnection bus = QDBusConnection::sessionBus();
+        if (!bus.isConnected())
+            QSKIP("no session bus");
+        FakeFileManager manager;
+        QVERIFY(bus.registerObject("/org/freedesktop/FileManager1", &manager,
+                                   QDBusConnection::ExportAllSlots));
+        QVERIFY(bus.registerService("org.freedesktop.FileManager1"));
+        const QString kml = WriteLog("my logs/a b.kml", "x");
+        QtWindowDialogs real;
+        QVERIFY(real.ShowInFolder(kml));
+        QTRY_COMPARE(manager.shown, QStringList{QUrl::fromLocalFile(kml).toString()});
+        bus.unregisterService("org.freedesktop.FileManager1");
+        bus.unregisterObject("/org/freedesktop/FileManager1");
     }
 
     // The mnemonics work from the keyboard.
