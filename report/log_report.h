@@ -106,7 +106,7 @@ class LogReport {
   public:
     static constexpr size_t kBuckets = 720;
     static constexpr size_t kTrackPoints = 4096;
-    static constexpr size_t kSkyPath = 64;
+    static constexpr size_t kSkyPath = 48;
     static constexpr size_t kSatellites = 160;
     static constexpr size_t kEventsKept = 100;
     static constexpr size_t kResiduals = 1 << 16;
