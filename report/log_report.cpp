@@ -506,6 +506,7 @@ void LogReport::Finish() {
         if (std::find(s.talkers.begin(), s.talkers.end(), talker) == s.talkers.end()) s.talkers.push_back(talker);
     }
     s.leftOut.clear();
+    if (s.undated > 0) s.leftOut.emplace_back(s.undated, "epochs without a date");
     if (s.noFixEpochs > 0) s.leftOut.emplace_back(s.noFixEpochs, "epochs without a fix");
     if (s.notSentences > 0) s.leftOut.emplace_back(s.notSentences, "lines that hold no NMEA sentence");
     if (s.checksumsFailed > 0 && settings_.checksumsVerified)

@@ -48,6 +48,14 @@ TEST(ReportFile, TheWindowsStepsWriteTheBatchConvertersBytes) {
               OutcomeKind::SourceNotOpenable);
     EXPECT_EQ(conversion::WriteReport(none, "x.nmea", dir / "no-folder/x.html", true).kind,
               OutcomeKind::TargetNotOpenable);
+    // A log without dates: its epochs are left out, and the summary says why.
+    std::string undated;
+    for (const std::string &line : sentrova_test::SplitCrLf(sentrova_test::DriveLog(30))) {
+        if (line.find("RMC") == std::string::npos) undated += line + "\r\n";
+    }
+    sentrova_test::WriteFile(dir / "undated.nmea", undated);
+    ASSERT_EQ(conversion::AnalyseLog(ReportRequest(dir / "undated.nmea", ""), none).kind, OutcomeKind::Done);
+    EXPECT_EQ(none.Figures().leftOut, (std::vector<std::pair<uint64_t, std::string>>{{30, "epochs without a date"}}));
 }
 
 TEST(ReportFile, ALongLogKeepsItsEndsInBoundedStores) {
