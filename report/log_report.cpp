@@ -465,6 +465,8 @@ void LogReport::Finish() {
     if (finished_) return;
     finished_ = true;
     CloseStretch();
+    // In the log's order: an epoch closes some lines after its own.
+    std::stable_sort(events_.begin(), events_.end(), [](const Event &a, const Event &b) { return a.line < b.line; });
     Summary &s = summary_;
     s.points = points_;
     s.endMs = points_ > 0 ? lastAtMs_ : 0;
