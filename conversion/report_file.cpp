@@ -42,6 +42,7 @@ class ReportWriter final : public TrackWriter {
         Hand();
         Stop();
         if (failure_) std::rethrow_exception(failure_);
+        report_.Undated(undated_);
         report_.Finish();
         return true;
     }
@@ -57,6 +58,7 @@ class ReportWriter final : public TrackWriter {
         if (b.items.size() >= kBatchItems || b.text.size() >= kBatchBytes) Hand();
     }
     void NoFix(const track::Epoch &epoch) override { Add(Item::NoFix, epoch); }
+    void Undated(uint64_t epochs) override { undated_ = epochs; }
 
   private:
     static constexpr size_t kBatchItems = 8192, kBatchBytes = 512 << 10;
@@ -138,7 +140,8 @@ class ReportWriter final : public TrackWriter {
     std::mutex mutex_;
     std::condition_variable changed_;
     bool handed_ = false, stopping_ = false; // under mutex_
-    std::exception_ptr failure_;             // the reducing thread's, read after it ended
+    uint64_t undated_ = 0;
+    std::exception_ptr failure_; // the reducing thread's, read after it ended
 };
 
 class NoSink final : public ByteSink {

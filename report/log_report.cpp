@@ -465,6 +465,8 @@ void LogReport::Finish() {
     if (finished_) return;
     finished_ = true;
     CloseStretch();
+    // In the log's order: an epoch closes some lines after its own.
+    std::stable_sort(events_.begin(), events_.end(), [](const Event &a, const Event &b) { return a.line < b.line; });
     Summary &s = summary_;
     s.points = points_;
     s.endMs = points_ > 0 ? lastAtMs_ : 0;
@@ -506,6 +508,7 @@ void LogReport::Finish() {
         if (std::find(s.talkers.begin(), s.talkers.end(), talker) == s.talkers.end()) s.talkers.push_back(talker);
     }
     s.leftOut.clear();
+    if (s.undated > 0) s.leftOut.emplace_back(s.undated, "epochs without a date");
     if (s.noFixEpochs > 0) s.leftOut.emplace_back(s.noFixEpochs, "epochs without a fix");
     if (s.notSentences > 0) s.leftOut.emplace_back(s.notSentences, "lines that hold no NMEA sentence");
     if (s.checksumsFailed > 0 && settings_.checksumsVerified)

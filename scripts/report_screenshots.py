@@ -7,6 +7,7 @@ Each LOG becomes a report, then a picture of the page from the top of its
 first listed section to the bottom of its last one (ids, "+"-separated), as
 OUT_FOLDER/NAME.png. A LOG that is missing is skipped with a note."""
 import base64
+import json
 import os
 import subprocess
 import sys
@@ -15,8 +16,10 @@ import tempfile
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "readers"))
 import chromium  # noqa: E402
 
-BOX = """(() => {{ const ids = {ids!r}; const a = document.getElementById(ids[0]).getBoundingClientRect(),
-  b = document.getElementById(ids[ids.length - 1]).getBoundingClientRect();
+BOX = """(() => {{ const ids = {ids!r}; const first = document.getElementById(ids[0]),
+  last = document.getElementById(ids[ids.length - 1]);
+  if (!first || !last) return null;
+  const a = first.getBoundingClientRect(), b = last.getBoundingClientRect();
   return JSON.stringify([a.top + scrollY, b.bottom + scrollY]); }})()"""
 
 
@@ -41,7 +44,9 @@ def main():
                 problems, box = browser.load(page, BOX.format(ids=sections.split("+")))
                 if problems:
                     raise RuntimeError(f"{name}: {problems[:3]}")
-                top, bottom = __import__("json").loads(box)
+                if box is None:
+                    raise RuntimeError(f"{name}: the report of {log} has no section {sections}")
+                top, bottom = json.loads(box)
                 shot = browser.call("Page.captureScreenshot", session=browser.session, format="png",
                                     captureBeyondViewport=True,
                                     clip={"x": 0, "y": max(top - 8, 0), "width": 1040, "height": bottom - top + 16,
