@@ -39,7 +39,12 @@ bool FindSentence(std::string_view line, SentenceText &sentence) {
     if (!sentence.hasChecksum) {
         while (!sentence.body.empty() && sentence.body.back() == ' ') sentence.body.remove_suffix(1);
     }
-    return sentence.body.size() >= 6 && sentence.body[5] == ',' && sentence.body.size() <= kMaxBody;
+    if (sentence.body.size() < 6 || sentence.body[5] != ',' || sentence.body.size() > kMaxBody) return false;
+    for (size_t i = 0; i < 5; ++i) {
+        const char c = sentence.body[i];
+        if (!((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'))) return false;
+    }
+    return true;
 }
 
 } // namespace nmea

@@ -3,10 +3,11 @@
 #include <GeographicLib/Geodesic.hpp>
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 
 #include "nmea/field_values.h"
+#include "nmea/sentence_decoders.h"
 #include "nmea/sentence_fields.h"
+#include "nmea/sentence_table.h"
 
 namespace report {
 
@@ -25,23 +26,6 @@ constexpr size_t kSatelliteIds = 1024;          // per system: ids above are no 
 int64_t AtMs(const track::Epoch &e) {
     if (!e.date.Known() || e.timeMs < 0) return 0;
     return track::DaysFromCivil(e.date) * 86'400'000 + e.timeMs;
-}
-
-// The checksum of a sentence eight characters at a time: the report reads every line.
-uint8_t Checksum(std::string_view body) {
-    uint64_t wide = 0;
-    size_t i = 0;
-    for (; i + 8 <= body.size(); i += 8) {
-        uint64_t word;
-        std::memcpy(&word, body.data() + i, 8);
-        wide ^= word;
-    }
-    wide ^= wide >> 32;
-    wide ^= wide >> 16;
-    wide ^= wide >> 8;
-    auto sum = static_cast<uint8_t>(wide);
-    for (; i < body.size(); ++i) sum ^= static_cast<uint8_t>(body[i]);
-    return sum;
 }
 
 uint64_t NameKey(std::string_view name) {
@@ -130,34 +114,33 @@ LogReport::LogReport(Settings settings) : settings_(settings), buckets_(kBuckets
     track_.reserve(kTrackPoints);
 }
 
+// The report reads each line through the sentence layer the epochs read it
+// through (the same sentence finder, checksum and GSV decoder), here on the
+// reducing thread: the reading thread hands the line over anyway, for the
+// lines the epochs pass by (bad checksums, other kinds), so splitting it
+// again here costs the reading no time, where handing decoded satellites
+// over from the epoch decoder would.
 void LogReport::Line(std::string_view line, uint64_t lineNumber) {
     summary_.lines = lineNumber;
     while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.remove_suffix(1);
     nmea::SentenceText text;
-    // A name of capitals and digits; binary junk with a "$" in it is no sentence.
-    const auto named = [](std::string_view name) {
-        return std::all_of(name.begin(), name.end(),
-                           [](char c) { return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'); });
-    };
-    if (!nmea::FindSentence(line, text) || !named(text.body.substr(0, 5))) {
+    if (!nmea::FindSentence(line, text)) {
         summary_.notSentences += !line.empty();
         return;
     }
     ++summary_.sentences;
-    const std::string_view name = text.body.substr(0, 5);
+    const std::string_view name = text.Name();
     Kind(name);
     bool sound = true;
     if (!text.hasChecksum) {
         ++summary_.withoutChecksum;
-    } else if (Checksum(text.body) !=
-               nmea::HexToInt(text.checksum.data(), static_cast<uint32_t>(std::min<size_t>(text.checksum.size(), 2)))) {
-        // The same test as nmea::ChecksumMatches, faster.
+    } else if (!nmea::ChecksumMatches(text.body, text.checksum)) {
         sound = false;
         ++summary_.checksumsFailed;
         AddEvent({EventKind::BadSentence, lineNumber, lastAtMs_, 0, 0});
     }
     // A sentence whose checksum failed may hold any satellite: the sky keeps to sound ones.
-    if (sound && name.substr(2) == "GSV") Gsv(text.body, name.substr(0, 2));
+    if (sound && nmea::KindOfType(name.substr(2)) == nmea::SentenceKind::GPGSV) Gsv(text.body, name.substr(0, 2));
 }
 
 void LogReport::Kind(std::string_view name) {
@@ -186,31 +169,16 @@ void LogReport::Gsv(std::string_view body, std::string_view talker) {
     nmea::Constellation constellation;
     if (!nmea::ConstellationOfTalker(talker, constellation)) return;
     if (satelliteIndex_.empty()) satelliteIndex_.assign(kSkies * kSatelliteIds, -1);
-    // The fields read in one pass as numbers of up to four digits (kEmpty,
-    // kNotNumber otherwise): four satellites of four fields after the first four.
-    constexpr size_t kFields = 24;
-    constexpr int kEmpty = -1, kNotNumber = -2;
-    int f[kFields];
-    size_t count = 0;
-    int value = 0, digits = 0;
-    bool number = true;
-    for (size_t i = 0;; ++i) {
-        if (i == body.size() || body[i] == ',') {
-            f[count++] = digits == 0 ? (number ? kEmpty : kNotNumber) : number && digits <= 4 ? value : kNotNumber;
-            if (i == body.size() || count == kFields) break;
-            value = digits = 0;
-            number = true;
-        } else if (body[i] >= '0' && body[i] <= '9') {
-            if (++digits <= 4) value = value * 10 + (body[i] - '0'); // longer is no number of ours
-        } else {
-            number = false;
-        }
-    }
-    for (size_t base = 4; base + 2 < count; base += 4) {
-        const int id = f[base], elevation = f[base + 1], azimuth = f[base + 2];
-        if (id == kEmpty) break;
-        if (id < 0 || elevation < 0 || azimuth < 0) continue;
-        const int cn0 = base + 3 < count ? f[base + 3] : kEmpty;
+    const nmea::SentenceFields fields(body);
+    const nmea::Gsv<nmea::FieldTexts> gsv{nmea::FieldTexts(fields)};
+    for (size_t j = 0; j < gsv.listed; ++j) {
+        const auto &group = gsv.satellites[j];
+        if (group.prn.empty()) break; // the list ends
+        int id = 0, elevation = 0, azimuth = 0, cn0 = 0;
+        if (!nmea::ParseInt(group.prn, id) || !nmea::ParseInt(group.elevation, elevation) ||
+            !nmea::ParseInt(group.azimuth, azimuth))
+            continue;
+        if (!nmea::ParseInt(group.snr, cn0)) cn0 = 0; // empty: not tracked
         const bool tracked = cn0 > 0 && cn0 < 100;
         if (id == 0 || id >= static_cast<int>(kSatelliteIds) || elevation > 90 || azimuth > 360) continue;
         const Sky sky = SkyOf(constellation, id);

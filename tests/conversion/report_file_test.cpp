@@ -76,7 +76,7 @@ std::string Fix(int second, std::string_view quality = "1", int north = 0) {
 TEST(ReportFile, EventsNameTheirLines) {
     const std::string log = Fix(100) + Fix(101) + Fix(200) /* gap */ + Fix(150) /* back */ +
                             Fix(151, "1", 30) /* jump */ + Fix(152, "0") + Fix(153) +
-                            "$GPGSV,1,1,01,05,40,083,46*00\r\n";
+                            "$GPGSV,1,1,01,05,40,083,46*00\r\n" + "\x01$\xff\xfeGGA,1,2*00\r\n" /* junk, no sentence */;
     sentrova_test::ScratchDir dir;
     sentrova_test::WriteFile(dir / "events.nmea", log);
     report::LogReport read;
@@ -88,6 +88,7 @@ TEST(ReportFile, EventsNameTheirLines) {
                           {K::Gap, 5}, {K::TimeBack, 7}, {K::Jump, 9}, {K::NoFix, 11}, {K::BadSentence, 15}}));
     EXPECT_EQ(read.Figures().gaps, 1u);
     EXPECT_EQ(read.Figures().checksumsFailed, 1u);
+    EXPECT_EQ(read.Figures().notSentences, 1u);
     EXPECT_TRUE(read.Satellites().empty()); // the bad sentence's satellite is not believed
 }
 
