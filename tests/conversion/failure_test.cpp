@@ -201,7 +201,7 @@ TEST(StreamFailure, CancelStopsTheRunWithoutClosingLines) {
 // document's start, in order.
 TEST(StreamFailure, EpochsWrittenOnASecondThread) {
     using conversion::OutputBuffer;
-    const std::string log = sentrova_test::MovingLog(3000);
+    const std::string log = sentrova_test::DriveLog(3000);
     conversion::ConversionOptions options;
     options.format = conversion::DocumentFormat::Gpx;
     const auto convert = [&](conversion::ByteSink &sink, OutputBuffer::Writes writes, std::atomic<bool> *cancel) {
