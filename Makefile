@@ -85,7 +85,8 @@ fuzz: setup
 	JOBS=$(JOBS) fuzz/run.sh $(FUZZ_SECONDS) $(CURDIR)/$(FUZZ_BUILD)
 
 # Renders the window without a display, to check its look by eye: idle,
-# converting, done and the message of a log without placemarks.
+# converting, done, the result of the sample drive and the message of a log
+# without placemarks.
 screenshot: build
 	LANG=C.UTF-8 LANGUAGE= QT_QPA_PLATFORM=offscreen $(BUILD)/app/sentrova-screenshot $(BUILD)/sentrova-window
 	LANG=de_DE.UTF-8 LANGUAGE= QT_QPA_PLATFORM=offscreen $(BUILD)/app/sentrova-screenshot $(BUILD)/sentrova-window-de

@@ -2,10 +2,15 @@
 
 #include <QAbstractButton>
 #include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
 #include <QDesktopServices>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QMessageBox>
@@ -64,6 +69,35 @@ bool QtWindowDialogs::Offer(QWidget *parent, const QString &text, const QString 
 
 bool QtWindowDialogs::OpenFolder(const QString &folder) {
     return QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
+}
+
+bool QtWindowDialogs::OpenDocument(const QString &path) {
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
+bool QtWindowDialogs::ShowInFolder(const QString &path) {
+    const QString folder = QFileInfo(path).absolutePath();
+    // The file managers' common interface selects the file; it is often
+    // started on demand, so an activatable name counts as much as a running one.
+    const QString manager = QStringLiteral("org.freedesktop.FileManager1");
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    QDBusConnectionInterface *names = bus.isConnected() ? bus.interface() : nullptr;
+    if (!names || (!names->isServiceRegistered(manager).value() &&
+                   !names->activatableServiceNames().value().contains(manager)))
+        return OpenFolder(folder);
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(manager, QStringLiteral("/org/freedesktop/FileManager1"),
+                                       manager, QStringLiteral("ShowItems"));
+    call << QStringList{QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toString()}
+         << QString();
+    // Answered later, so that a slow file manager never holds the window.
+    auto *watcher = new QDBusPendingCallWatcher(bus.asyncCall(call));
+    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, [folder](auto *done) {
+        if (done->isError())
+            QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
+        done->deleteLater();
+    });
+    return true;
 }
 
 void QtWindowDialogs::EndProgram(int status) {

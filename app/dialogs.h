@@ -47,6 +47,12 @@ class WindowDialogs {
     virtual bool Offer(QWidget *parent, const QString &text, const QString &action) = 0;
     // False when no program could be started to show it.
     virtual bool OpenFolder(const QString &folder) = 0;
+    // The desktop's program for the file: a KML viewer, the web browser.
+    // False when none could be started.
+    virtual bool OpenDocument(const QString &path) = 0;
+    // The file browser with the file selected where the desktop offers that,
+    // else its folder; false when no file browser could be started.
+    virtual bool ShowInFolder(const QString &path) = 0;
     // How long a pause of the described sequence lasts; the window keeps
     // answering meanwhile.
     virtual int PauseLength(int milliseconds) { return milliseconds; }
@@ -66,6 +72,8 @@ class QtWindowDialogs : public WindowDialogs {
     void ShowResults(QWidget *parent, const QList<RunResult> &results) override;
     bool Offer(QWidget *parent, const QString &text, const QString &action) override;
     bool OpenFolder(const QString &folder) override;
+    bool OpenDocument(const QString &path) override;
+    bool ShowInFolder(const QString &path) override;
     void EndProgram(int status) override;
 };
 

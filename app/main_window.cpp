@@ -23,6 +23,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QPainter>
+#include <QPixmap>
 #include <QProgressBar>
 #include <QProxyStyle>
 #include <QPushButton>
@@ -37,7 +38,10 @@
 #include <QUrl>
 
 #include "conversion/no_placemark.h"
+#include "conversion/report_file.h"
 #include "conversion/shown_name.h"
+#include "report/html.h"
+#include "result_view.h"
 
 namespace {
 
@@ -283,6 +287,24 @@ TfrmMain::TfrmMain(WindowDialogs &dialogs, QWidget *parent)
     StatusBar1->addPermanentWidget(prgProgress);
     prgProgress->hide();
 
+    // The result, beside the controls; hidden, and the window its first
+    // size, until a run has one.
+    pnlResult = Place(new QWidget(this), "pnlResult", ClientWidth, 0, ResultWidth, ClientHeight);
+    gpbResult = Place(new QGroupBox(tr("Result"), pnlResult), "gpbResult", 0, 8, 392, 153);
+    lblTrack = Place(new QLabel(gpbResult), "lblTrack", 8, 20, 180, 125);
+    lblTrack->setAlignment(Qt::AlignCenter);
+    lblTrack->setTextFormat(Qt::PlainText);
+    lblSummary = FixedLabel(gpbResult, "lblSummary", QString(), 196, 20, 188, 125);
+    lblSummary->setWordWrap(true);
+    btnOpenKml = Place(new QPushButton(tr("Open &KML"), pnlResult), "btnOpenKml", 96, 168, 96, 25);
+    btnShowFolder =
+        Place(new QPushButton(tr("Show in &folder"), pnlResult), "btnShowFolder", 196, 168, 96, 25);
+    btnOpenReport =
+        Place(new QPushButton(tr("Open &report"), pnlResult), "btnOpenReport", 296, 168, 96, 25);
+    for (QPushButton *button : {btnOpenKml, btnShowFolder, btnOpenReport})
+        button->setAutoDefault(true);
+    pnlResult->hide();
+
     mnuRecent = new QMenu(btnLoad);
     mnuRecent->setObjectName(QStringLiteral("mnuRecent"));
     btnLoad->installEventFilter(this);
@@ -306,6 +328,14 @@ TfrmMain::TfrmMain(WindowDialogs &dialogs, QWidget *parent)
     Describe(prgProgress, tr("Conversion progress"), tr("The share of the log read"));
     Describe(StatusBar1, tr("Status line"), QString());
     Describe(mnuRecent, tr("Recent logs"), tr("The logs loaded last"));
+    Describe(gpbResult, tr("Result"), QString());
+    Describe(lblTrack, tr("Ground track"), tr("The track of the log seen from above, north up"));
+    Describe(lblSummary, tr("Summary"), tr("What the log holds and what was left out"));
+    Describe(btnOpenKml, tr("Open the KML"), tr("Opens the KML in the desktop's KML viewer"));
+    Describe(btnShowFolder, tr("Show the KML in its folder"),
+             tr("Opens the file browser with the KML selected"));
+    Describe(btnOpenReport, tr("Open the report"),
+             tr("Writes the report beside the log and opens it in the web browser"));
 
     // Every control draws its focus plainly.
     auto *focusStyle = new PlainFocusStyle;
@@ -349,12 +379,18 @@ TfrmMain::TfrmMain(WindowDialogs &dialogs, QWidget *parent)
     setTabOrder(btnGo, btnExit);
     setTabOrder(btnExit, btnView);
     setTabOrder(btnView, chkChecksum);
+    setTabOrder(chkChecksum, btnOpenKml);
+    setTabOrder(btnOpenKml, btnShowFolder);
+    setTabOrder(btnShowFolder, btnOpenReport);
 
     connect(btnLoad, &QPushButton::clicked, this, &TfrmMain::btnLoadClick);
     connect(btnGo, &QPushButton::clicked, this, &TfrmMain::btnGoClick);
     connect(btnView, &QPushButton::clicked, this, &TfrmMain::btnViewClick);
     connect(btnExit, &QPushButton::clicked, this, &TfrmMain::btnExitClick);
     connect(btnCancel, &QPushButton::clicked, this, &TfrmMain::btnCancelClick);
+    connect(btnOpenKml, &QPushButton::clicked, this, &TfrmMain::btnOpenKmlClick);
+    connect(btnShowFolder, &QPushButton::clicked, this, &TfrmMain::btnShowFolderClick);
+    connect(btnOpenReport, &QPushButton::clicked, this, &TfrmMain::btnOpenReportClick);
     connect(cboColor, &QComboBox::currentTextChanged, this, &TfrmMain::cboColorChange);
     connect(Timer1, &QTimer::timeout, this, &TfrmMain::Timer1Timer);
     connect(openPause_, &QTimer::timeout, this, &TfrmMain::StartReading);
@@ -381,6 +417,8 @@ TfrmMain::~TfrmMain() {
     cancel_ = true;
     if (worker_)
         worker_->wait();
+    if (reportWriter_)
+        reportWriter_->wait();
 }
 
 void TfrmMain::FollowFocus() {
@@ -561,10 +599,17 @@ void TfrmMain::StartBatch() {
     }
     batchBytes_ = 0;
     batchBytesDone_ = 0;
-    for (const BatchJob &job : batch_) {
-        if (job.skipped.isEmpty())
-            batchBytes_ += QFileInfo(job.log).size();
+    summarisedJob_ = -1;
+    for (int i = 0; i < batch_.size(); ++i) {
+        if (batch_[i].skipped.isEmpty()) {
+            batchBytes_ += QFileInfo(batch_[i].log).size();
+            summarisedJob_ = i;
+        }
     }
+    // The result shown is the last log's: its summary pass is a second read.
+    if (summarisedJob_ >= 0)
+        batchBytes_ += QFileInfo(batch_[summarisedJob_].log).size();
+    HideFound();
     batchNext_ = 0;
     batchRunning_ = true;
     runOptions_ = ChosenOptions();
@@ -590,10 +635,14 @@ void TfrmMain::NextBatchJob() {
 }
 
 void TfrmMain::BatchFinished(const conversion::ConversionOutcome &outcome) {
+    const bool summarised = batchNext_ == summarisedJob_;
     BatchJob &job = batch_[batchNext_++];
     job.outcome = outcome;
     job.finished = true;
-    batchBytesDone_ += QFileInfo(job.log).size();
+    batchBytesDone_ += QFileInfo(job.log).size() * (summarised ? 2 : 1);
+    if (summarised && outcome.kind == conversion::OutcomeKind::Done && arrived_ &&
+        !arrived_->cancelled)
+        ShowFound(arrived_, job.log, job.target);
     if (outcome.kind != conversion::OutcomeKind::Cancelled) {
         NextBatchJob();
         return;
@@ -682,6 +731,12 @@ void TfrmMain::StartRun(const QString &source, const QString &target,
     runOptions_ = options;
     cancel_ = false;
     bytesRead_ = 0;
+    summaryBytesRead_ = 0;
+    summarising_ = false;
+    arrived_.reset();
+    runSummarised_ = !batchRunning_ || batchNext_ == summarisedJob_;
+    if (!batchRunning_)
+        HideFound();
     chkChecksum->setEnabled(false);
     SetStatus(batchRunning_ ? tr("Converting %1 of %2 ...").arg(batchNext_ + 1).arg(batch_.size())
                             : tr("Converting ..."));
@@ -719,28 +774,62 @@ void TfrmMain::StartReading() {
     phase_ = Phase::Reading;
     progressPoll_->start();
     conversion::FileConversion *job = job_.get();
-    worker_.reset(QThread::create([this, job] {
+    // The summary pass reads the log again with the run's options, so that
+    // its report is the batch converter's for the same options.
+    conversion::ConversionRequest summary;
+    summary.sourcePath = ToLocalPath(runSource_);
+    summary.options = runOptions_;
+    summary.cancel = &cancel_;
+    summary.bytesRead = &summaryBytesRead_;
+    const bool summarise = runSummarised_;
+    const QSize trackSize = lblTrack->size();
+    const qreal ratio = devicePixelRatioF();
+    worker_.reset(QThread::create([this, job, summary, summarise, trackSize, ratio] {
         // Behind the window in the queue for the processor: on a busy
         // machine the window still gets its turn at once. The writer thread
         // of the run inherits this.
         ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), WorkerNiceness);
         const conversion::ConversionOutcome outcome = job->Run();
+        std::shared_ptr<Found> found;
+        if (summarise && outcome.kind == conversion::OutcomeKind::Done) {
+            summarising_ = true;
+            found = std::make_shared<Found>();
+            const conversion::ConversionOutcome read =
+                conversion::AnalyseLog(summary, found->report);
+            if (read.kind == conversion::OutcomeKind::Done) {
+                found->summary = report::Summarise(found->report);
+                found->track = TrackPicture(
+                    report::GroundTrackSvg(found->report, trackSize.width(), trackSize.height()),
+                    trackSize, ratio);
+            } else if (read.kind == conversion::OutcomeKind::Cancelled) {
+                found->cancelled = true;
+            } else {
+                found.reset(); // the KML stands; there is just no result to show
+            }
+        }
         // Dropped if the window is gone by then.
         QMetaObject::invokeMethod(
-            this, [this, outcome] { RunFinished(outcome); }, Qt::QueuedConnection);
+            this,
+            [this, outcome, found] {
+                arrived_ = found;
+                RunFinished(outcome);
+            },
+            Qt::QueuedConnection);
     }));
     worker_->setObjectName(QStringLiteral("conversion"));
     worker_->start();
 }
 
 void TfrmMain::ShowProgress() {
-    const qint64 whole = batchRunning_ ? batchBytes_ : sourceSize_;
+    // The summary pass reads the log a second time: the bar covers both.
+    const qint64 whole = batchRunning_ ? batchBytes_ : sourceSize_ * (runSummarised_ ? 2 : 1);
     if (whole <= 0) {
         prgProgress->setRange(0, 0); // a pipe or a device: no share to show
         return;
     }
     const uint64_t done = batchRunning_ ? static_cast<uint64_t>(batchBytesDone_) : 0;
-    const uint64_t read = std::min<uint64_t>(done + bytesRead_.load(std::memory_order_relaxed),
+    const uint64_t read = std::min<uint64_t>(done + bytesRead_.load(std::memory_order_relaxed) +
+                                                 summaryBytesRead_.load(std::memory_order_relaxed),
                                              static_cast<uint64_t>(whole));
     prgProgress->setValue(static_cast<int>(read * ProgressSteps / static_cast<uint64_t>(whole)));
 }
@@ -848,6 +937,10 @@ void TfrmMain::ShowDone(const conversion::ConversionOutcome &outcome) {
                                             nullptr, static_cast<int>(counts.badChecksums))
                                              .arg(counts.firstBadChecksumLine);
     }
+    if (arrived_ && arrived_->cancelled)
+        status += tr("; the result was cancelled");
+    else if (arrived_)
+        ShowFound(arrived_, runSource_, runTarget_);
     btnGo->setEnabled(false);
     btnView->setEnabled(true);
     chkChecksum->setEnabled(true);
@@ -923,6 +1016,11 @@ QString TfrmMain::QuitConsequence() const {
 bool TfrmMain::StopRunAsked() {
     if (!Converting())
         return true;
+    // The KML is in place; only the result would be lost.
+    if (summarising_) {
+        StopRun();
+        return true;
+    }
     asking_ = true;
     endedWhileAsked_ = false;
     const bool quit = dialogs_.AskToQuit(this, tr("Stop the conversion?"), QuitConsequence());
@@ -956,6 +1054,111 @@ void TfrmMain::btnViewClick() {
                                 : targetPath_;
         dialogs_.ShowMessage(this, tr("No file browser could be started.\nThe KML is at: %1")
                                        .arg(Shown(QFileInfo(kml).absoluteFilePath())));
+    }
+}
+
+void TfrmMain::HideFound() {
+    found_.reset();
+    pnlResult->hide();
+    setFixedSize(ClientWidth, ClientHeight);
+}
+
+void TfrmMain::ShowFound(std::shared_ptr<const Found> found, const QString &log,
+                         const QString &kml) {
+    found_ = std::move(found);
+    foundLog_ = log;
+    foundKml_ = kml;
+    const QString name = Shown(QFileInfo(log).fileName());
+    const QFontMetrics metrics(gpbResult->font());
+    gpbResult->setTitle(
+        metrics.elidedText(tr("Result: %1").arg(name), Qt::ElideMiddle, gpbResult->width() - 20));
+    gpbResult->setToolTip(Shown(log));
+    Describe(gpbResult, tr("Result: %1").arg(name), QString());
+    if (found_->summary.points == 0) {
+        lblTrack->setText(tr("No position in the log"));
+    } else {
+        lblTrack->setPixmap(QPixmap::fromImage(found_->track));
+    }
+    const QString summary = SummaryText(found_->summary);
+    lblSummary->setText(summary);
+    lblSummary->setToolTip(summary);
+    lblSummary->setAccessibleDescription(summary);
+    pnlResult->show();
+    setFixedSize(ClientWidth + ResultWidth, ClientHeight);
+    // Grown to the right: kept on its screen.
+    if (const QScreen *screen = this->screen()) {
+        const QRect room = screen->availableGeometry();
+        const int overhang = frameGeometry().right() - room.right();
+        if (overhang > 0)
+            move(std::max(room.left(), x() - overhang), y());
+    }
+}
+
+void TfrmMain::btnOpenKmlClick() {
+    if (!found_)
+        return;
+    if (!dialogs_.OpenDocument(foundKml_))
+        dialogs_.ShowMessage(this, tr("No program for KML files could be started.\nThe KML is "
+                                      "at: %1")
+                                       .arg(Shown(QFileInfo(foundKml_).absoluteFilePath())));
+}
+
+void TfrmMain::btnShowFolderClick() {
+    if (!found_)
+        return;
+    if (!dialogs_.ShowInFolder(foundKml_))
+        dialogs_.ShowMessage(this, tr("No file browser could be started.\nThe KML is at: %1")
+                                       .arg(Shown(QFileInfo(foundKml_).absoluteFilePath())));
+}
+
+void TfrmMain::btnOpenReportClick() {
+    // One page at a time; a second press meanwhile is the same request.
+    if (!found_ || reportWriter_)
+        return;
+    const QString page = FromLocalPath(conversion::TargetPathFor(ToLocalPath(foundLog_), ".html"));
+    const QFileInfo target(page);
+    // A folder in the way is no file to replace: writing reports it.
+    const bool replaces = target.exists() && !target.isDir();
+    if (replaces &&
+        !dialogs_.AskOkCancel(this, tr("Replace the report?"),
+                              tr("%1 already exists in %2.\nDo you want to replace it?")
+                                  .arg(Shown(target.fileName()), Shown(target.absolutePath())))) {
+        return;
+    }
+    // On a thread of its own: replacing a page waits for the disk.
+    reportWriter_.reset(QThread::create([this, found = found_, log = ToLocalPath(foundLog_), page,
+                                         replaces] {
+        const conversion::ConversionOutcome written =
+            conversion::WriteReport(found->report, log, ToLocalPath(page), replaces);
+        QMetaObject::invokeMethod(
+            this, [this, written, page] { ReportWritten(written, page); }, Qt::QueuedConnection);
+    }));
+    reportWriter_->start();
+}
+
+void TfrmMain::ReportWritten(const conversion::ConversionOutcome &written, const QString &page) {
+    reportWriter_->wait();
+    reportWriter_.reset();
+    const QString shown = Shown(page);
+    const QString reason = SystemText(written.systemError);
+    using conversion::OutcomeKind;
+    switch (written.kind) {
+    case OutcomeKind::Done:
+        if (!dialogs_.OpenDocument(page))
+            dialogs_.ShowMessage(
+                this, tr("No web browser could be started.\nThe report is at: %1").arg(shown));
+        return;
+    case OutcomeKind::TargetExists:
+        dialogs_.ShowMessage(this, tr("file write open error: %1: %2\nIt appeared meanwhile and "
+                                      "was left as it is; press Open report again to replace it.")
+                                       .arg(shown, reason));
+        return;
+    case OutcomeKind::TargetNotOpenable:
+        dialogs_.ShowMessage(this, tr("file write open error: %1: %2").arg(shown, reason));
+        return;
+    default:
+        dialogs_.ShowMessage(this, tr("file write error: %1: %2; nothing kept").arg(shown, reason));
+        return;
     }
 }
 

@@ -1,13 +1,19 @@
 // The one window: choose a log (or several, or a folder), see where its KML
 // goes, pick the icon colour and the checksum option, convert, open the
 // folder, leave. The conversion runs on a thread of its own; the window
-// follows it with timers.
+// follows it with timers. After a run the window grows a result panel on its
+// right: the ground track, the summary and the ways on to the KML and the
+// report. To the right, so that every control of the window keeps its place
+// and the window its size while no result is shown; beside the controls, so
+// that the result is there without another window or key.
 #pragma once
 
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <string>
 
+#include <QImage>
 #include <QList>
 #include <QSettings>
 #include <QString>
@@ -16,6 +22,7 @@
 
 #include "conversion/file_conversion.h"
 #include "dialogs.h"
+#include "report/log_report.h"
 
 class QCheckBox;
 class QComboBox;
@@ -36,6 +43,8 @@ class TfrmMain : public QWidget {
   public:
     static constexpr int ClientWidth = 441;
     static constexpr int ClientHeight = 214;
+    // What the window grows by while it shows a result.
+    static constexpr int ResultWidth = 400;
 
     // The dialogs must outlive the window.
     explicit TfrmMain(WindowDialogs &dialogs, QWidget *parent = nullptr);
@@ -67,6 +76,10 @@ class TfrmMain : public QWidget {
     void btnCancelClick();
     // Down on Load..., or its context menu: the recent logs.
     void ShowRecentLogs();
+    // The result panel's actions, on the log whose result it shows.
+    void btnOpenKmlClick();
+    void btnShowFolderClick();
+    void btnOpenReportClick();
 
   protected:
     void closeEvent(QCloseEvent *event) override;
@@ -78,6 +91,15 @@ class TfrmMain : public QWidget {
 
   private:
     enum class Phase { Idle, Opened, Reading };
+
+    // What the summary's pass over a converted log found: the reduced log
+    // (for the report), its summary and its ground track drawn.
+    struct Found {
+        report::LogReport report;
+        report::Summary summary;
+        QImage track;           // the ground track drawn
+        bool cancelled = false; // the pass was cancelled; the rest is empty
+    };
 
     // One log of a run of several.
     struct BatchJob {
@@ -114,6 +136,11 @@ class TfrmMain : public QWidget {
     QString QuitConsequence() const;
     void StopRun();
     conversion::ConversionOptions ChosenOptions() const;
+    // The result panel: shown for a log and its KML, or gone until the next result.
+    void ShowFound(std::shared_ptr<const Found> found, const QString &log, const QString &kml);
+    // Opens the report written, or says why it is not.
+    void ReportWritten(const conversion::ConversionOutcome &written, const QString &page);
+    void HideFound();
 
     WindowDialogs &dialogs_;
     QSettings settings_;
@@ -127,6 +154,13 @@ class TfrmMain : public QWidget {
     bool asking_ = false;       // the quit question is open
     bool endedWhileAsked_ = false;
     conversion::ConversionOutcome lastOutcome_;
+    int summarisedJob_ = -1; // the log of several whose result is shown: the last one run
+    // The last run's summary pass, handed from the worker with its outcome.
+    std::shared_ptr<const Found> arrived_;
+    // The result shown, its log and KML.
+    std::shared_ptr<const Found> found_;
+    QString foundLog_;
+    QString foundKml_;
     QString sourcePath_; // the last file chosen with Load...
     QString targetPath_; // the KML beside it
 
@@ -136,10 +170,14 @@ class TfrmMain : public QWidget {
     QString runTarget_;
     bool runReplaces_ = false;
     conversion::ConversionOptions runOptions_;
+    bool runSummarised_ = false; // a summary pass follows the KML
     std::unique_ptr<conversion::FileConversion> job_;
     std::unique_ptr<QThread> worker_;
+    std::unique_ptr<QThread> reportWriter_; // while Open report writes the page
     std::atomic<bool> cancel_{false};
     std::atomic<uint64_t> bytesRead_{0};
+    std::atomic<uint64_t> summaryBytesRead_{0};
+    std::atomic<bool> summarising_{false}; // the KML is in place; the summary pass runs
     qint64 sourceSize_ = 0;
     QTimer *openPause_;
     QTimer *donePause_;
@@ -164,4 +202,11 @@ class TfrmMain : public QWidget {
     QPushButton *btnCancel;
     QProgressBar *prgProgress;
     QMenu *mnuRecent;
+    QWidget *pnlResult;
+    QGroupBox *gpbResult;
+    QLabel *lblTrack;
+    QLabel *lblSummary;
+    QPushButton *btnOpenKml;
+    QPushButton *btnShowFolder;
+    QPushButton *btnOpenReport;
 };

@@ -1,7 +1,8 @@
 // Renders the window without a display, for checking its look: idle,
-// converting (with its progress), done (with the count) and the message of a
-// log that gave no placemark. Writes PREFIX-idle.png, PREFIX-converting.png,
-// PREFIX-done.png and PREFIX-no-placemark.png.
+// converting (with its progress), done (with the count), the result of the
+// sample drive and the message of a log that gave no placemark. Writes
+// PREFIX-idle.png, PREFIX-converting.png, PREFIX-done.png, PREFIX-result.png
+// and PREFIX-no-placemark.png.
 #include <cstdio>
 
 #include <QApplication>
@@ -133,6 +134,17 @@ int main(int argc, char *argv[]) {
     // View KML comes on with a complete run, in any language.
     if (!window.findChild<QPushButton *>(QStringLiteral("btnView"))->isEnabled() ||
         !Save(window.grab(), prefix + QStringLiteral("-done.png")))
+        return 1;
+
+    // The sample drive itself, with its result beside the controls.
+    const QString drive = dir.filePath(QStringLiteral("drive.nmea"));
+    if (!WriteFile(drive, sample))
+        return 1;
+    window.LoadFile(drive);
+    go->click();
+    WaitFor([&] { return !window.Converting(); });
+    if (!window.findChild<QWidget *>(QStringLiteral("pnlResult"))->isVisible() ||
+        !Save(window.grab(), prefix + QStringLiteral("-result.png")))
         return 1;
 
     // The same drive from a receiver that names itself GN.

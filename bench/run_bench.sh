@@ -228,8 +228,8 @@ echo "Replacing a KML flushes it to disk first: the $flush_log_mb MB log, median
 "$root/bench/flush_cost.sh" "$convert" "$(log_of "$flush_log_mb")" "$runs"
 
 # The window's Go on the 100 MB log (or the smallest size measured), to "Done !!":
-# the pause before reading plus the conversion on its thread, against the batch
-# converter into a file.
+# the pause before reading plus the conversion and the result's summary pass on
+# its thread, against the batch converter's KML and report into files.
 window_log_mb=100
 case " $sizes " in *" 100 "*) ;; *) window_log_mb=${sizes%% *} ;; esac
 if [ -x "$build/bench/window_timing" ]; then
@@ -246,11 +246,28 @@ if [ -x "$build/bench/window_timing" ]; then
     }
   done
   cli=$(measure "$convert" -q -f -o "$data/out.kml" "$log")
-  rm -f "$data/out.kml"
-  printf '%s\n' "${wt[@]}" | sort -g | awk -v c="${cli%% *}" '{ v[NR] = $0 } END {
+  page=$(measure "$convert" -q -f --format report -o "$data/out.html" "$log")
+  rm -f "$data/out.kml" "$data/out.html"
+  printf '%s\n' "${wt[@]}" | sort -g | awk -v c="${cli%% *}" -v r="${page%% *}" '{ v[NR] = $0 } END {
     split(v[int((NR + 1) / 2)], m, " ")
-    printf "  Go to Done: %.3f s = %.3f s of pause + %.3f s; sentrova-convert -o FILE: %.3f s\n", m[1], m[2], m[3], c }'
+    printf "  Go to Done: %.3f s = %.3f s of pause + %.3f s; sentrova-convert -o FILE: %.3f s, --format report: %.3f s\n", m[1], m[2], m[3], c, r }'
 fi
+
+# The report against the GPX of the same log: time, peak RSS and the page's
+# size, each with its bound, on the logs of 100 MB and more.
+echo
+echo "The report (--format report) against --format gpx on the same log, medians of $runs runs"
+for mb in $sizes; do
+  [ "$mb" -ge 100 ] || continue
+  log=$(log_of "$mb")
+  gpx=$(measure "$convert" -q -f --format gpx -o "$data/out-report.gpx" "$log")
+  page=$(measure "$convert" -q -f --format report -o "$data/out-report.html" "$log")
+  awk -v mb="$mb" -v g="${gpx%% *}" -v p="$page" -v s="$(stat -c %s "$data/out-report.html")" 'BEGIN {
+    split(p, m, " ")
+    printf "  %s MB: report %.2f s, gpx %.2f s: %.2fx (<= 1.5); peak RSS %.1f MB (<= 32); page %.2f MB (<= 2)\n",
+      mb, m[1], g, m[1] / g, m[2] / 1024, s / 1048576 }'
+  rm -f "$data"/out-report.*
+done
 
 if [ "$micro" != 0 ]; then
   echo

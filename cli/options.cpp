@@ -13,8 +13,8 @@ namespace cli {
 
 int ParseArguments(int argc, char **argv, BatchOptions &options) {
     CLI::App app{"Converts NMEA-0183 GPS logs into KML documents, one placemark per fix,\n"
-                 "or into GPX, a KML track, CSV or KMZ (--format, --kmz).\n"
-                 "Each LOG.ext becomes LOG.kml (.gpx, .csv, .kmz) beside it; an existing\n"
+                 "or into GPX, a KML track, CSV, KMZ or an HTML report (--format, --kmz).\n"
+                 "Each LOG.ext becomes LOG.kml (.gpx, .csv, .kmz, .html) beside it; an existing\n"
                  "document is kept unless --force.",
                  "sentrova-convert"};
     app.footer("Examples:\n"
@@ -28,6 +28,7 @@ int ParseArguments(int argc, char **argv, BatchOptions &options) {
                "  sentrova-convert --format kml-track --kmz drive.nmea   writes drive.kmz\n"
                "  sentrova-convert --format kml --kmz drive.nmea         the placemarks in drive.kmz\n"
                "  sentrova-convert --format csv --date 2024-05-01 nodate.nmea   writes nodate.csv\n"
+               "  sentrova-convert --format report drive.nmea   writes drive.html, a page to read\n"
                "\nExit status: 0 every log converted, 1 a log failed, 2 usage error,\n"
                "128+N a signal N stopped a conversion: 129 SIGHUP, 130 SIGINT (Ctrl-C),\n"
                "131 SIGQUIT, 143 SIGTERM. Interrupted documents are not written; an existing\n"
@@ -104,14 +105,17 @@ int ParseArguments(int argc, char **argv, BatchOptions &options) {
         {"kml", conversion::DocumentFormat::Kml},
         {"gpx", conversion::DocumentFormat::Gpx},
         {"kml-track", conversion::DocumentFormat::KmlTrack},
-        {"csv", conversion::DocumentFormat::Csv}};
+        {"csv", conversion::DocumentFormat::Csv},
+        {"report", conversion::DocumentFormat::Report}};
     std::vector<std::string> formatChoices;
     for (const auto &[name, format] : formatNames) formatChoices.push_back(name);
     std::string formatName = "kml";
     app.add_option("--format", formatName,
                    "kml (default): one placemark per fix; gpx: GPX 1.1 track;\n"
-                   "kml-track: KML 2.2 gx:Track with time; csv: one row per fix.\n"
-                   "gpx, kml-track and csv keep the log's full precision, read every\n"
+                   "kml-track: KML 2.2 gx:Track with time; csv: one row per fix;\n"
+                   "report: one self-contained HTML page (summary, ground track,\n"
+                   "series over time, sky, accuracy, events) for any browser, offline.\n"
+                   "gpx, kml-track, csv and report keep the log's full precision, read every\n"
                    "talker and constellation and write one point per UTC time;\n"
                    "e.g. --format gpx drive.nmea")
         ->transform(CLI::IsMember(formatChoices, CLI::ignore_case))
@@ -126,12 +130,12 @@ int ParseArguments(int argc, char **argv, BatchOptions &options) {
     app.add_option("--date", date,
                    "the date of a log that carries none (no valid RMC or ZDA date),\n"
                    "YYYY-MM-DD; a log's own date wins, and the summary says so;\n"
-                   "gpx, kml-track, csv; e.g. --date 2024-05-01")
+                   "gpx, kml-track, csv, report; e.g. --date 2024-05-01")
         ->option_text("DATE")
         ->group(formats);
     app.add_option("--split-gap", options.conversion.track.splitGapSeconds,
                    "start a new segment after a gap of more than SECONDS between\n"
-                   "fixes (default 10); gpx, kml-track, csv; e.g. --split-gap 60.\n"
+                   "fixes (default 10); gpx, kml-track, csv, report; e.g. --split-gap 60.\n"
                    "Epochs: sentences of one UTC second are one fix (to the\n"
                    "millisecond once a type repeats within a second); a fix the\n"
                    "receiver marks invalid gives no point; segments break at an\n"
@@ -194,12 +198,13 @@ int ParseArguments(int argc, char **argv, BatchOptions &options) {
     const conversion::DocumentFormat format = options.conversion.format;
     const bool epochs = format != conversion::DocumentFormat::Kml;
     if (options.conversion.kmz &&
-        (format == conversion::DocumentFormat::Gpx || format == conversion::DocumentFormat::Csv))
+        (format == conversion::DocumentFormat::Gpx || format == conversion::DocumentFormat::Csv ||
+         format == conversion::DocumentFormat::Report))
         return usage("--kmz packs KML only: use it with --format kml or kml-track");
     if (epochs && !options.track.Plain())
         return usage("--line, --altitude-mode, --skip-invalid and --every apply to --format kml only");
     if (!epochs && (!date.empty() || app.count("--split-gap") > 0 || !style.empty()))
-        return usage("--date, --split-gap and --style apply to --format gpx, kml-track or csv");
+        return usage("--date, --split-gap and --style apply to --format gpx, kml-track, csv or report");
     if (!style.empty() && format != conversion::DocumentFormat::KmlTrack)
         return usage("--style quality applies to --format kml-track");
     // NaN passes every range check.

@@ -24,6 +24,7 @@ std::string DocumentKind(const conversion::ConversionOptions &options) {
     case conversion::DocumentFormat::Gpx: return "GPX";
     case conversion::DocumentFormat::Csv: return "CSV";
     case conversion::DocumentFormat::KmlTrack: return "KML track";
+    case conversion::DocumentFormat::Report: return "report";
     case conversion::DocumentFormat::Kml: break;
     }
     return "KML";

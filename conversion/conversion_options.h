@@ -8,7 +8,8 @@ namespace conversion {
 
 enum class BadChecksumPolicy { Stop, Skip };
 
-enum class DocumentFormat { Kml, Gpx, KmlTrack, Csv };
+// Report: an HTML page of what the log holds, drawn from the same epochs.
+enum class DocumentFormat { Kml, Gpx, KmlTrack, Csv, Report };
 
 // Options of the documents made of fix epochs.
 struct TrackDocumentOptions {

@@ -24,11 +24,6 @@ ConversionOutcome Failure(OutcomeKind kind, int error) {
     return outcome;
 }
 
-// The track's name: the log's file name.
-std::string DocumentName(const std::string &sourcePath) {
-    return sourcePath == "-" ? "standard input" : std::filesystem::path(sourcePath).filename().string();
-}
-
 // The log's first bytes kept as they pass, to tell a compressed file.
 class SniffingSource : public ByteSource {
   public:
@@ -311,6 +306,10 @@ ConversionOutcome ConvertFile(const ConversionRequest &request) {
     }
 }
 
+std::string DocumentName(const std::string &sourcePath) {
+    return sourcePath == "-" ? "standard input" : std::filesystem::path(sourcePath).filename().string();
+}
+
 int DescriptorNamedBy(const std::string &target) {
     if (target == "-") return STDOUT_FILENO;
     const std::string path = std::filesystem::path(target).lexically_normal().string();
@@ -340,6 +339,7 @@ std::string_view TargetExtension(const ConversionOptions &options) {
     switch (options.format) {
     case DocumentFormat::Gpx: return ".gpx";
     case DocumentFormat::Csv: return ".csv";
+    case DocumentFormat::Report: return ".html";
     case DocumentFormat::Kml:
     case DocumentFormat::KmlTrack: break;
     }

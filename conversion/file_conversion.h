@@ -84,7 +84,10 @@ int DescriptorNamedBy(const std::string &target);
 // The target beside the log: its file name's extension replaced by `extension`.
 std::string TargetPathFor(const std::string &sourcePath, std::string_view extension = ".kml");
 
-// The target's extension for a format: ".kml", ".gpx", ".csv", or ".kmz" when packed.
+// The name a document of the log goes by (a track's, a report's title): its file name.
+std::string DocumentName(const std::string &sourcePath);
+
+// The target's extension for a format: ".kml", ".gpx", ".csv", ".html", or ".kmz" when packed.
 std::string_view TargetExtension(const ConversionOptions &options);
 
 } // namespace conversion

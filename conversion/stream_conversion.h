@@ -5,6 +5,7 @@
 #pragma once
 
 #include <atomic>
+#include <memory>
 #include <string_view>
 
 #include "byte_io.h"
@@ -14,6 +15,7 @@
 namespace conversion {
 
 class CycleHook;
+class TrackWriter;
 
 // The KML document of fix cycles: header, placemarks, footer.
 ConversionOutcome ConvertStream(ByteSource &in, OutputBuffer &out, const ConversionOptions &options,
@@ -22,5 +24,8 @@ ConversionOutcome ConvertStream(ByteSource &in, OutputBuffer &out, const Convers
 // The documents made of fix epochs (GPX, KML track, CSV); `name` names the track.
 ConversionOutcome ConvertTrack(ByteSource &in, OutputBuffer &out, const ConversionOptions &options,
                                std::string_view name, const std::atomic<bool> *cancel = nullptr);
+// The same run into a writer of the caller's.
+ConversionOutcome ConvertTrack(ByteSource &in, OutputBuffer &out, const ConversionOptions &options,
+                               std::unique_ptr<TrackWriter> writer, const std::atomic<bool> *cancel = nullptr);
 
 } // namespace conversion

@@ -88,11 +88,10 @@ class Utf16Source final : public ByteSource {
 
 class TrackRun final : public DocumentTail {
   public:
-    TrackRun(ByteSource &in, OutputBuffer &out, const ConversionOptions &options, std::string_view name,
+    TrackRun(ByteSource &in, OutputBuffer &out, const ConversionOptions &options, std::unique_ptr<TrackWriter> writer,
              const std::atomic<bool> *cancel)
         : out_(out), options_(options), cancel_(cancel), source_(in), reader_(source_),
-          decoder_(DecoderOptionsOf(options)),
-          writer_(MakeTrackWriter(options.format, options.track, name, IconColour(options.colourIndex))),
+          decoder_(DecoderOptionsOf(options)), writer_(std::move(writer)), wantsLines_(writer_->WantsLines()),
           gapMs_(static_cast<int64_t>(options.track.splitGapSeconds * 1000)) {
         outcome_.counts.epochDocument = true;
         undated_.reserve(kUndatedMax);
@@ -138,6 +137,7 @@ class TrackRun final : public DocumentTail {
         ConversionCounts &counts = outcome_.counts;
         const uint64_t lineNumber = reader_.LineNumber();
         const track::LineResult result = decoder_.Feed(line, lineNumber);
+        if (wantsLines_) writer_->Line(line, lineNumber);
         if (result == track::LineResult::BadChecksum) {
             if (options_.badChecksum == BadChecksumPolicy::Skip) {
                 if (counts.badChecksums++ == 0) counts.firstBadChecksumLine = lineNumber;
@@ -201,6 +201,7 @@ class TrackRun final : public DocumentTail {
     void Write(const track::Epoch &e) {
         if (!e.Valid()) {
             // A lost fix breaks the track.
+            writer_->NoFix(e);
             broken_ = true;
             return;
         }
@@ -233,6 +234,7 @@ class TrackRun final : public DocumentTail {
     RawLineReader reader_;
     track::EpochDecoder decoder_;
     const std::unique_ptr<TrackWriter> writer_;
+    const bool wantsLines_;
     ConversionOutcome outcome_;
     const int64_t gapMs_;
     // From here on the epochs' side: while the log is read, only the thread
@@ -257,7 +259,12 @@ class TrackRun final : public DocumentTail {
 
 ConversionOutcome ConvertTrack(ByteSource &in, OutputBuffer &out, const ConversionOptions &options,
                                std::string_view name, const std::atomic<bool> *cancel) {
-    return TrackRun(in, out, options, name, cancel).Run();
+    return TrackRun(in, out, options, MakeTrackWriter(options, name, IconColour(options.colourIndex)), cancel).Run();
+}
+
+ConversionOutcome ConvertTrack(ByteSource &in, OutputBuffer &out, const ConversionOptions &options,
+                               std::unique_ptr<TrackWriter> writer, const std::atomic<bool> *cancel) {
+    return TrackRun(in, out, options, std::move(writer), cancel).Run();
 }
 
 } // namespace conversion

@@ -28,17 +28,24 @@ class TrackWriter {
     virtual int Error() const { return 0; }
     // Error() as the message shows it: where it happened, and why.
     virtual std::string ErrorText() const { return std::strerror(Error()); }
+    // For the report, which looks at more than the points: every line of the
+    // log when WantsLines (asked once, so that the other formats pay nothing),
+    // and each epoch that is no point.
+    virtual bool WantsLines() const { return false; }
+    virtual void Line(std::string_view /*line*/, uint64_t /*lineNumber*/) {}
+    virtual void NoFix(const track::Epoch & /*epoch*/) {}
 };
 
 // One per format, each in its own file.
 std::unique_ptr<TrackWriter> MakeGpxWriter(std::string_view name);
 std::unique_ptr<TrackWriter> MakeCsvWriter();
+std::unique_ptr<TrackWriter> MakeReportWriter(const ConversionOptions &options, std::string_view name);
 std::unique_ptr<TrackWriter> MakeKmlTrackWriter(const TrackDocumentOptions &options, std::string_view name,
                                                 std::string_view colour);
 
 // name: the document's and track's name (the log's file name); colour: the
 // KML track's line colour when not styled by quality.
-std::unique_ptr<TrackWriter> MakeTrackWriter(DocumentFormat format, const TrackDocumentOptions &options,
-                                             std::string_view name, std::string_view colour);
+std::unique_ptr<TrackWriter> MakeTrackWriter(const ConversionOptions &options, std::string_view name,
+                                             std::string_view colour);
 
 } // namespace conversion

@@ -466,6 +466,152 @@ Das KML liegt hier: %1</translation>
         <source>every fix left out by the options</source>
         <translation>jede Position durch die Optionen ausgelassen</translation>
     </message>
+    <message>
+        <source>Result</source>
+        <translation>Ergebnis</translation>
+    </message>
+    <message>
+        <source>Open &amp;KML</source>
+        <translation>&amp;KML öffnen</translation>
+    </message>
+    <message>
+        <source>Show in &amp;folder</source>
+        <translation>Im &amp;Ordner zeigen</translation>
+    </message>
+    <message>
+        <source>Open &amp;report</source>
+        <translation>Be&amp;richt öffnen</translation>
+    </message>
+    <message>
+        <source>Ground track</source>
+        <translation>Spur über Grund</translation>
+    </message>
+    <message>
+        <source>The track of the log seen from above, north up</source>
+        <translation>Die Spur des Protokolls von oben, Norden oben</translation>
+    </message>
+    <message>
+        <source>Summary</source>
+        <translation>Zusammenfassung</translation>
+    </message>
+    <message>
+        <source>What the log holds and what was left out</source>
+        <translation>Was das Protokoll enthält und was ausgelassen wurde</translation>
+    </message>
+    <message>
+        <source>Open the KML</source>
+        <translation>Die KML öffnen</translation>
+    </message>
+    <message>
+        <source>Opens the KML in the desktop&apos;s KML viewer</source>
+        <translation>Öffnet die KML im KML-Betrachter des Desktops</translation>
+    </message>
+    <message>
+        <source>Show the KML in its folder</source>
+        <translation>Die KML in ihrem Ordner zeigen</translation>
+    </message>
+    <message>
+        <source>Opens the file browser with the KML selected</source>
+        <translation>Öffnet den Dateimanager mit der KML ausgewählt</translation>
+    </message>
+    <message>
+        <source>Open the report</source>
+        <translation>Den Bericht öffnen</translation>
+    </message>
+    <message>
+        <source>Writes the report beside the log and opens it in the web browser</source>
+        <translation>Schreibt den Bericht neben das Protokoll und öffnet ihn im Webbrowser</translation>
+    </message>
+    <message>
+        <source>; the result was cancelled</source>
+        <translation>; das Ergebnis wurde abgebrochen</translation>
+    </message>
+    <message>
+        <source>Result: %1</source>
+        <translation>Ergebnis: %1</translation>
+    </message>
+    <message>
+        <source>No position in the log</source>
+        <translation>Keine Position im Protokoll</translation>
+    </message>
+    <message>
+        <source>No program for KML files could be started.
+The KML is at: %1</source>
+        <translation>Kein Programm für KML-Dateien konnte gestartet werden.
+Die KML liegt unter: %1</translation>
+    </message>
+    <message>
+        <source>Replace the report?</source>
+        <translation>Den Bericht ersetzen?</translation>
+    </message>
+    <message>
+        <source>No web browser could be started.
+The report is at: %1</source>
+        <translation>Kein Webbrowser konnte gestartet werden.
+Der Bericht liegt unter: %1</translation>
+    </message>
+    <message>
+        <source>file write open error: %1: %2
+It appeared meanwhile and was left as it is; press Open report again to replace it.</source>
+        <translation>Fehler beim Öffnen zum Schreiben: %1: %2
+Sie ist inzwischen entstanden und blieb, wie sie ist; Bericht öffnen noch einmal drücken, um sie zu ersetzen.</translation>
+    </message>
+    <message>
+        <source>%1 h %2 min</source>
+        <translation>%1 h %2 min</translation>
+    </message>
+    <message>
+        <source>%1 min %2 s</source>
+        <translation>%1 min %2 s</translation>
+    </message>
+    <message>
+        <source>%1 s</source>
+        <translation>%1 s</translation>
+    </message>
+    <message>
+        <source>%1 m</source>
+        <translation>%1 m</translation>
+    </message>
+    <message>
+        <source>%1 km</source>
+        <translation>%1 km</translation>
+    </message>
+    <message>
+        <source>%1 to %2 UTC</source>
+        <translation>%1 bis %2 UTC</translation>
+    </message>
+    <message>
+        <source>%1 long, %2 along the track</source>
+        <translation>%1 lang, %2 entlang der Spur</translation>
+    </message>
+    <message>
+        <source>Nothing left out</source>
+        <translation>Nichts ausgelassen</translation>
+    </message>
+    <message>
+        <source>Left out:</source>
+        <translation>Ausgelassen:</translation>
+    </message>
+    <message numerus="yes">
+        <source>%Ln epoch(s) without a fix</source>
+        <translation><numerusform>%Ln Epoche ohne Fix</numerusform><numerusform>%Ln Epochen ohne Fix</numerusform></translation>
+    </message>
+    <message numerus="yes">
+        <source>%Ln line(s) that hold no NMEA sentence</source>
+        <translation><numerusform>%Ln Zeile ohne NMEA-Satz</numerusform><numerusform>%Ln Zeilen ohne NMEA-Satz</numerusform></translation>
+    </message>
+    <message numerus="yes">
+        <source>%Ln sentence(s) whose checksum failed</source>
+        <translation><numerusform>%Ln Satz mit falscher Prüfsumme</numerusform><numerusform>%Ln Sätze mit falscher Prüfsumme</numerusform></translation>
+    </message>
+    <message numerus="yes">
+        <source>%Ln point(s)</source>
+        <translation><numerusform>%Ln Punkt</numerusform><numerusform>%Ln Punkte</numerusform></translation>
+    </message>
+    <message numerus="yes">
+        <source>%n segment(s)</source>
+        <translation><numerusform>%n Abschnitt</numerusform><numerusform>%n Abschnitte</numerusform></translation>
+    </message>
 </context>
 <context>
     <name>WindowDialogs</name>

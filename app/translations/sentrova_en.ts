@@ -22,5 +22,40 @@
         <source>%n bad sentence(s) skipped (first on line %1)</source>
         <translation><numerusform>%n bad sentence skipped (first on line %1)</numerusform><numerusform>%n bad sentences skipped (first on line %1)</numerusform></translation>
     </message>
+    <message numerus="yes">
+        <source>%Ln epoch(s) without a fix</source>
+        <translation>
+            <numerusform>%Ln epoch without a fix</numerusform>
+            <numerusform>%Ln epochs without a fix</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%Ln line(s) that hold no NMEA sentence</source>
+        <translation>
+            <numerusform>%Ln line that holds no NMEA sentence</numerusform>
+            <numerusform>%Ln lines that hold no NMEA sentence</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%Ln sentence(s) whose checksum failed</source>
+        <translation>
+            <numerusform>%Ln sentence whose checksum failed</numerusform>
+            <numerusform>%Ln sentences whose checksum failed</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%Ln point(s)</source>
+        <translation>
+            <numerusform>%Ln point</numerusform>
+            <numerusform>%Ln points</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n segment(s)</source>
+        <translation>
+            <numerusform>%n segment</numerusform>
+            <numerusform>%n segments</numerusform>
+        </translation>
+    </message>
 </context>
 </TS>

@@ -8,8 +8,10 @@
 #include <sys/resource.h>
 
 #include <QAccessible>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDBusConnection>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -23,6 +25,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QSet>
 #include <QSettings>
 #include <QStatusBar>
 #include <QTemporaryDir>
@@ -35,6 +38,7 @@
 #include "dialogs.h"
 #include "main_window.h"
 #include "support/logs.h"
+#include "support/real_logs.h"
 #include "support/sentences.h"
 
 #include <clocale>
@@ -56,6 +60,8 @@ class FakeDialogs : public WindowDialogs {
     QList<QPair<QString, QString>> offers;    // text, action
     QStringList folders;
     bool folderOpens = true;
+    QStringList desktop; // "open PATH", "select PATH"
+    bool desktopAnswers = true;
     QList<int> pauses;
     int pauseMs = 0; // how long the pauses really last
     QList<int> endStatuses;
@@ -107,6 +113,14 @@ class FakeDialogs : public WindowDialogs {
         folders.append(folder);
         return folderOpens;
     }
+    bool OpenDocument(const QString &path) override {
+        desktop << "open " + path;
+        return desktopAnswers;
+    }
+    bool ShowInFolder(const QString &path) override {
+        desktop << "select " + path;
+        return desktopAnswers;
+    }
     int PauseLength(int milliseconds) override {
         pauses.append(milliseconds);
         if (onPause)
@@ -132,10 +146,10 @@ QByteArray Sentence(const QByteArray &body) {
 }
 
 // Six seconds of a receiver with a fix: enough for placemarks to appear.
-QByteArray DriveLog() {
+QByteArray DriveLog(const QByteArray &minute = "35") {
     QByteArray log;
     for (int s = 10; s < 16; ++s) {
-        const QByteArray time = "1235" + QByteArray::number(s) + ".00";
+        const QByteArray time = "12" + minute + QByteArray::number(s) + ".00";
         log += Sentence("GPGGA," + time + ",4807.0380,N,01131.0000,E,1,08,0.9,545.4,M,46.9,M,,");
         log += Sentence("GPGSA,A,3,04,05,,09,12,,,24,,,,,2.5,1.3,2.1");
         log += Sentence("GPRMC," + time + ",A,4807.0380,N,01131.0000,E,022.4,084.4,230394,003.1,W");
@@ -194,6 +208,19 @@ QByteArray BigLog() {
 }
 
 enum Failure { SourceGone, TargetIsFolder, TargetAppears };
+
+// A file browser on the session bus, as the desktop's answer the real seam
+// talks to.
+class FakeFileManager : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.FileManager1")
+
+  public:
+    QStringList shown;
+
+  public slots:
+    void ShowItems(const QStringList &uris, const QString &) { shown << uris; }
+};
 
 } // namespace
 
@@ -387,8 +414,9 @@ class WindowTest : public QObject {
     }
 
     void tabOrder() {
-        const QStringList controls{"btnLoad", "edtFile", "cboColor", "btnCancel",
-                                   "btnGo",   "btnExit", "btnView",  "chkChecksum"};
+        const QStringList controls{"btnLoad",    "edtFile",       "cboColor",     "btnCancel",
+                                   "btnGo",      "btnExit",       "btnView",      "chkChecksum",
+                                   "btnOpenKml", "btnShowFolder", "btnOpenReport"};
         QStringList order;
         QWidget *w = window_.get();
         do {
@@ -663,15 +691,18 @@ class WindowTest : public QObject {
         QTest::addColumn<bool>("reading"); // else in the pause before reading
         QTest::addColumn<bool>("targetExists");
         QTest::addColumn<bool>("byEsc");
-        QTest::newRow("Esc in the pause") << false << false << true;
-        QTest::newRow("Cancel while reading") << true << false << false;
-        QTest::newRow("Esc while reading, old KML kept") << true << true << true;
+        QTest::addColumn<bool>("summarising"); // the KML is in place; the second pass runs
+        QTest::newRow("Esc in the pause") << false << false << true << false;
+        QTest::newRow("Cancel while reading") << true << false << false << false;
+        QTest::newRow("Esc while reading, old KML kept") << true << true << true << false;
+        QTest::newRow("Cancel while summarising, KML kept") << true << false << false << true;
     }
 
     void cancel() {
         QFETCH(bool, reading);
         QFETCH(bool, targetExists);
         QFETCH(bool, byEsc);
+        QFETCH(bool, summarising);
         Load(WriteLog("big.nmea", BigLog()));
         if (targetExists) {
             QVERIFY(WriteAll(Path("big.kml"), "old"));
@@ -687,6 +718,9 @@ class WindowTest : public QObject {
             QTRY_VERIFY_WITH_TIMEOUT(bar->value() > 0, 10000);
             QVERIFY(window_->Converting());
             QVERIFY(bar->value() < bar->maximum());
+            // The KML pass fills the first half of the bar.
+            if (summarising)
+                QTRY_VERIFY_WITH_TIMEOUT(bar->value() > bar->maximum() * 6 / 10, 20000);
         }
         if (byEsc) {
             QVERIFY(QTest::qWaitForWindowActive(window_.get()));
@@ -695,6 +729,13 @@ class WindowTest : public QObject {
             Button("btnCancel")->click();
         }
         QTRY_VERIFY_WITH_TIMEOUT(!window_->Converting(), 2000);
+        if (summarising) {
+            QVERIFY2(Status().endsWith(" placemarks; the result was cancelled"),
+                     qPrintable(Status()));
+            QCOMPARE(Folder(), (QStringList{"big.kml", "big.nmea"}));
+            QVERIFY(!Control<QWidget>("pnlResult")->isVisible());
+            return;
+        }
         QCOMPARE(Status(), targetExists ? QStringLiteral("Cancelled: the KML was left as it was")
                                         : QStringLiteral("Cancelled: no KML written"));
         QCOMPARE(Folder(), before);
@@ -712,11 +753,24 @@ class WindowTest : public QObject {
         QTest::newRow("Exit, Cancel") << false << false;
         QTest::newRow("close, OK") << true << true;
         QTest::newRow("close, Cancel") << true << false;
+        QTest::newRow("Exit while summarising, unasked") << false << true;
     }
 
     void leaveWhileConverting() {
         QFETCH(bool, byClose);
         QFETCH(bool, ok);
+        if (QString(QTest::currentDataTag()).contains("summarising")) {
+            // The KML is in place: nothing is lost, so nothing is asked.
+            Load(WriteLog("big.nmea", BigLog()));
+            Go();
+            auto *bar = Control<QProgressBar>("prgProgress");
+            QTRY_VERIFY_WITH_TIMEOUT(bar->value() > bar->maximum() * 6 / 10, 20000);
+            Button("btnExit")->click();
+            QCOMPARE(fake_->questions.size(), 0);
+            QCOMPARE(fake_->endStatuses, QList<int>{0});
+            QCOMPARE(Folder(), (QStringList{"big.kml", "big.nmea"}));
+            return;
+        }
         Load(WriteLog("drive.nmea", DriveLog()));
         fake_->pauseMs = 5000;
         Go();
@@ -965,6 +1019,156 @@ class WindowTest : public QObject {
         QVERIFY(window_->isVisible());
     }
 
+    // After a run the window grows a panel with the track, the summary and
+    // three actions, reached by Tab from the check box and pressed by key; the
+    // described controls keep their places, and the next run hides it.
+    void result_data() {
+        QTest::addColumn<int>("tabs"); // from the check box to the action
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("oldReport"); // -1 none, 2 a folder; else the answer to the question
+        QTest::addColumn<bool>("desktopAnswers");
+        QTest::addColumn<QString>("expected"); // what the desktop was asked, or the message
+        const int enter = Qt::Key_Return, space = Qt::Key_Space;
+        QTest::newRow("Open KML") << 1 << space << -1 << true << "open %1/drive.kml";
+        QTest::newRow("Open KML, no viewer")
+            << 1 << enter << -1 << false
+            << "No program for KML files could be started.\nThe KML is at: %1/drive.kml";
+        QTest::newRow("Show in folder") << 2 << enter << -1 << true << "select %1/drive.kml";
+        QTest::newRow("Show in folder, no file browser")
+            << 2 << space << -1 << false
+            << "No file browser could be started.\nThe KML is at: %1/drive.kml";
+        QTest::newRow("Open report") << 3 << enter << -1 << true << "open %1/drive.html";
+        QTest::newRow("Open report, old one kept") << 3 << space << 0 << true << "";
+        QTest::newRow("Open report, old one replaced")
+            << 3 << enter << 1 << true << "open %1/drive.html";
+        QTest::newRow("Open report, a folder in the way")
+            << 3 << enter << 2 << true << "file write open error: %1/drive.html: Is a directory";
+        QTest::newRow("Open report, no browser")
+            << 3 << enter << -1 << false
+            << "No web browser could be started.\nThe report is at: %1/drive.html";
+    }
+
+    void result() {
+        QFETCH(int, tabs);
+        QFETCH(int, key);
+        QFETCH(int, oldReport);
+        QFETCH(bool, desktopAnswers);
+        QFETCH(QString, expected);
+        QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+        const QString log = WriteLog("drive.nmea", DriveLog() + DriveLog("36"));
+        if (oldReport == 2) {
+            QVERIFY(QDir().mkpath(Path("drive.html")));
+        } else if (oldReport >= 0) {
+            QVERIFY(WriteAll(Path("drive.html"), "old"));
+            fake_->answers.push_back(oldReport == 1);
+        }
+        fake_->desktopAnswers = desktopAnswers;
+        auto *panel = Control<QWidget>("pnlResult");
+        QVERIFY(!panel->isVisible());
+        Load(log);
+        QVERIFY(Run());
+        QVERIFY(panel->isVisible());
+        QCOMPARE(window_->size(), QSize(441 + 400, 214));
+        for (const char *name : {"gpbWorkspace", "gpbColor", "btnGo", "btnExit", "StatusBar1"})
+            QCOMPARE(Control<QWidget>(name)->geometry().right() < 441, true);
+        QCOMPARE(Control<QGroupBox>("gpbResult")->title(), QStringLiteral("Result: drive.nmea"));
+
+        // The track is drawn: more than the background and one colour.
+        const QImage track = Control<QLabel>("lblTrack")->pixmap().toImage();
+        QSet<QRgb> colours;
+        for (int y = 0; y < track.height(); y += 2)
+            for (int x = 0; x < track.width(); x += 2)
+                colours.insert(track.pixel(x, y));
+        QVERIFY2(colours.size() > 3, qPrintable(QString::number(colours.size())));
+        // Twelve fixes in two runs of six, a minute apart: two segments.
+        const QStringList summary = Control<QLabel>("lblSummary")->text().split('\n');
+        QCOMPARE(summary.first(), QStringLiteral("12 points, 2 segments"));
+        QCOMPARE(summary.at(1), QStringLiteral("1994-03-23 12:35:10 to 12:36:15 UTC"));
+
+        auto *checksum = Control<QCheckBox>("chkChecksum");
+        checksum->setFocus();
+        for (int i = 0; i < tabs; ++i)
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key(key));
+        const bool message = expected.startsWith("No ") || expected.startsWith("file ");
+        // The report is written on a thread of its own.
+        QTRY_COMPARE(message ? fake_->messages : fake_->desktop,
+                     expected.isEmpty() ? QStringList{} : QStringList{expected.arg(dir_->path())});
+        if (tabs == 3 && oldReport == 2) {
+            QVERIFY(QFileInfo(Path("drive.html")).isDir());
+        } else if (tabs == 3 && oldReport != 0) {
+            const QString reference = Path("reference.html");
+            const QString converter = QStringLiteral(SENTROVA_CONVERT_BIN);
+            if (!converter.isEmpty() && QFileInfo(converter).isExecutable()) {
+                QCOMPARE(QProcess::execute(converter,
+                                           {"-q", "--format", "report", "-o", reference, log}),
+                         0);
+            } else {
+                conversion::ConversionRequest request;
+                request.sourcePath = QFile::encodeName(log).toStdString();
+                request.targetPath = QFile::encodeName(reference).toStdString();
+                request.options.format = conversion::DocumentFormat::Report;
+                QCOMPARE(int(conversion::ConvertFile(request).kind),
+                         int(conversion::OutcomeKind::Done));
+            }
+            QCOMPARE(ReadAll(Path("drive.html")), ReadAll(reference));
+        } else if (tabs == 3) {
+            QCOMPARE(ReadAll(Path("drive.html")), QByteArray("old"));
+        }
+
+        // The next run starts without it, in the window's first size.
+        fake_->answers.push_back(true);
+        Load(log);
+        fake_->pauseMs = 5000;
+        Go();
+        QVERIFY(!panel->isVisible());
+        QCOMPARE(window_->size(), QSize(441, 214));
+        Button("btnCancel")->click();
+    }
+
+    // Real receivers' logs: the panel's point count is the batch converter's
+    // GPX track's, for a few logs across the collection.
+    void resultOfRealLogs() {
+        const std::vector<std::filesystem::path> logs = sentrova_test::RealLogs();
+        const QString converter = QStringLiteral(SENTROVA_CONVERT_BIN);
+        if (logs.empty() || converter.isEmpty())
+            QSKIP("no real logs, or no batch converter to compare with");
+        int compared = 0;
+        for (size_t i = 0; i < logs.size(); i += logs.size() / 4 + 1) {
+            const QString log = WriteLog(QStringLiteral("real%1.nmea").arg(i),
+                                         ReadAll(QString::fromStdString(logs[i].string())));
+            Load(log);
+            QVERIFY(Run());
+            if (!Status().startsWith("Done !!"))
+                continue; // a log that stops at a bad sentence has no result
+            const QString gpx = Path("real.gpx");
+            QCOMPARE(QProcess::execute(converter, {"-q", "-f", "--format", "gpx", "-o", gpx, log}),
+                     0);
+            QString points = Control<QLabel>("lblSummary")->text().section(' ', 0, 0);
+            QCOMPARE(points.remove(','), QString::number(ReadAll(gpx).count("<trkpt ")));
+            ++compared;
+        }
+        QVERIFY(compared >= 2);
+    }
+
+    // Show in folder asks the desktop's file browser over D-Bus to select the
+    // file; run under dbus-run-session when it is installed.
+    void showInFolderOverDBus() {
+        QDBusConnection bus = QDBusConnection::sessionBus();
+        if (!bus.isConnected())
+            QSKIP("no session bus");
+        FakeFileManager manager;
+        QVERIFY(bus.registerObject("/org/freedesktop/FileManager1", &manager,
+                                   QDBusConnection::ExportAllSlots));
+        QVERIFY(bus.registerService("org.freedesktop.FileManager1"));
+        const QString kml = WriteLog("my logs/a b.kml", "x");
+        QtWindowDialogs real;
+        QVERIFY(real.ShowInFolder(kml));
+        QTRY_COMPARE(manager.shown, QStringList{QUrl::fromLocalFile(kml).toString()});
+        bus.unregisterService("org.freedesktop.FileManager1");
+        bus.unregisterObject("/org/freedesktop/FileManager1");
+    }
+
     // The mnemonics work from the keyboard.
     void mnemonics() {
         QVERIFY(QTest::qWaitForWindowActive(window_.get()));
@@ -1066,7 +1270,7 @@ class WindowTest : public QObject {
                 QVERIFY2(!face->text(QAccessible::Description).isEmpty(),
                          qPrintable(control->objectName()));
         }
-        QCOMPARE(names.size(), 16);
+        QCOMPARE(names.size(), 22);
         QCOMPARE(QAccessible::queryAccessibleInterface(Control<QWidget>("edtFile"))
                      ->text(QAccessible::Name),
                  QStringLiteral("NMEA file"));
@@ -1168,6 +1372,9 @@ class WindowTest : public QObject {
                             QFileInfo(names[i]).fileName() + ".kml " + results[i];
         QCOMPARE(rows, expected);
         QCOMPARE(Status(), status);
+        // The result shown is the last log's.
+        QCOMPARE(Control<QGroupBox>("gpbResult")->title(), QStringLiteral("Result: f.txt"));
+        QVERIFY(Control<QLabel>("lblSummary")->text().startsWith("0 points"));
         QCOMPARE(ReadAll(Path("more/e.kml")) == "old", results[3].startsWith("skipped"));
         QVERIFY(!Control<QProgressBar>("prgProgress")->isVisible());
         QVERIFY(!QFileInfo::exists(Path("more/g.kml")));

@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # The real window under a real X server (Xvfb), driven by keys (xdotool), on a
 # generated 200 MB log: Go by its mnemonic, keys answered while converting, Esc
-# cancels leaving nothing behind, the window converts again afterwards, the
-# log is loaded again from the recent logs (Down on Load...), and Tab to Exit
-# with Enter ends it with status 0 (not Go, although Go is enabled), soon. The
-# timings come from the window's own trace
+# cancels leaving nothing behind, the window converts again afterwards and
+# grows its result panel, the log is loaded again from the recent logs (Down
+# on Load...), and Tab to Exit with Enter ends it with status 0 (not Go,
+# although Go is enabled), soon. The timings come from the window's own trace
 # (SENTROVA_TRACE), in its clock.
 #
 #   window_under_x.sh SENTROVA GENERATE_LOG SENTROVA_CONVERT WORK_FOLDER
@@ -98,6 +98,9 @@ sed -n "${done_line}p" "$trace" | grep -qE 'Done !! [1-9][0-9]* placemarks' ||
 cmp -s "$kml" "$work/reference.kml" || fail "the window's KML differs from the batch converter's"
 rm -f "$work/reference.kml"
 wait_for "$done_line" ' status Ready$' 10 >/dev/null || fail "the status did not go back to Ready"
+# The result panel widens the window; the first run, cancelled, left it as it was.
+size=$(xdotool getwindowgeometry "$window" | awk '/Geometry:/ { print $2 }')
+[ "$size" = 841x214 ] || fail "the window with its result is $size, not 841x214"
 
 # 3. The log again from the recent logs, then Tab to Exit and Enter.
 start=$(lines)

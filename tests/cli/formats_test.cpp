@@ -20,16 +20,18 @@ TEST(CliFormats, UsageErrorsNameTheProblem) {
         std::string_view message;
     } rows[] = {
         {{"--format", "gpx", "--kmz"}, "--kmz packs KML only"},
+        {{"--format", "report", "--kmz"}, "--kmz packs KML only"},
+        {{"--format", "report", "--style", "quality"}, "--style quality applies to --format kml-track"},
         {{"--format", "csv", "--line"}, "apply to --format kml only"},
-        {{"--date", "2024-05-01"}, "apply to --format gpx, kml-track or csv"},
-        {{"--split-gap", "5"}, "apply to --format gpx, kml-track or csv"},
+        {{"--date", "2024-05-01"}, "apply to --format gpx, kml-track, csv or report"},
+        {{"--split-gap", "5"}, "apply to --format gpx, kml-track, csv or report"},
         {{"--format", "gpx", "--style", "quality"}, "--style quality applies to --format kml-track"},
         {{"--format", "csv", "--date", "2024-02-30"}, "--date 2024-02-30: expected a date YYYY-MM-DD"},
         {{"--format", "csv", "--date", "24-05-01"}, "expected a date YYYY-MM-DD"},
         {{"--format", "gpx", "--split-gap", "0"}, "--split-gap"},
         {{"--format", "gpx", "--split-gap", "nan"}, "--split-gap: expected a number of seconds"},
         {{"--format", "csv", "--split-gap", "-nan"}, "--split-gap: expected a number of seconds"},
-        {{"--format", "shp"}, "--format: shp not in {kml,gpx,kml-track,csv}"},
+        {{"--format", "shp"}, "--format: shp not in {kml,gpx,kml-track,csv,report}"},
     };
     TempDir dir;
     WriteFile(dir / "log.nmea", DriveLog(3));
@@ -41,7 +43,8 @@ TEST(CliFormats, UsageErrorsNameTheProblem) {
         EXPECT_NE(p.err.find(r.message), std::string::npos) << p.err;
         EXPECT_EQ(TemporaryFiles(dir.Path()).size(), 0u);
     }
-    EXPECT_FALSE(Exists(dir / "log.kml") || Exists(dir / "log.gpx") || Exists(dir / "log.csv"));
+    EXPECT_FALSE(Exists(dir / "log.kml") || Exists(dir / "log.gpx") || Exists(dir / "log.csv") ||
+                 Exists(dir / "log.html"));
 }
 
 TEST(CliFormats, TargetFollowsTheFormatAndCountsAgree) {

@@ -239,6 +239,13 @@ TEST(TrackRun, EveryFormatFramesItsSegments) {
          true,
          {{"<gx:Track>", 4}, {"<when>", 5}, {"#rtkFloat</styleUrl>", 1}, {"#gps</styleUrl>", 3}}},
         {DocumentFormat::Csv, false, {{"\r\n1,", 2}, {"\r\n2,", 3}}},
+        {DocumentFormat::Report,
+         false,
+         {{"\"points\":5,\"segments\":2,", 1},
+          {"\"gaps\":1,", 1},
+          {"<section id=\"ground-track\">", 1},
+          {"<title>log &amp; &lt;more&gt;.nmea - log report</title>", 1},
+          {"RTK float 20.0 %, GPS 80.0 %", 1}}},
     };
     for (const Row &r : rows) {
         ConversionOptions options;

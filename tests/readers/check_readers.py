@@ -16,6 +16,10 @@ so that the readers can run side by side:
                  KML 2.2 with gx; Python's csv module: every row as wide as the
                  header, numbers without leading zeros; the segments and the
                  GPX speed and course against the CSV
+  report DOCS    headless Chromium loads every report: no console error, no
+                 request outside the page, the sections the log has data for,
+                 the GPX's point count; its distance against pyproj's geodesics
+                 along the GPX, its CEP50 against one computed from the GPX
 
 Point counts must equal the converter's summary, every coordinate the log
 line's within 1e-9 degree, every time the log line's to the millisecond.
@@ -175,7 +179,8 @@ def convert(converter, real, docs):
         e["docs"] = {}
         for kind, fmt, options, suffix in [("csv", "csv", [], ".csv"), ("gpx", "gpx", [], ".gpx"),
                                            ("kml", "kml-track", e["styled"], ".kml"),
-                                           ("kmz", "kml-track", e.get("packed", e["styled"]) + ["--kmz"], ".kmz")]:
+                                           ("kmz", "kml-track", e.get("packed", e["styled"]) + ["--kmz"], ".kmz"),
+                                           ("report", "report", [], ".html")]:
             target = os.path.join(docs, f"{n:03d}-{kind}{suffix}")
             e["docs"][kind] = target
             jobs_.append((e, kind, [converter, "-f", "--format", fmt, *e["extra"], *options, "-o", target, e["log"]]))
@@ -202,8 +207,9 @@ def convert(converter, real, docs):
     each(epoch_document, jobs_)
     each(placemark_document, placemarks)
     for e in entries:
-        if "failed" not in e and e["csv_summary"] != e["gpx_summary"]:
-            fail(e["log"], f"CSV says {e['csv_summary']} points and segments, GPX {e['gpx_summary']}")
+        for kind in ("csv", "report"):
+            if "failed" not in e and e[kind + "_summary"] != e["gpx_summary"]:
+                fail(e["log"], f"{kind} says {e[kind + '_summary']} points and segments, GPX {e['gpx_summary']}")
         if "failed" not in e and e in entries[len(logs):] and e["csv_summary"][0] < 500:
             fail(e["log"], f"only {e['csv_summary'][0]} points from a generated log")
     json.dump(entries, open(os.path.join(docs, "index.json"), "w"), indent=0)
@@ -378,6 +384,109 @@ def read_strictly(e):
             break
 
 
+# ---- the report, in a browser ----
+
+PAGE = """JSON.stringify({
+  sections: [...document.querySelectorAll('body > section')].map(s => s.id),
+  summary: JSON.parse(document.getElementById('sentrova-summary').textContent),
+  skyMarkers: document.querySelectorAll('#sky path[data-v]').length,
+  circles: [...document.querySelectorAll('#accuracy circle')].map(c => c.getAttribute('data-v')),
+  text: document.body.innerText.length})"""
+
+
+def sky_in_log(path):
+    """Whether a sound GSV sentence of the log places a satellite (elevation and azimuth)."""
+    for line in log_lines(path):
+        text = line.decode("ascii", "replace")
+        if "GSV," not in text or "$" not in text:
+            continue
+        body, _, sent = text[text.index("$") + 1:].partition("*")
+        if sent and sent[:2].upper() != f"{sentence(body)[-4:-2]}":
+            continue
+        f = body.split(",")
+        if not re.fullmatch(r"[A-Z]{2}GSV", f[0]):
+            continue
+        for k in range(4, len(f) - 2, 4):
+            if f[k].isdigit() and 0 < int(f[k]) < 1024 and f[k + 1].isdigit() and f[k + 2].isdigit() \
+                    and int(f[k + 1]) <= 90 and int(f[k + 2]) <= 360:
+                return True
+    return False
+
+
+def gpx_segments(e):
+    root = ElementTree.parse(e["docs"]["gpx"]).getroot()
+    return [[(float(p.get("lat")), float(p.get("lon")), p.find(f"{GPX}time").text) for p in seg.iter(f"{GPX}trkpt")]
+            for seg in root.iter(f"{GPX}trkseg")]
+
+
+def local_metres(points, lat0, lon0):
+    """East and north of each point on an azimuthal equidistant plane at (lat0, lon0)."""
+    from pyproj import Proj  # Debian python3-pyproj
+    project = Proj(proj="aeqd", lat_0=lat0, lon_0=lon0, ellps="WGS84")
+    return [project(lon, lat) for lat, lon, _ in points]
+
+
+def read_report(chunk):
+    """A list of logs' reports in one browser: (logs whose figures were
+    compared: distance, CEP50)."""
+    from pyproj import Geod
+    import chromium
+    browser = chromium.Chromium()
+    geod = Geod(ellps="WGS84")
+    compared = [0, 0]
+    try:
+        for e in chunk:
+            log = e["log"]
+            problems, page = browser.load(e["docs"]["report"], PAGE)
+            for p in problems[:3]:
+                fail(log, "report in Chromium: " + p)
+            if not page:
+                fail(log, "report: the page gave no summary")
+                continue
+            page = json.loads(page)
+            s, sections = page["summary"], page["sections"]
+            segments = gpx_segments(e)
+            points = [p for seg in segments for p in seg]
+            if s["points"] != len(points) or s["segments"] != len(segments):
+                fail(log, f"report: {s['points']} points in {s['segments']} segments, the GPX {len(points)} in "
+                          f"{len(segments)}")
+            if sections != s["sections"]:
+                fail(log, f"report: sections {sections}, its summary lists {s['sections']}")
+            wanted = {"summary": True, "ground-track": bool(points), "over-time": bool(points) or None,
+                      "sky": sky_in_log(log), "accuracy": None, "events": None}
+            for section, want in wanted.items():
+                if want is not None and (section in sections) != want:
+                    fail(log, f"report: section {section} {'missing' if want else 'without data'}")
+            if "sky" in sections and page["skyMarkers"] == 0:
+                fail(log, "report: a sky without satellites")
+            # Distance along each segment, geodesic on WGS84.
+            distance = sum(geod.line_length([p[1] for p in seg], [p[0] for p in seg]) for seg in segments
+                           if len(seg) > 1)
+            if distance > 10:
+                compared[0] += 1
+                if abs(s["distanceM"] - distance) > 0.001 * distance:
+                    fail(log, f"report: distance {s['distanceM']} m, pyproj along the GPX {distance:.3f} m")
+            # A log that stands still for a minute or more: its fixes around their mean.
+            if len(points) >= 10:
+                lat0 = sum(p[0] for p in points) / len(points)
+                lon0 = sum(p[1] for p in points) / len(points)
+                xy = local_metres(points, lat0, lon0)
+                mx, my = sum(x for x, _ in xy) / len(xy), sum(y for _, y in xy) / len(xy)
+                radii = sorted(((x - mx) ** 2 + (y - my) ** 2) ** 0.5 for x, y in xy)
+                seconds = (iso_ms(points[-1][2]) - iso_ms(points[0][2])) / 1000
+                if radii[-1] < 20 and len({p[2][:10] for p in points}) == 1 and seconds >= 60:
+                    if "accuracy" not in sections or len(page["circles"]) != 3:
+                        fail(log, "report: a stationary log without the accuracy circles")
+                    elif s["stationaryFixes"] == len(points):
+                        compared[1] += 1
+                        cep50 = radii[(len(radii) + 1) // 2 - 1]
+                        if abs(s["cep50M"] - cep50) > 0.01:
+                            fail(log, f"report: CEP50 {s['cep50M']} m, from the GPX {cep50:.4f} m")
+    finally:
+        browser.close()
+    return compared
+
+
 def validate(docs, entries):
     """Every GPX and KML track (the KMZs' too) against its schema, a few
     hundred documents to an xmllint run."""
@@ -410,12 +519,12 @@ def guarded(job):
     try:
         counted = READERS[reader](item) or 0
     except Exception as error:
-        fail(item["log"] if isinstance(item, dict) else item, f"{reader}: {error!r}")
+        fail(item["log"] if isinstance(item, dict) else str(item)[:80], f"{reader}: {error!r}")
     return list(failures), counted
 
 
 READERS = {"gdal": read_gdal, "libkml": read_libkml, "gpsbabel": read_gpsbabel, "strict": read_strictly,
-           "placemarks": read_placemarks}
+           "placemarks": read_placemarks, "report": read_report}
 
 
 def main():
@@ -440,12 +549,25 @@ def main():
                 return 77
         else:
             items = entries_of(docs)
+        if command == "report":  # one browser per core, each with its share of the pages
+            items = [items[k::jobs()] for k in range(jobs())]
         counted = 0
+        compared = [0, 0]
         with ProcessPoolExecutor(jobs()) as pool:
             for found, n in pool.map(guarded, [(command, item) for item in items]):
                 failures.extend(found)
-                counted += n
-        if command == "placemarks":
+                if command == "report":
+                    compared = [a + b for a, b in zip(compared, n or [0, 0])]
+                else:
+                    counted += n
+        if command == "report":
+            logs = sum(len(chunk) for chunk in items)
+            real = sum(1 for chunk in items for e in chunk if not os.path.basename(e["log"]).startswith("rtk"))
+            print(f"report: {logs} reports loaded in Chromium; distance compared on {compared[0]} logs, "
+                  f"CEP50 on {compared[1]}")
+            if real >= 50 and min(compared) < 3:
+                fail("report", f"figures compared on fewer than three real logs: {compared}")
+        elif command == "placemarks":
             print(f"placemarks: {len(items)} documents read back with GDAL LIBKML, {counted} features")
         else:
             valid = validate(docs, items) if command == "strict" else 0
