@@ -156,6 +156,12 @@ class TrackRun final : public DocumentTail {
         if (result == track::LineResult::WithoutChecksum) return true;
         ++counts.sentences;
         while (const track::Epoch *e = decoder_.TakeClosed()) {
+            // A writer that reads the lines too sees them and the epochs in
+            // the log's order, on this thread.
+            if (wantsLines_) {
+                Take(*e);
+                continue;
+            }
             written_.Next() = *e;
             written_.Push();
         }
