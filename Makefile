@@ -86,10 +86,15 @@ fuzz: setup
 
 # Renders the window without a display, to check its look by eye: idle,
 # converting, done, the result of the sample drive and the message of a log
-# without placemarks.
+# without placemarks; and two reports rendered by Chromium, the sample drive's
+# summary and ground track and a real two-constellation receiver's sky
+# (docs/ keeps copies for the README).
 screenshot: build
 	LANG=C.UTF-8 LANGUAGE= QT_QPA_PLATFORM=offscreen $(BUILD)/app/sentrova-screenshot $(BUILD)/sentrova-window
 	LANG=de_DE.UTF-8 LANGUAGE= QT_QPA_PLATFORM=offscreen $(BUILD)/app/sentrova-screenshot $(BUILD)/sentrova-window-de
+	scripts/report_screenshots.py $(BUILD)/cli/sentrova-convert $(BUILD) \
+	  examples/drive.nmea:summary+ground-track:report-drive \
+	  ../shared/testdata/nmea-real/aerorust-nmea1.log:sky:report-real
 
 # The Debian packages sentrova-convert and sentrova (dpkg-buildpackage -us -uc -b,
 # tests included), into $(DEB_OUT)/.

@@ -1,6 +1,11 @@
 #include "report_file.h"
 
 #include <cerrno>
+#include <condition_variable>
+#include <exception>
+#include <mutex>
+#include <thread>
+#include <vector>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
@@ -18,18 +23,26 @@ namespace conversion {
 
 namespace {
 
-// Feeds a report, the caller's or its own; its own one becomes the page at the document's end.
+// Feeds a report, the caller's or its own; its own one becomes the page at
+// the document's end. The report is reduced on a second thread, in batches of
+// what the run hands over in order, so that reading the log and reducing it
+// take one core each: the same calls in the same order as on one thread.
 class ReportWriter final : public TrackWriter {
   public:
     ReportWriter(report::LogReport &report, std::string name) : report_(report), name_(std::move(name)) {}
     ReportWriter(const report::Settings &settings, std::string name)
         : own_(std::make_unique<report::LogReport>(settings)), report_(*own_), name_(std::move(name)) {}
+    ~ReportWriter() override { Stop(); }
 
     void Begin(OutputBuffer &) override {}
     void Point(OutputBuffer &, const track::Epoch &epoch, bool newSegment) override {
-        report_.Point(epoch, newSegment);
+        Add(newSegment ? Item::SegmentPoint : Item::Point, epoch);
     }
     bool Finish(OutputBuffer &) override {
+        Hand();
+        Stop();
+        if (failure_) std::rethrow_exception(failure_);
+        report_.Undated(undated_);
         report_.Finish();
         return true;
     }
@@ -37,13 +50,98 @@ class ReportWriter final : public TrackWriter {
         if (own_) out.Append(report::Html(report_, name_));
     }
     bool WantsLines() const override { return true; }
-    void Line(std::string_view line, uint64_t lineNumber) override { report_.Line(line, lineNumber); }
-    void NoFix(const track::Epoch &epoch) override { report_.NoFix(epoch); }
+    void Line(std::string_view line, uint64_t lineNumber) override {
+        Batch &b = batches_[filling_];
+        b.items.push_back(
+            {Item::Line, static_cast<uint32_t>(b.text.size()), static_cast<uint32_t>(line.size()), lineNumber});
+        b.text.append(line);
+        if (b.items.size() >= kBatchItems || b.text.size() >= kBatchBytes) Hand();
+    }
+    void NoFix(const track::Epoch &epoch) override { Add(Item::NoFix, epoch); }
+    void Undated(uint64_t epochs) override { undated_ = epochs; }
 
   private:
+    static constexpr size_t kBatchItems = 8192, kBatchBytes = 512 << 10;
+    struct Item {
+        enum Kind : uint8_t { Line, Point, SegmentPoint, NoFix } kind;
+        uint32_t at, length; // the line's bytes in text, or the epoch's index
+        uint64_t lineNumber;
+    };
+    struct Batch {
+        std::string text;
+        std::vector<Item> items;
+        std::vector<track::Epoch> epochs;
+    };
+
+    void Add(Item::Kind kind, const track::Epoch &epoch) {
+        Batch &b = batches_[filling_];
+        b.items.push_back({kind, static_cast<uint32_t>(b.epochs.size()), 0, 0});
+        b.epochs.push_back(epoch);
+    }
+
+    // The filled batch to the reducing thread, once it has done the one before.
+    void Hand() {
+        if (batches_[filling_].items.empty()) return;
+        if (!worker_.joinable()) worker_ = std::thread([this] { Reduce(); });
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [this] { return !handed_; });
+        handed_ = true;
+        filling_ ^= 1;
+        changed_.notify_all();
+    }
+
+    void Reduce() {
+        for (int reducing = 0;; reducing ^= 1) {
+            {
+                std::unique_lock lock(mutex_);
+                changed_.wait(lock, [this] { return handed_ || stopping_; });
+                if (!handed_) return;
+            }
+            Batch &b = batches_[reducing];
+            try {
+                if (!failure_) {
+                    for (const Item &item : b.items) {
+                        switch (item.kind) {
+                        case Item::Line: report_.Line({b.text.data() + item.at, item.length}, item.lineNumber); break;
+                        case Item::Point: report_.Point(b.epochs[item.at], false); break;
+                        case Item::SegmentPoint: report_.Point(b.epochs[item.at], true); break;
+                        case Item::NoFix: report_.NoFix(b.epochs[item.at]); break;
+                        }
+                    }
+                }
+            } catch (...) {
+                failure_ = std::current_exception();
+            }
+            b.text.clear();
+            b.items.clear();
+            b.epochs.clear();
+            std::lock_guard lock(mutex_);
+            handed_ = false;
+            changed_.notify_all();
+        }
+    }
+
+    void Stop() {
+        if (!worker_.joinable()) return;
+        {
+            std::lock_guard lock(mutex_);
+            stopping_ = true;
+            changed_.notify_all();
+        }
+        worker_.join();
+    }
+
     std::unique_ptr<report::LogReport> own_;
     report::LogReport &report_;
     std::string name_;
+    Batch batches_[2];
+    int filling_ = 0;
+    std::thread worker_;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    bool handed_ = false, stopping_ = false; // under mutex_
+    uint64_t undated_ = 0;
+    std::exception_ptr failure_; // the reducing thread's, read after it ended
 };
 
 class NoSink final : public ByteSink {

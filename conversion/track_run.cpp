@@ -177,6 +177,7 @@ class TrackRun final : public DocumentTail {
         // Only a position, or the receiver's word that it has none, can break a track.
         if (!e.hasPosition && !e.noFix) return;
         if (!dated_ && !e.date.Known()) {
+            ++undatedSeen_;
             if (undated_.size() == kUndatedMax && options_.track.date.Known()) DateWaiting();
             if (undated_.size() < kUndatedMax) undated_.push_back(e);
             return;
@@ -227,6 +228,7 @@ class TrackRun final : public DocumentTail {
         decoder_.Finish();
         while (const track::Epoch *e = decoder_.TakeClosed()) Take(*e);
         if (!dated_ && options_.track.date.Known()) DateWaiting();
+        if (!dated_ && undatedSeen_ > 0) writer_->Undated(undatedSeen_);
         if (writer_->Finish(out)) return true;
         error = writer_->ErrorText();
         return false;
@@ -251,7 +253,8 @@ class TrackRun final : public DocumentTail {
     int64_t lastAt_ = 0; // milliseconds since 1970 of the last point written
     std::vector<track::Epoch> undated_;
     bool dated_ = false;
-    int64_t optionDays_ = 0; // days past the user's date
+    uint64_t undatedSeen_ = 0; // epochs with a position or without a fix before the first date
+    int64_t optionDays_ = 0;   // days past the user's date
     int32_t optionLastTime_ = -1;
     // Last, so that its thread has ended before the members it uses go.
     struct TakeEpoch {

@@ -34,6 +34,8 @@ class TrackWriter {
     virtual bool WantsLines() const { return false; }
     virtual void Line(std::string_view /*line*/, uint64_t /*lineNumber*/) {}
     virtual void NoFix(const track::Epoch & /*epoch*/) {}
+    // At the end, when the log never gave a date: the epochs left out for it.
+    virtual void Undated(uint64_t /*epochs*/) {}
 };
 
 // One per format, each in its own file.

@@ -53,6 +53,10 @@ std::string Convert(std::string_view log, size_t step, const conversion::Convers
         if (Count(doc, "<when>") != points || Count(doc, "<gx:coord>") != points) Fail("KML points");
         if (Count(doc, "<gx:value>") != 5 * points) Fail("KML values");
         break;
+    case DocumentFormat::Report:
+        if (!doc.ends_with("</body>\n</html>\n")) Fail("report's end missing");
+        if (Count(doc, "\"points\":" + std::to_string(points) + ",") != 1) Fail("report's points");
+        break;
     default:
         if (Count(doc, "\r\n") != points + 1) Fail("CSV rows");
         break;
@@ -68,8 +72,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     const uint8_t pick = data[0];
     const std::string_view log(reinterpret_cast<const char *>(data + 1), size - 1);
     conversion::ConversionOptions options;
-    const DocumentFormat formats[] = {DocumentFormat::Gpx, DocumentFormat::KmlTrack, DocumentFormat::Csv};
-    options.format = formats[pick % 3];
+    const DocumentFormat formats[] = {DocumentFormat::Gpx, DocumentFormat::KmlTrack, DocumentFormat::Csv,
+                                      DocumentFormat::Report};
+    options.format = formats[pick % 4];
     options.track.styleQuality = (pick & 4) != 0;
     options.track.splitGapSeconds = (pick & 8) ? 0.05 : 10;
     if (pick & 16) options.track.date = {2024, 2, 29};

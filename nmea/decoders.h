@@ -1,5 +1,7 @@
-// One decoder per sentence type: each walks CurrentSentence field by field and
-// stores every value into its record as soon as it is read. 1 success, 0 failure.
+// The placemark records' side of each sentence kind: the kind's decoder
+// (sentence_decoders.h) reads CurrentSentence, these store its fields into the
+// kind's record, those before a field the walk could not read included.
+// 1 success, 0 failure.
 #pragma once
 
 #include <cstdint>

@@ -1,9 +1,10 @@
-// The decoders' walk over one sentence: each read passes its cursor to the
-// next and fails when the cursor comes back negative or beyond the sentence.
-// A read hands its value to a store step at once, so that a decode failing
-// part-way leaves the fields read before it stored.
+// The placemark records' walk over one sentence: each read passes its cursor
+// to the next. Where a field ends is where its reader stopped, as the
+// records' texts require; the records store the fields read before a
+// failure and none after it.
 #pragma once
 
+#include <cstdint>
 #include <string_view>
 #include <type_traits>
 
@@ -12,34 +13,39 @@
 
 namespace nmea {
 
-class FieldWalker {
+// The reader of sentence_decoders.h for the placemark records: a walk over
+// CurrentSentence that stops at the first field it cannot read.
+class Walked {
   public:
-    explicit FieldWalker(const SentenceContext &ctx) : sentence_(ctx.CurrentSentence), limit_(ctx.SentenceLength) {}
+    using Int = int32_t;
+    using Real = double;
+    using Text = std::string_view;
 
-    template <typename Store> bool Int(Store store) {
-        int32_t v = 0;
-        const Cursor next = scan::Int(NumberStart(), sentence_, v);
-        return Take(next, store, v);
-    }
-    template <typename Store> bool Real(Store store) {
-        double v = 0;
-        const Cursor next = scan::Real(NumberStart(), sentence_, v);
-        return Take(next, store, v);
-    }
-    // A store step for a text may return false to reject the sentence.
-    template <typename Store> bool Text(Store store) {
-        std::string_view v;
-        const Cursor next = scan::TextView(cursor_, sentence_, v);
-        return Take(next, store, v);
-    }
-    bool Hex(uint8_t &checksum) {
-        uint8_t v = 0;
-        const Cursor next = scan::Hex(cursor_, sentence_, v);
-        return Take(
-            next, [&](uint8_t x) { checksum = x; }, v);
-    }
+    explicit Walked(const SentenceContext &ctx)
+        : sentence_(ctx.CurrentSentence), line_(ctx.LineBuffer), limit_(ctx.SentenceLength) {}
 
-    Cursor Position() const { return cursor_; }
+    // Inlined into the decoders, whose field walks run for every line.
+    [[gnu::always_inline]] Walked &operator()(int32_t &field) {
+        return Take(scan::Int(NumberStart(), sentence_, field));
+    }
+    [[gnu::always_inline]] Walked &operator()(double &field) {
+        return Take(scan::Real(NumberStart(), sentence_, field));
+    }
+    Walked &operator()(std::string_view &field) { return Take(scan::TextView(cursor_, sentence_, field)); }
+    // The name read as a text field, counted as none.
+    Walked &Name() {
+        std::string_view name;
+        Take(scan::TextView(cursor_, sentence_, name));
+        read_ = 0;
+        return *this;
+    }
+    // The records read the checksum right after the original fields.
+    template <typename T> Walked &Appended(T &) { return *this; }
+    Walked &Checksum(uint8_t &sum) { return Take(scan::Hex(cursor_, sentence_, sum)); }
+    bool AtEnd() const { return cursor_ >= 0 && cursor_ < limit_ && line_[cursor_] == '*'; }
+    uint8_t Read() const { return read_; }
+    // Whether every field was read.
+    bool Whole() const { return cursor_ >= 0; }
 
   private:
     // A number read from the start passes over the address "$GPGGA" to its
@@ -51,11 +57,33 @@ class FieldWalker {
         }
         return 6;
     }
+    // A read fails when its cursor comes back negative or beyond the
+    // sentence; the cursor is then negative, where every reader fails.
+    Walked &Take(Cursor next) {
+        const bool ok = next >= 0 && next <= limit_;
+        cursor_ = ok ? next : -1;
+        read_ += ok;
+        return *this;
+    }
 
-    template <typename Store, typename T> bool Take(Cursor next, Store &&store, T value) {
-        if (next < 0 || next > limit_) return false;
-        cursor_ = next;
-        if constexpr (std::is_same_v<std::invoke_result_t<Store &, T>, bool>) {
+    std::string_view sentence_;
+    const char *line_;
+    Cursor limit_;
+    Cursor cursor_ = 0;
+    uint8_t read_ = 0;
+};
+
+// Hands the fields a walk read, in the decoder's order, to a record's store
+// steps: false at the first field the walk did not read or whose store step
+// rejects it, so the record keeps what came before, as a walk stopped there.
+class Apply {
+  public:
+    explicit Apply(uint8_t read) : left_(read) {}
+
+    template <typename T, typename Store> bool operator()(const T &value, Store store) {
+        if (left_ == 0) return false;
+        --left_;
+        if constexpr (std::is_same_v<std::invoke_result_t<Store &, const T &>, bool>) {
             return store(value);
         } else {
             store(value);
@@ -63,10 +91,27 @@ class FieldWalker {
         }
     }
 
-    std::string_view sentence_;
-    Cursor limit_;
-    Cursor cursor_ = 0;
+  private:
+    uint8_t left_;
 };
+
+// Apply for a walk that read every field: nothing to count.
+struct ApplyWhole {
+    template <typename T, typename Store> bool operator()(const T &value, Store store) const {
+        if constexpr (std::is_same_v<std::invoke_result_t<Store &, const T &>, bool>) {
+            return store(value);
+        } else {
+            store(value);
+            return true;
+        }
+    }
+};
+
+// Runs a record's store steps over a decoder's value (sentence_decoders.h),
+// `steps` taking an Apply or, for a whole sentence, an ApplyWhole.
+template <typename Value, typename Steps> auto StoreFields(const Value &value, Steps steps) {
+    return value.whole ? steps(ApplyWhole{}) : steps(Apply(value.read));
+}
 
 // The first character of a text field, or 0 for an empty field.
 inline char Letter(std::string_view text) { return text.empty() ? '\0' : text.front(); }

@@ -1,9 +1,13 @@
-// The decoders read as tables, one line per field: kept out of clang-format
+// The placemark records of the position sentences: each stores the fields of
+// its kind's decoder (sentence_decoders.h) as the walk read them, in the
+// records' units, up to the first field the walk could not read.
+// The store steps read as tables, one line per field: kept out of clang-format
 // (a bare marker: clang-format 14 ignores one followed by a reason).
 // clang-format off
 #include "decoders.h"
 #include "field_conversions.h"
 #include "field_walker.h"
+#include "sentence_decoders.h"
 
 namespace nmea {
 namespace {
@@ -21,100 +25,91 @@ auto Unit(std::string &unit) {
 
 } // namespace
 
-// $GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47
-//  1 UTC time hhmmss.ss        2,3 latitude ddmm.mmmm, N/S
-//  4,5 longitude dddmm.mmmm, E/W  6 fix quality  7 satellites used  8 HDOP
-//  9,10 altitude, unit         11,12 geoid separation, unit
-//  13 age of DGPS data         14 DGPS station
 uint8_t ParseGGA(SentenceContext &ctx) {
     NMEA_GGA_Object &rec = ctx.Manager.GgaRecord;
     NMEA_MESSAGE_GGA &m = rec.Message;
-    FieldWalker f(ctx);
-    const bool ok =
-        f.Real([&](double v) { m.UtcTime = ConvertTime(v); }) &&
-        f.Real([&](double v) { m.Latitude = ConvertDegrees(v); }) &&
-        f.Text([&](std::string_view v) {  // the only hemisphere letter that is checked
-            if (Letter(v) == 'S') m.Latitude = -m.Latitude;
-            return Letter(v) == 'S' || Letter(v) == 'N';
+    const Gga<Walked> v{Walked(ctx)};
+    const bool ok = StoreFields(v, [&](auto f) {
+        return
+        f(v.time, [&](double x) { m.UtcTime = ConvertTime(x); }) &&
+        f(v.latitude, [&](double x) { m.Latitude = ConvertDegrees(x); }) &&
+        f(v.northSouth, [&](std::string_view x) {  // the only hemisphere letter that is checked
+            if (Letter(x) == 'S') m.Latitude = -m.Latitude;
+            return Letter(x) == 'S' || Letter(x) == 'N';
         }) &&
-        f.Real([&](double v) { m.Longitude = ConvertDegrees(v); }) &&
-        f.Text(Hemisphere(m.Longitude, 'W')) &&
-        f.Int([&](int32_t v) { m.Spc.FixQuality = static_cast<uint8_t>(v); }) &&
-        f.Int([&](int32_t v) { m.Spc.SatellitesUsed = static_cast<uint8_t>(v); }) &&
-        f.Real([&](double v) { m.Spc.Hdop = ScaleToU16(v, 10000); }) &&
-        f.Real([&](double v) { m.Spc.Altitude = ScaleToI32(v, 100000); }) &&
-        f.Text(Unit(m.Spc.AltitudeUnit)) &&
-        f.Real([&](double v) { m.Spc.GeoidSeparation = ScaleToI32(v, 100000); }) &&
-        f.Text(Unit(m.Spc.GeoidUnit)) &&
-        f.Int([&](int32_t v) { m.Spc.DgpsAge = v; }) &&
-        f.Int([&](int32_t v) { m.Spc.DgpsStation = v; }) &&
-        f.Hex(rec.Checksum);
+        f(v.longitude, [&](double x) { m.Longitude = ConvertDegrees(x); }) &&
+        f(v.eastWest, Hemisphere(m.Longitude, 'W')) &&
+        f(v.quality, [&](int32_t x) { m.Spc.FixQuality = static_cast<uint8_t>(x); }) &&
+        f(v.satellitesUsed, [&](int32_t x) { m.Spc.SatellitesUsed = static_cast<uint8_t>(x); }) &&
+        f(v.hdop, [&](double x) { m.Spc.Hdop = ScaleToU16(x, 10000); }) &&
+        f(v.altitude, [&](double x) { m.Spc.Altitude = ScaleToI32(x, 100000); }) &&
+        f(v.altitudeUnit, Unit(m.Spc.AltitudeUnit)) &&
+        f(v.geoidSeparation, [&](double x) { m.Spc.GeoidSeparation = ScaleToI32(x, 100000); }) &&
+        f(v.geoidUnit, Unit(m.Spc.GeoidUnit)) &&
+        f(v.dgpsAge, [&](int32_t x) { m.Spc.DgpsAge = x; }) &&
+        f(v.dgpsStation, [&](int32_t x) { m.Spc.DgpsStation = x; }) &&
+        f(v.checksum, [&](uint8_t x) { rec.Checksum = x; });
+    });
     return ok ? 1 : 0;
 }
 
-// $GPGLL,4916.45,N,12311.12,W,225444,A*31
-//  1,2 latitude ddmm.mmmm, N/S  3,4 longitude dddmm.mmmm, E/W
-//  5 UTC time hhmmss.ss         6 status: A valid, V invalid
 uint8_t ParseGLL(SentenceContext &ctx) {
     NMEA_GLL_Object &rec = ctx.Manager.GllRecord;
     NMEA_MESSAGE_GLL &m = rec.Message;
-    FieldWalker f(ctx);
-    const bool ok =
-        f.Real([&](double v) { m.Latitude = ConvertDegrees(v); }) &&
-        f.Text(Hemisphere(m.Latitude, 'S')) &&
-        f.Real([&](double v) { m.Longitude = ConvertDegrees(v); }) &&
-        f.Text(Hemisphere(m.Longitude, 'W')) &&
-        f.Real([&](double v) { m.UtcTime = ConvertTime(v); }) &&
-        f.Text(Status(m.Status)) &&
-        f.Hex(rec.Checksum);
+    const Gll<Walked> v{Walked(ctx)};
+    const bool ok = StoreFields(v, [&](auto f) {
+        return
+        f(v.latitude, [&](double x) { m.Latitude = ConvertDegrees(x); }) &&
+        f(v.northSouth, Hemisphere(m.Latitude, 'S')) &&
+        f(v.longitude, [&](double x) { m.Longitude = ConvertDegrees(x); }) &&
+        f(v.eastWest, Hemisphere(m.Longitude, 'W')) &&
+        f(v.time, [&](double x) { m.UtcTime = ConvertTime(x); }) &&
+        f(v.status, Status(m.Status)) &&
+        f(v.checksum, [&](uint8_t x) { rec.Checksum = x; });
+    });
     return ok ? 1 : 0;
 }
 
-// $GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*6A
-//  1 UTC time hhmmss.ss  2 status: A valid, V invalid
-//  3,4 latitude ddmm.mmmm, N/S  5,6 longitude dddmm.mmmm, E/W
-//  7 speed, knots  8 course, degrees true  9 date ddmmyy
-//  10,11 magnetic variation, degrees, E/W
 uint8_t ParseRMC(SentenceContext &ctx) {
     NMEA_RMC_Object &rec = ctx.Manager.RmcRecord;
     NMEA_MESSAGE_RMC &m = rec.Message;
-    FieldWalker f(ctx);
-    const bool ok =
-        f.Real([&](double v) { m.UtcTime = ConvertTime(v); }) &&
-        f.Text(Status(m.Status)) &&
-        f.Real([&](double v) { m.Latitude = ConvertDegrees(v); }) &&
-        f.Text(Hemisphere(m.Latitude, 'S')) &&
-        f.Real([&](double v) { m.Longitude = ConvertDegrees(v); }) &&
-        f.Text(Hemisphere(m.Longitude, 'W')) &&
-        f.Real([&](double v) { m.Speed = ScaleToU16(v, 10); }) &&
-        f.Real([&](double v) { m.Course = ScaleToU16(v, 10); }) &&
-        f.Int([&](int32_t v) { m.Date = ConvertDate(v); }) &&
-        f.Real([&](double v) { m.MagneticVariation = ScaleToU16(v, 10); }) &&
-        f.Text([&](std::string_view v) { if (!v.empty()) m.VariationDirection.assign(1, v.front()); }) &&
-        f.Hex(rec.Checksum);
+    const Rmc<Walked> v{Walked(ctx)};
+    const bool ok = StoreFields(v, [&](auto f) {
+        return
+        f(v.time, [&](double x) { m.UtcTime = ConvertTime(x); }) &&
+        f(v.status, Status(m.Status)) &&
+        f(v.latitude, [&](double x) { m.Latitude = ConvertDegrees(x); }) &&
+        f(v.northSouth, Hemisphere(m.Latitude, 'S')) &&
+        f(v.longitude, [&](double x) { m.Longitude = ConvertDegrees(x); }) &&
+        f(v.eastWest, Hemisphere(m.Longitude, 'W')) &&
+        f(v.speed, [&](double x) { m.Speed = ScaleToU16(x, 10); }) &&
+        f(v.course, [&](double x) { m.Course = ScaleToU16(x, 10); }) &&
+        f(v.date, [&](int32_t x) { m.Date = ConvertDate(x); }) &&
+        f(v.variation, [&](double x) { m.MagneticVariation = ScaleToU16(x, 10); }) &&
+        f(v.variationDirection, [&](std::string_view x) { if (!x.empty()) m.VariationDirection.assign(1, x.front()); }) &&
+        f(v.checksum, [&](uint8_t x) { rec.Checksum = x; });
+    });
     return ok ? 1 : 0;
 }
 
-// $GPRPT,4807.038,N,01131.000,E,545.4,022.4,084.4,230394,123519,3*6B
-//  1,2 latitude ddmm.mmmm, N/S  3,4 longitude dddmm.mmmm, E/W
-//  5 altitude, metres  6 speed, knots  7 course, degrees
-//  8 date ddmmyy  9 UTC time hhmmss.ss  10 fix mode: 2 2D, 3 3D
 uint8_t ParseRPT(SentenceContext &ctx) {
     NMEA_RPT_Object &rec = ctx.Manager.RptRecord;
     NMEA_MESSAGE_RPT &m = rec.Message;
-    FieldWalker f(ctx);
-    const bool ok =
-        f.Real([&](double v) { m.Latitude = ConvertDegrees(v); }) &&
-        f.Text(Hemisphere(m.Latitude, 'S')) &&
-        f.Real([&](double v) { m.Longitude = ConvertDegrees(v); }) &&
-        f.Text(Hemisphere(m.Longitude, 'W')) &&
-        f.Real([&](double v) { m.Altitude = ScaleToI32(v, 100000); }) &&
-        f.Real([&](double v) { m.Speed = ScaleToU16(v, 10); }) &&
-        f.Real([&](double v) { m.Course = ScaleToU16(v, 10); }) &&
-        f.Int([&](int32_t v) { m.Date = ConvertDate(v); }) &&
-        f.Real([&](double v) { m.UtcTime = ConvertTime(v); }) &&
-        f.Int([&](int32_t v) { m.FixMode = static_cast<uint8_t>(v); }) &&
-        f.Hex(rec.Checksum);
+    const Rpt<Walked> v{Walked(ctx)};
+    const bool ok = StoreFields(v, [&](auto f) {
+        return
+        f(v.latitude, [&](double x) { m.Latitude = ConvertDegrees(x); }) &&
+        f(v.northSouth, Hemisphere(m.Latitude, 'S')) &&
+        f(v.longitude, [&](double x) { m.Longitude = ConvertDegrees(x); }) &&
+        f(v.eastWest, Hemisphere(m.Longitude, 'W')) &&
+        f(v.altitude, [&](double x) { m.Altitude = ScaleToI32(x, 100000); }) &&
+        f(v.speed, [&](double x) { m.Speed = ScaleToU16(x, 10); }) &&
+        f(v.course, [&](double x) { m.Course = ScaleToU16(x, 10); }) &&
+        f(v.date, [&](int32_t x) { m.Date = ConvertDate(x); }) &&
+        f(v.time, [&](double x) { m.UtcTime = ConvertTime(x); }) &&
+        f(v.fixMode, [&](int32_t x) { m.FixMode = static_cast<uint8_t>(x); }) &&
+        f(v.checksum, [&](uint8_t x) { rec.Checksum = x; });
+    });
     return ok ? 1 : 0;
 }
 

@@ -66,9 +66,13 @@ class SentenceFields {
     }
     // The field's text; empty when the field is empty or absent.
     std::string_view operator[](size_t i) const {
-        return i < count_ ? body_.substr(start_[i], static_cast<size_t>(start_[i + 1] - start_[i] - 1))
-                          : std::string_view();
+        // The offsets lie within the body: no checked substr.
+        return i < count_
+                   ? std::string_view(body_.data() + start_[i], static_cast<size_t>(start_[i + 1] - start_[i] - 1))
+                   : std::string_view();
     }
+    // The fields the sentence has, its name included.
+    size_t Count() const { return count_; }
     std::string_view Talker() const { return body_.substr(0, 2); }
     std::string_view Type() const { return body_.substr(2, 3); }
 

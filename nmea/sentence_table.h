@@ -1,8 +1,9 @@
 // One row per recognised sentence kind: everything the rest of the program
 // knows about a kind, for both readings of a log (the placemark records and
-// the fix epochs). A new kind is a row here, its SentenceKind, and its
-// decoders: a record decoder for the placemarks (and a record in NMEA_Manager
-// if none fits), an epoch decoder in track/epoch_decoders.cpp.
+// the fix epochs). A new kind is a row here, its SentenceKind, and its one
+// decoder in sentence_decoders.h; each reading that uses it then maps its
+// fields: a record's store steps for the placemarks (a record in
+// NMEA_Manager if none fits), an epoch mapping in track/epoch_decoders.cpp.
 #pragma once
 
 #include <array>

@@ -47,14 +47,18 @@ void AccuracySection(std::string &out, const LogReport &report) {
             const char *name;
             double radius;
             const char *colour;
-        } circles[] = {{"CEP50", s.cep50, "#2ca02c"}, {"CEP95", s.cep95, "#ff7f0e"}, {"2DRMS", s.drms2, "#d62728"}};
+            double angle; // of its label, so that close circles keep theirs apart
+        } circles[] = {{"CEP50", s.cep50, "#2ca02c", 0.785},
+                       {"CEP95", s.cep95, "#ff7f0e", 0.35},
+                       {"2DRMS", s.drms2, "#d62728", 1.2}};
         for (const auto &c : circles) {
-            out += "<circle cx=\"240\" cy=\"240\" r=\"" + Fixed(c.radius * scale, 1) + "\" fill=\"none\" stroke=\"" +
-                   c.colour + "\" stroke-width=\"1.5\" data-v=\"" + c.name + " " + Fixed(c.radius, 3) + " m\"><title>" +
-                   c.name + " " + Fixed(c.radius, 3) + " m</title></circle>\n" +
-                   SvgText(240 + c.radius * scale * 0.7071 + 3, 240 - c.radius * scale * 0.7071 - 3,
-                           std::string(c.name) + " " + Fixed(c.radius, 2) + " m", "start",
-                           std::string("fill=\"") + c.colour + "\"");
+            out +=
+                "<circle cx=\"240\" cy=\"240\" r=\"" + Fixed(c.radius * scale, 1) + "\" fill=\"none\" stroke=\"" +
+                c.colour + "\" stroke-width=\"1.5\" data-v=\"" + c.name + " " + Fixed(c.radius, 3) + " m\"><title>" +
+                c.name + " " + Fixed(c.radius, 3) + " m</title></circle>\n" +
+                SvgText(240 + c.radius * scale * std::cos(c.angle) + 3, 240 - c.radius * scale * std::sin(c.angle) - 3,
+                        std::string(c.name) + " " + Fixed(c.radius, 2) + " m", "start",
+                        std::string("fill=\"") + c.colour + "\"");
         }
         out += SvgText(240, 22, "north", "middle") + SvgText(458, 244, "east") +
                SvgText(12, 472, "metres from the mean; full scale " + Fixed(extent, 2) + " m");

@@ -134,7 +134,12 @@ void LogReport::Line(std::string_view line, uint64_t lineNumber) {
     summary_.lines = lineNumber;
     while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.remove_suffix(1);
     nmea::SentenceText text;
-    if (!nmea::FindSentence(line, text)) {
+    // A name of capitals and digits; binary junk with a "$" in it is no sentence.
+    const auto named = [](std::string_view name) {
+        return std::all_of(name.begin(), name.end(),
+                           [](char c) { return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'); });
+    };
+    if (!nmea::FindSentence(line, text) || !named(text.body.substr(0, 5))) {
         summary_.notSentences += !line.empty();
         return;
     }
@@ -196,8 +201,7 @@ void LogReport::Gsv(std::string_view body, std::string_view talker) {
             value = digits = 0;
             number = true;
         } else if (body[i] >= '0' && body[i] <= '9') {
-            value = value * 10 + (body[i] - '0');
-            ++digits;
+            if (++digits <= 4) value = value * 10 + (body[i] - '0'); // longer is no number of ours
         } else {
             number = false;
         }
@@ -223,6 +227,8 @@ void LogReport::Gsv(std::string_view body, std::string_view talker) {
             ++s.cn0Count;
             s.cn0Max = std::max(s.cn0Max, static_cast<uint8_t>(cn0));
         }
+        // Receivers write 0 and 0 for a satellite whose place they do not know yet.
+        if (elevation == 0 && azimuth == 0) continue;
         const SkySample sample{static_cast<uint8_t>(elevation), static_cast<uint16_t>(azimuth % 360),
                                static_cast<uint8_t>(tracked ? cn0 : 0)};
         if (!s.path.empty() && s.path.back().elevation == sample.elevation && s.path.back().azimuth == sample.azimuth)
@@ -459,6 +465,8 @@ void LogReport::Finish() {
     if (finished_) return;
     finished_ = true;
     CloseStretch();
+    // In the log's order: an epoch closes some lines after its own.
+    std::stable_sort(events_.begin(), events_.end(), [](const Event &a, const Event &b) { return a.line < b.line; });
     Summary &s = summary_;
     s.points = points_;
     s.endMs = points_ > 0 ? lastAtMs_ : 0;
@@ -500,6 +508,7 @@ void LogReport::Finish() {
         if (std::find(s.talkers.begin(), s.talkers.end(), talker) == s.talkers.end()) s.talkers.push_back(talker);
     }
     s.leftOut.clear();
+    if (s.undated > 0) s.leftOut.emplace_back(s.undated, "epochs without a date");
     if (s.noFixEpochs > 0) s.leftOut.emplace_back(s.noFixEpochs, "epochs without a fix");
     if (s.notSentences > 0) s.leftOut.emplace_back(s.notSentences, "lines that hold no NMEA sentence");
     if (s.checksumsFailed > 0 && settings_.checksumsVerified)

@@ -78,7 +78,8 @@ struct Settings {
 
 // The summary's figures.
 struct Summary {
-    uint64_t lines = 0, sentences = 0, points = 0, segments = 0, epochs = 0, noFixEpochs = 0;
+    uint64_t lines = 0, sentences = 0, points = 0, segments = 0, noFixEpochs = 0;
+    uint64_t undated = 0;           // epochs without a date, left out
     int64_t startMs = 0, endMs = 0; // ms since 1970 of the first and last point; 0 none
     double durationSeconds = 0;     // from the first point to the last
     double distanceMetres = 0;      // geodesic on WGS84 along each segment
@@ -106,7 +107,7 @@ class LogReport {
   public:
     static constexpr size_t kBuckets = 720;
     static constexpr size_t kTrackPoints = 4096;
-    static constexpr size_t kSkyPath = 64;
+    static constexpr size_t kSkyPath = 48;
     static constexpr size_t kSatellites = 160;
     static constexpr size_t kEventsKept = 100;
     static constexpr size_t kResiduals = 1 << 16;
@@ -121,6 +122,8 @@ class LogReport {
     void Point(const track::Epoch &epoch, bool newSegment);
     // An epoch without a fix (the receiver said so, or no position or date).
     void NoFix(const track::Epoch &epoch);
+    // Epochs left out because the log gives no date (before Finish).
+    void Undated(uint64_t epochs) { summary_.undated = epochs; }
     // The end of the log.
     void Finish();
 

@@ -51,7 +51,8 @@ std::string Open(const Axis &axis, std::string_view title) {
            "\" stroke=\"#888888\"/>\n";
     const int64_t span = static_cast<int64_t>(axis.used) * axis.report.BucketMs();
     for (int k = 0; k <= 4; ++k) {
-        const int64_t at = axis.report.BucketOriginMs() + span * k / 4;
+        int64_t at = axis.report.BucketOriginMs() + span * k / 4;
+        if (span >= 20'000) at -= at % 1000; // whole seconds where they tell apart the ticks
         svg += SvgText(kLeft + (kWidth - kLeft - kRight) * k / 4.0, y + 14, ClockTime(at),
                        k == 0   ? "start"
                        : k == 4 ? "end"
@@ -69,6 +70,9 @@ struct Scale {
 };
 
 std::string Labels(const Scale &s, int decimals) {
+    // Enough digits that the three labels differ.
+    const double range = s.high - s.low;
+    decimals = std::max(decimals, range < 0.2 ? 3 : range < 2 ? 2 : range < 20 ? 1 : 0);
     std::string svg;
     for (const double v : {s.low, (s.low + s.high) / 2, s.high}) {
         svg += SvgText(kLeft - 6, s.Y(v) + 4, Fixed(v, decimals), "end");
@@ -102,7 +106,7 @@ std::string Band(const Axis &axis, Series s, double factor, const Scale &scale, 
         const Bucket &b = axis.report.Buckets()[i];
         if (b.min[s] > b.max[s]) continue;
         const double y0 = scale.Y(b.max[s] * factor), y1 = scale.Y(b.min[s] * factor);
-        d += "M" + Fixed(axis.X(i), 1) + "," + Fixed(y0 - 0.5, 1) + "V" + Fixed(y1 + 0.5, 1);
+        d += "M" + Fixed(axis.X(i), 1) + "," + Fixed(y0 - 1, 1) + "V" + Fixed(y1 + 1, 1);
     }
     return "<path fill=\"none\" stroke=\"" + std::string(colour) + "\" stroke-width=\"" +
            Fixed(std::max(axis.bucketWidth, 1.5), 2) + "\" d=\"" + d + "\"/>\n";

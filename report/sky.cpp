@@ -29,8 +29,8 @@ std::string Marker(Sky sky, double x, double y, const std::string &fill, const s
     case Sky::NavIC: d = "M" + Fixed(x - 4, 1) + "," + Fixed(y, 1) + "l2,-3.5h4l2,3.5l-2,3.5h-4z"; break;
     default: d = "M" + Fixed(x - 1.5, 1) + "," + Fixed(y - 4, 1) + "h3v2.5h2.5v3h-2.5v2.5h-3v-2.5h-2.5v-3h2.5z"; break;
     }
-    return "<path d=\"" + d + "\" fill=\"" + fill + "\" stroke=\"#333333\" stroke-width=\"0.5\" data-v=\"" + hover +
-           "\"/>\n";
+    // The outline comes from the markers' group.
+    return "<path d=\"" + d + "\" fill=\"" + fill + "\" data-v=\"" + hover + "\"/>\n";
 }
 
 void Position(const SkySample &s, double &x, double &y) {
@@ -61,6 +61,7 @@ void SkySection(std::string &out, const LogReport &report) {
     out += SvgText(260, 34, "N", "middle") + SvgText(488, 264, "E") + SvgText(260, 496, "S", "middle") +
            SvgText(32, 264, "W", "end");
     bool systems[kSkies] = {};
+    out += "<g stroke=\"#333333\" stroke-width=\"0.5\">\n";
     for (const Satellite *s : satellites) {
         if (s->path.empty()) continue;
         systems[static_cast<size_t>(s->system)] = true;
@@ -70,7 +71,7 @@ void SkySection(std::string &out, const LogReport &report) {
             Position(p, x, y);
             d += (d.empty() ? "M" : "L") + Fixed(x, 1) + "," + Fixed(y, 1);
         }
-        if (s->path.size() > 1) out += "<path d=\"" + d + "\" fill=\"none\" stroke=\"#cfcfcf\"/>\n";
+        if (s->path.size() > 1) out += "<path d=\"" + d + "\" fill=\"none\" stroke=\"#cfcfcf\" stroke-width=\"1\"/>\n";
         for (const SkySample &p : s->path) {
             double x = 0, y = 0;
             Position(p, x, y);
@@ -81,13 +82,16 @@ void SkySection(std::string &out, const LogReport &report) {
         }
         double x = 0, y = 0;
         Position(s->path.back(), x, y);
-        out += SvgText(x + 6, y - 5, std::to_string(s->id), "start", "font-size=\"9\" fill=\"#444444\"");
+        out +=
+            SvgText(x + 6, y - 5, std::to_string(s->id), "start", "font-size=\"9\" fill=\"#444444\" stroke=\"none\"");
     }
+    out += "</g>\n";
     // Legend: the shapes, and the colours of the signal.
     double lx = 12;
     for (size_t k = 0; k < kSkies; ++k) {
         if (!systems[k]) continue;
-        out += Marker(static_cast<Sky>(k), lx + 4, 522, "#ffffff", std::string(SkyName(static_cast<Sky>(k))));
+        out += "<g stroke=\"#333333\" stroke-width=\"0.5\">" +
+               Marker(static_cast<Sky>(k), lx + 4, 522, "#ffffff", std::string(SkyName(static_cast<Sky>(k)))) + "</g>";
         out += SvgText(lx + 12, 526, SkyName(static_cast<Sky>(k)));
         lx += 24 + 7.0 * static_cast<double>(SkyName(static_cast<Sky>(k)).size());
     }

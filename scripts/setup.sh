@@ -4,7 +4,7 @@
 set -euo pipefail
 # Keep equal to the README's list.
 packages=(cmake make g++ libcli11-dev qt6-base-dev libqt6svg6 qt6-svg-dev qt6-l10n-tools qt6-tools-dev qt6-translations-l10n
-          libminizip-dev libgeographiclib-dev pkg-config libgtest-dev libgmock-dev chromium geographiclib-tools
+          libminizip-dev libgeographiclib-dev pkg-config libgtest-dev libgmock-dev chromium python3-pyproj
           libxml2-utils locales clang libclang-rt-14-dev clang-format-14 ccache xvfb xdotool gdal-bin python3-gdal gpsbabel
           python3 strace util-linux procps gzip unzip "$@")
 missing=()

@@ -1,14 +1,17 @@
-// One decoder per sentence kind for the fix epochs, reading fields through
-// nmea's sentence layer (an empty field is absent).
+// The fix epochs' side of each sentence kind: the kind's decoder
+// (nmea/sentence_decoders.h) names its fields, read as texts of nmea's
+// sentence layer (an empty field is absent); these map them into the epoch.
 #include "epoch_parts.h"
 
 #include "nmea/field_values.h"
+#include "nmea/sentence_decoders.h"
 
 namespace track {
 
 namespace {
 
 using nmea::SentenceKind;
+using Texts = nmea::FieldTexts;
 
 // More satellites in view than all constellations have is no count.
 constexpr int kMaxInView = 1000;
@@ -21,18 +24,20 @@ void ReadNumber(std::string_view field, Number &to) {
 // GN's combined solution outranks a single constellation's.
 int Rank(const Sentence &s, int base) { return (s.combined ? 10 : 0) + base; }
 
-void Position(const Sentence &s, TimedPart &t, size_t at, int rank) {
+void Position(const Sentence &s, TimedPart &t, std::string_view latitude, std::string_view northSouth,
+              std::string_view longitude, std::string_view eastWest, int rank) {
     double lat = 0, lon = 0;
     if (rank <= t.positionRank) return;
-    if (!nmea::ParseLatitude(s.f[at], s.f[at + 1], lat) || !nmea::ParseLongitude(s.f[at + 2], s.f[at + 3], lon)) return;
+    if (!nmea::ParseLatitude(latitude, northSouth, lat) || !nmea::ParseLongitude(longitude, eastWest, lon)) return;
     Epoch &e = t.epoch;
     e.hasPosition = true;
     e.latitude = lat;
     e.longitude = lon;
     e.positionLine = s.line;
     e.timeMs = s.timeMs; // the epoch's time is its position's
-    e.talker[0] = s.f[0][0];
-    e.talker[1] = s.f[0][1];
+    const std::string_view talker = s.f.Talker();
+    e.talker[0] = talker[0];
+    e.talker[1] = talker[1];
     t.positionRank = rank;
 }
 
@@ -55,16 +60,16 @@ void Motion(std::string_view speed, std::string_view course, Part &p, Number &v,
 }
 
 // Satellites used, HDOP and heights of the best GGA or GNS.
-void Solution(const Sentence &s, TimedPart &t, size_t sats, size_t hdop, size_t altitude, size_t geoid, int rank) {
+template <typename Fix> void Solution(const Fix &g, TimedPart &t, int rank) {
     if (rank <= t.ggaRank) return;
     t.ggaRank = rank;
-    ReadNumber(s.f[sats], t.epoch.satsUsed);
+    ReadNumber(g.satellitesUsed, t.epoch.satsUsed);
     if (t.hdopRank < 1) {
-        ReadNumber(s.f[hdop], t.epoch.hdop);
+        ReadNumber(g.hdop, t.epoch.hdop);
         t.hdopRank = 1;
     }
-    ReadNumber(s.f[altitude], t.epoch.altitude);
-    ReadNumber(s.f[geoid], t.epoch.geoidSeparation);
+    ReadNumber(g.altitude, t.epoch.altitude);
+    ReadNumber(g.geoidSeparation, t.epoch.geoidSeparation);
 }
 
 void OwnDate(TimedPart &t, CivilDate date, int rank) {
@@ -74,83 +79,88 @@ void OwnDate(TimedPart &t, CivilDate date, int rank) {
 }
 
 void DecodeGga(const Sentence &s, TimedPart &t, Untimed &) {
+    const nmea::Gga<Texts> g{Texts(s.f)};
     const int rank = Rank(s, 3);
-    Position(s, t, 2, rank);
+    Position(s, t, g.latitude, g.northSouth, g.longitude, g.eastWest, rank);
     int quality = -1;
-    if (nmea::ParseInt(s.f[6], quality) && quality <= 8) {
+    if (nmea::ParseInt(g.quality, quality) && quality <= 8) {
         t.epoch.noFix = t.epoch.noFix || quality == 0;
         if (rank > t.qualityRank) {
             t.epoch.quality = quality;
             t.qualityRank = rank;
         }
     }
-    Solution(s, t, 7, 8, 9, 11, rank);
-    ReadNumber(s.f[13], t.epoch.dgpsAge);
-    ReadNumber(s.f[14], t.epoch.dgpsStation);
+    Solution(g, t, rank);
+    ReadNumber(g.dgpsAge, t.epoch.dgpsAge);
+    ReadNumber(g.dgpsStation, t.epoch.dgpsStation);
 }
 
 void DecodeRmc(const Sentence &s, TimedPart &t, Untimed &) {
+    const nmea::Rmc<Texts> r{Texts(s.f)};
     const int rank = Rank(s, 1);
-    t.epoch.noFix = t.epoch.noFix || s.f[2] == "V";
-    Status(s.f[2], t, rank);
-    Position(s, t, 3, rank);
-    Motion(s.f[7], s.f[8], t, t.epoch.speedKnots, t.epoch.course, rank);
+    t.epoch.noFix = t.epoch.noFix || r.status == "V";
+    Status(r.status, t, rank);
+    Position(s, t, r.latitude, r.northSouth, r.longitude, r.eastWest, rank);
+    Motion(r.speed, r.course, t, t.epoch.speedKnots, t.epoch.course, rank);
     CivilDate date;
-    if (nmea::ParseDdmmyy(s.f[9], date)) OwnDate(t, date, Rank(s, 2));
+    if (nmea::ParseDdmmyy(r.date, date)) OwnDate(t, date, Rank(s, 2));
 }
 
 void DecodeGll(const Sentence &s, TimedPart &t, Untimed &) {
-    const std::string_view status = s.f[6], mode = s.f[7];
-    t.epoch.noFix = t.epoch.noFix || (!status.empty() && status != "A") || mode == "N" || mode == "V";
-    Status(status, t, Rank(s, 0));
-    Position(s, t, 1, Rank(s, 0));
+    const nmea::Gll<Texts> g{Texts(s.f)};
+    t.epoch.noFix = t.epoch.noFix || (!g.status.empty() && g.status != "A") || g.mode == "N" || g.mode == "V";
+    Status(g.status, t, Rank(s, 0));
+    Position(s, t, g.latitude, g.northSouth, g.longitude, g.eastWest, Rank(s, 0));
 }
 
 void DecodeGns(const Sentence &s, TimedPart &t, Untimed &) {
-    const std::string_view modes = s.f[6];
-    t.epoch.noFix = t.epoch.noFix || (!modes.empty() && modes.find_first_not_of('N') == std::string_view::npos);
-    Position(s, t, 2, Rank(s, 2));
-    Solution(s, t, 7, 8, 9, 10, Rank(s, 2));
+    const nmea::Gns<Texts> g{Texts(s.f)};
+    t.epoch.noFix = t.epoch.noFix || (!g.modes.empty() && g.modes.find_first_not_of('N') == std::string_view::npos);
+    Position(s, t, g.latitude, g.northSouth, g.longitude, g.eastWest, Rank(s, 2));
+    Solution(g, t, Rank(s, 2));
 }
 
 void DecodeZda(const Sentence &s, TimedPart &t, Untimed &) {
+    const nmea::Zda<Texts> z{Texts(s.f)};
     int day = 0, month = 0, year = 0;
-    if (nmea::ParseInt(s.f[2], day) && nmea::ParseInt(s.f[3], month) && nmea::ParseInt(s.f[4], year) &&
-        s.f[4].size() == 4 && nmea::IsCalendarDate({year, month, day}))
+    if (nmea::ParseInt(z.day, day) && nmea::ParseInt(z.month, month) && nmea::ParseInt(z.year, year) &&
+        z.year.size() == 4 && nmea::IsCalendarDate({year, month, day}))
         OwnDate(t, {year, month, day}, Rank(s, 1));
 }
 
 void DecodeGst(const Sentence &s, TimedPart &t, Untimed &) {
-    ReadNumber(s.f[6], t.epoch.sdLatitude);
-    ReadNumber(s.f[7], t.epoch.sdLongitude);
-    ReadNumber(s.f[8], t.epoch.sdAltitude);
+    const nmea::Gst<Texts> g{Texts(s.f)};
+    ReadNumber(g.sdLatitude, t.epoch.sdLatitude);
+    ReadNumber(g.sdLongitude, t.epoch.sdLongitude);
+    ReadNumber(g.sdAltitude, t.epoch.sdAltitude);
 }
 
 void DecodeVtg(const Sentence &s, TimedPart &, Untimed &u) {
-    // Course true, then speed in knots (field 5).
-    Motion(s.f[5], s.f[1], u, u.speedKnots, u.course, Rank(s, 0));
+    const nmea::Vtg<Texts> v{Texts(s.f)};
+    Motion(v.speedKnots, v.courseTrue, u, u.speedKnots, u.course, Rank(s, 0));
 }
 
 void DecodeGsa(const Sentence &s, TimedPart &, Untimed &u) {
+    const nmea::Gsa<Texts> g{Texts(s.f)};
     int mode = 0;
-    if (nmea::ParseInt(s.f[2], mode) && mode >= 1 && mode <= 3) u.gsaMode = mode;
+    if (nmea::ParseInt(g.fixType, mode) && mode >= 1 && mode <= 3) u.gsaMode = mode;
     int used = 0;
-    for (size_t i = 3; i < 15; ++i) used += !s.f[i].empty();
+    for (std::string_view prn : g.prn) used += !prn.empty();
     // One GSA per constellation and stretch; a repeat replaces its count.
     int system = 0;
-    if (!nmea::ParseInt(s.f[18], system) || system < 1 || system > 15) {
+    if (!nmea::ParseInt(g.system, system) || system < 1 || system > 15) {
         int prn = 0;
-        system = !s.combined                    ? 16 + static_cast<int>(s.system)
-                 : !nmea::ParseInt(s.f[3], prn) ? 0
-                 : prn <= 32                    ? 1
-                 : prn >= 65 && prn <= 96       ? 2
-                                                : 0;
+        system = !s.combined                      ? 16 + static_cast<int>(s.system)
+                 : !nmea::ParseInt(g.prn[0], prn) ? 0
+                 : prn <= 32                      ? 1
+                 : prn >= 65 && prn <= 96         ? 2
+                                                  : 0;
     }
     u.gsaUsed[static_cast<size_t>(system)] = used;
     if (Rank(s, 1) <= u.dopRank) return;
     Number p, h, v;
-    const bool haveP = nmea::ParseNumber(s.f[15], p), haveH = nmea::ParseNumber(s.f[16], h),
-               haveV = nmea::ParseNumber(s.f[17], v);
+    const bool haveP = nmea::ParseNumber(g.pdop, p), haveH = nmea::ParseNumber(g.hdop, h),
+               haveV = nmea::ParseNumber(g.vdop, v);
     if (!haveP && !haveH && !haveV) return;
     u.pdop = p;
     u.hdop = h;
@@ -159,9 +169,10 @@ void DecodeGsa(const Sentence &s, TimedPart &, Untimed &u) {
 }
 
 void DecodeGsv(const Sentence &s, TimedPart &, Untimed &u) {
+    const nmea::Gsv<Texts> g{Texts(s.f)};
     int total = 0, index = 0, inView = 0;
-    if (!nmea::ParseInt(s.f[1], total) || !nmea::ParseInt(s.f[2], index) || index < 1 || index > total ||
-        !nmea::ParseInt(s.f[3], inView) || inView > kMaxInView)
+    if (!nmea::ParseInt(g.messages, total) || !nmea::ParseInt(g.number, index) || index < 1 || index > total ||
+        !nmea::ParseInt(g.inView, inView) || inView > kMaxInView)
         return;
     // Sets of several signals (NMEA 4.10) list the same satellites again.
     int &count = u.inView[static_cast<size_t>(s.system)];

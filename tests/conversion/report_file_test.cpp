@@ -7,6 +7,7 @@
 #include "report/html.h"
 #include "support/logs.h"
 #include "support/real_logs.h"
+#include "support/sentences.h"
 
 namespace {
 
@@ -48,6 +49,46 @@ TEST(ReportFile, TheWindowsStepsWriteTheBatchConvertersBytes) {
               OutcomeKind::SourceNotOpenable);
     EXPECT_EQ(conversion::WriteReport(none, "x.nmea", dir / "no-folder/x.html", true).kind,
               OutcomeKind::TargetNotOpenable);
+    // A log without dates: its epochs are left out, and the summary says why.
+    std::string undated;
+    for (const std::string &line : sentrova_test::SplitCrLf(sentrova_test::DriveLog(30))) {
+        if (line.find("RMC") == std::string::npos) undated += line + "\r\n";
+    }
+    sentrova_test::WriteFile(dir / "undated.nmea", undated);
+    ASSERT_EQ(conversion::AnalyseLog(ReportRequest(dir / "undated.nmea", ""), none).kind, OutcomeKind::Done);
+    EXPECT_EQ(none.Figures().leftOut, (std::vector<std::pair<uint64_t, std::string>>{{30, "epochs without a date"}}));
+}
+
+// A GGA and an RMC at `second`, at 48 degrees 7 minutes north plus `north` minutes.
+std::string Fix(int second, std::string_view quality = "1", int north = 0) {
+    char time[16], lat[16];
+    std::snprintf(time, sizeof time, "%02d%02d%02d.00", second / 3600, second / 60 % 60, second % 60);
+    std::snprintf(lat, sizeof lat, "48%02d.0381", 7 + north);
+    const std::string status = quality == "0" ? "V" : "A";
+    return sentrova_test::Nmea("GPGGA," + std::string(time) + "," + lat + ",N,01131.0000,E," + std::string(quality) +
+                               ",08,0.9,545.4,M,46.9,M,,") +
+           "\r\n" +
+           sentrova_test::Nmea("GPRMC," + std::string(time) + "," + status + "," + lat +
+                               ",N,01131.0000,E,0.5,54.7,080626,,") +
+           "\r\n";
+}
+
+TEST(ReportFile, EventsNameTheirLines) {
+    const std::string log = Fix(100) + Fix(101) + Fix(200) /* gap */ + Fix(150) /* back */ +
+                            Fix(151, "1", 30) /* jump */ + Fix(152, "0") + Fix(153) +
+                            "$GPGSV,1,1,01,05,40,083,46*00\r\n";
+    sentrova_test::ScratchDir dir;
+    sentrova_test::WriteFile(dir / "events.nmea", log);
+    report::LogReport read;
+    ASSERT_EQ(conversion::AnalyseLog(ReportRequest(dir / "events.nmea", ""), read).kind, OutcomeKind::Done);
+    std::vector<std::pair<report::EventKind, uint64_t>> events;
+    for (const report::Event &e : read.Events()) events.emplace_back(e.kind, e.line);
+    using K = report::EventKind;
+    EXPECT_EQ(events, (std::vector<std::pair<K, uint64_t>>{
+                          {K::Gap, 5}, {K::TimeBack, 7}, {K::Jump, 9}, {K::NoFix, 11}, {K::BadSentence, 15}}));
+    EXPECT_EQ(read.Figures().gaps, 1u);
+    EXPECT_EQ(read.Figures().checksumsFailed, 1u);
+    EXPECT_TRUE(read.Satellites().empty()); // the bad sentence's satellite is not believed
 }
 
 TEST(ReportFile, ALongLogKeepsItsEndsInBoundedStores) {

@@ -164,6 +164,14 @@ TEST(ParseGLL, Table) {
              EXPECT_NEAR(r.Message.Longitude, 12318533.3333, kTol);
              EXPECT_EQ(r.Message.Status, 1);
          }},
+        {"a mode field after the status is left alone: the checksum is read there",
+         {},
+         "$GPGLL,4916.45,N,12311.12,W,225444,A,D*59",
+         1,
+         [](const NMEA_GLL_Object &r) {
+             EXPECT_EQ(r.Message.Status, 1);
+             EXPECT_EQ(r.Checksum, 0x0D);
+         }},
         {"time field missing",
          {kGllValid},
          "$GPGLL,5000.00,S,00100.00,E*72",

@@ -57,6 +57,14 @@ TEST(ParseGSA, Table) {
          "$GPGSA,,3,04,05,09,12,,,,,,,,,2.5,1.3,2.1*7E",
          1,
          [](const NMEA_GSA_Object &r) { EXPECT_EQ(r.Message.Mode, ""); }},
+        {"a system id after the VDOP is left alone: the checksum is read there",
+         {},
+         "$GPGSA,A,3,04,05,09,12,,,,,,,,,2.5,1.3,2.1,1*22",
+         1,
+         [](const NMEA_GSA_Object &r) {
+             EXPECT_EQ(r.Message.Vdop, 21000);
+             EXPECT_EQ(r.Checksum, 0x01);
+         }},
         {"sentence cut after two PRNs",
          {kGsaOdd},
          "$GPGSA,A,3,04,05*31",

@@ -395,7 +395,9 @@ PAGE = """JSON.stringify({
 
 
 def sky_in_log(path):
-    """Whether a sound GSV sentence of the log places a satellite (elevation and azimuth)."""
+    """Whether a sound GSV sentence of the log has a satellite with elevation
+    and azimuth, and whether one is placed (not 0 and 0, the receivers' unknown)."""
+    seen = False
     for line in log_lines(path):
         text = line.decode("ascii", "replace")
         if "GSV," not in text or "$" not in text:
@@ -409,8 +411,10 @@ def sky_in_log(path):
         for k in range(4, len(f) - 2, 4):
             if f[k].isdigit() and 0 < int(f[k]) < 1024 and f[k + 1].isdigit() and f[k + 2].isdigit() \
                     and int(f[k + 1]) <= 90 and int(f[k + 2]) <= 360:
-                return True
-    return False
+                seen = True
+                if int(f[k + 1]) or int(f[k + 2]):
+                    return True, True
+    return seen, False
 
 
 def gpx_segments(e):
@@ -453,12 +457,12 @@ def read_report(chunk):
             if sections != s["sections"]:
                 fail(log, f"report: sections {sections}, its summary lists {s['sections']}")
             wanted = {"summary": True, "ground-track": bool(points), "over-time": bool(points) or None,
-                      "sky": sky_in_log(log), "accuracy": None, "events": None}
+                      "sky": sky_in_log(log)[0], "accuracy": None, "events": None}
             for section, want in wanted.items():
                 if want is not None and (section in sections) != want:
                     fail(log, f"report: section {section} {'missing' if want else 'without data'}")
-            if "sky" in sections and page["skyMarkers"] == 0:
-                fail(log, "report: a sky without satellites")
+            if "sky" in sections and (page["skyMarkers"] > 0) != sky_in_log(log)[1]:
+                fail(log, f"report: {page['skyMarkers']} places of satellites in the sky")
             # Distance along each segment, geodesic on WGS84.
             distance = sum(geod.line_length([p[1] for p in seg], [p[0] for p in seg]) for seg in segments
                            if len(seg) > 1)
