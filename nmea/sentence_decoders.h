@@ -57,7 +57,8 @@ template <typename R> struct Gga : Reading {
     typename R::Int dgpsAge;          // 13 seconds
     typename R::Int dgpsStation;      // 14
 
-    explicit Gga(R r) {
+    // Inlined: left out of line, this longest walk costs a tenth more.
+    [[gnu::always_inline]] explicit Gga(R r) {
         r(time)(latitude)(northSouth)(longitude)(eastWest)(quality)(satellitesUsed)(hdop)
          (altitude)(altitudeUnit)(geoidSeparation)(geoidUnit)(dgpsAge)(dgpsStation).Checksum(checksum);
         Done(r);
