@@ -113,9 +113,9 @@ int ParseArguments(int argc, char **argv, BatchOptions &options) {
     app.add_option("--format", formatName,
                    "kml (default): one placemark per fix; gpx: GPX 1.1 track;\n"
                    "kml-track: KML 2.2 gx:Track with time; csv: one row per fix;\n"
-                   "report: one self-contained HTML page (summary, ground track,\n"
-                   "series over time, sky, accuracy, events) for any browser, offline.\n"
-                   "gpx, kml-track, csv and report keep the log's full precision, read every\n"
+                   "report: one HTML page of the log (summary, ground track, series\n"
+                   "over time, sky, accuracy, events), for any browser, offline.\n"
+                   "The formats but kml keep the log's full precision, read every\n"
                    "talker and constellation and write one point per UTC time;\n"
                    "e.g. --format gpx drive.nmea")
         ->transform(CLI::IsMember(formatChoices, CLI::ignore_case))
@@ -130,12 +130,12 @@ int ParseArguments(int argc, char **argv, BatchOptions &options) {
     app.add_option("--date", date,
                    "the date of a log that carries none (no valid RMC or ZDA date),\n"
                    "YYYY-MM-DD; a log's own date wins, and the summary says so;\n"
-                   "gpx, kml-track, csv, report; e.g. --date 2024-05-01")
+                   "all formats but kml; e.g. --date 2024-05-01")
         ->option_text("DATE")
         ->group(formats);
     app.add_option("--split-gap", options.conversion.track.splitGapSeconds,
                    "start a new segment after a gap of more than SECONDS between\n"
-                   "fixes (default 10); gpx, kml-track, csv, report; e.g. --split-gap 60.\n"
+                   "fixes (default 10); all formats but kml; e.g. --split-gap 60.\n"
                    "Epochs: sentences of one UTC second are one fix (to the\n"
                    "millisecond once a type repeats within a second); a fix the\n"
                    "receiver marks invalid gives no point; segments break at an\n"

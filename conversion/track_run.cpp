@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "hand_over.h"
 #include "kml_writer.h"
 #include "raw_line_reader.h"
 #include "run_ending.h"
@@ -106,9 +107,15 @@ class TrackRun final : public DocumentTail {
             }
             if (!Feed(line)) break;
         }
+        // Every epoch closed so far is in the document before the run ends,
+        // as if they had been written line by line.
+        written_.Drain();
         outcome_.counts.lines = reader_.LineNumber();
         EndRun(out_, outcome_, reader_.Failed(), reader_.Error(), cancel_, *this);
         ConversionCounts &counts = outcome_.counts;
+        counts.fixSeen = fixSeen_;
+        counts.placemarks = points_;
+        counts.segments = segments_;
         counts.epochs = decoder_.Epochs();
         counts.cycleStartFound = decoder_.Epochs() > 0;
         counts.dateSeen = decoder_.DateSeen() || options_.track.date.Known();
@@ -148,7 +155,16 @@ class TrackRun final : public DocumentTail {
             ++counts.withoutChecksum;
         if (result == track::LineResult::WithoutChecksum) return true;
         ++counts.sentences;
-        while (const track::Epoch *e = decoder_.TakeClosed()) Take(*e);
+        while (const track::Epoch *e = decoder_.TakeClosed()) {
+            // A writer that reads the lines too sees them and the epochs in
+            // the log's order, on this thread.
+            if (wantsLines_) {
+                Take(*e);
+                continue;
+            }
+            written_.Next() = *e;
+            written_.Push();
+        }
         return !out_.Failed();
     }
 
@@ -157,8 +173,7 @@ class TrackRun final : public DocumentTail {
     // day before when their clock is later than the dated one's. A date given
     // by the user dates only a log that carries none.
     void Take(const track::Epoch &e) {
-        ConversionCounts &counts = outcome_.counts;
-        counts.fixSeen = counts.fixSeen || (e.hasPosition && !e.noFix);
+        fixSeen_ = fixSeen_ || (e.hasPosition && !e.noFix);
         // Only a position, or the receiver's word that it has none, can break a track.
         if (!e.hasPosition && !e.noFix) return;
         if (!dated_ && !e.date.Known()) {
@@ -197,13 +212,12 @@ class TrackRun final : public DocumentTail {
             broken_ = true;
             return;
         }
-        ConversionCounts &counts = outcome_.counts;
         const int64_t at = track::DaysFromCivil(e.date) * 86'400'000 + e.timeMs;
         // A gap longer than the split gap, or time running backwards, starts a new segment.
         const bool newSegment = broken_ || at - lastAt_ > gapMs_ || at <= lastAt_;
         writer_->Point(out_, e, newSegment);
-        counts.segments += newSegment;
-        ++counts.placemarks;
+        segments_ += newSegment;
+        ++points_;
         broken_ = false;
         lastAt_ = at;
     }
@@ -231,6 +245,10 @@ class TrackRun final : public DocumentTail {
     const bool wantsLines_;
     ConversionOutcome outcome_;
     const int64_t gapMs_;
+    // From here on the epochs' side: while the log is read, only the thread
+    // that writes the document touches these (and the writer and output).
+    bool fixSeen_ = false;
+    uint64_t points_ = 0, segments_ = 0;
     bool broken_ = true; // the next point starts a segment
     int64_t lastAt_ = 0; // milliseconds since 1970 of the last point written
     std::vector<track::Epoch> undated_;
@@ -238,6 +256,12 @@ class TrackRun final : public DocumentTail {
     uint64_t undatedSeen_ = 0; // epochs with a position or without a fix before the first date
     int64_t optionDays_ = 0;   // days past the user's date
     int32_t optionLastTime_ = -1;
+    // Last, so that its thread has ended before the members it uses go.
+    struct TakeEpoch {
+        TrackRun *run;
+        void operator()(const track::Epoch &e) const { run->Take(e); }
+    };
+    HandOver<track::Epoch, TakeEpoch> written_{TakeEpoch{this}};
 };
 
 } // namespace

@@ -70,7 +70,10 @@ int HexValue(char c) {
 
 bool ParseInt(std::string_view s, int &value) {
     if (!AllDigits(s) || s.size() > 9) return false;
-    std::from_chars(s.data(), s.data() + s.size(), value);
+    // Nine digits cannot overflow; a library call costs more than the digits.
+    int v = 0;
+    for (const char c : s) v = v * 10 + (c - '0');
+    value = v;
     return true;
 }
 

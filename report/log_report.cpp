@@ -3,6 +3,7 @@
 #include <GeographicLib/Geodesic.hpp>
 #include <algorithm>
 #include <cmath>
+#include <tuple>
 
 #include "nmea/field_values.h"
 #include "nmea/sentence_decoders.h"
@@ -434,7 +435,9 @@ void LogReport::Finish() {
     finished_ = true;
     CloseStretch();
     // In the log's order: an epoch closes some lines after its own.
-    std::stable_sort(events_.begin(), events_.end(), [](const Event &a, const Event &b) { return a.line < b.line; });
+    std::sort(events_.begin(), events_.end(), [](const Event &a, const Event &b) {
+        return std::tie(a.line, a.kind, a.atMs, a.untilMs) < std::tie(b.line, b.kind, b.atMs, b.untilMs);
+    });
     Summary &s = summary_;
     s.points = points_;
     s.endMs = points_ > 0 ? lastAtMs_ : 0;
@@ -468,8 +471,13 @@ void LogReport::Finish() {
         for (int i = 0; i < 5; ++i) name[static_cast<size_t>(4 - i)] = static_cast<char>(key >> (8 * i) & 0xff);
         kinds.emplace_back(std::move(name), count);
     }
-    std::stable_sort(kinds.begin(), kinds.end(), [](const auto &a, const auto &b) { return a.second > b.second; });
-    s.sentenceKinds = std::move(kinds);
+    // Most first, ties in the order first seen (kinds holds that order).
+    std::vector<size_t> order(kinds.size());
+    for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+    std::sort(order.begin(), order.end(), [&kinds](size_t a, size_t b) {
+        return kinds[a].second != kinds[b].second ? kinds[a].second > kinds[b].second : a < b;
+    });
+    for (const size_t i : order) s.sentenceKinds.push_back(std::move(kinds[i]));
     s.otherKinds = otherNames_;
     for (const auto &[name, count] : s.sentenceKinds) {
         const std::string talker = name[0] == 'P' ? "P" : name.substr(0, 2);

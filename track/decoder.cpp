@@ -1,12 +1,18 @@
 #include "decoder.h"
 
 #include <cmath>
+#include <new>
+#include <type_traits>
+#include <utility>
 
 #include "nmea/field_values.h"
 
 namespace track {
 
 namespace {
+
+// The parts are rebuilt in place over their old selves.
+static_assert(std::is_trivially_destructible_v<TimedPart> && std::is_trivially_destructible_v<Untimed>);
 
 constexpr int32_t kDayMs = 86'400'000;
 constexpr int32_t kHalfDayMs = kDayMs / 2;
@@ -59,14 +65,14 @@ LineResult EpochDecoder::Feed(std::string_view line, uint64_t lineNumber) {
     const uint8_t timeField = nmea::kSentenceTable[index].timeField;
     if (timeField == 0) {
         if (!haveOpen_ && !haveHeld_) startedUntimed_ = true;
-        stretch_.any = true;
-        decode(s, open_, stretch_);
+        stretch_->any = true;
+        decode(s, *open_, *stretch_);
         return read;
     }
     if (!nmea::ParseTime(fields[timeField], s.timeMs)) return read;
     At(index, s.timeMs);
-    decode(s, open_, stretch_);
-    if (open_.ownDate.Known()) dateSeen_ = true;
+    decode(s, *open_, *stretch_);
+    if (open_->ownDate.Known()) dateSeen_ = true;
     return read;
 }
 
@@ -78,34 +84,41 @@ void EpochDecoder::At(size_t kind, int32_t timeMs) {
     const int32_t key = fast_ ? timeMs : timeMs / 1000 * 1000;
     if (haveOpen_ && key != openKey_) Complete();
     if (!haveOpen_) {
-        open_ = TimedPart{};
-        open_.epoch.timeMs = timeMs;
+        ::new (open_) TimedPart; // in place: a temporary and its copy cost as much again
+        open_->epoch.timeMs = timeMs;
         openKey_ = key;
         haveOpen_ = true;
         if (!haveHeld_) {
-            beforeHeld_ = stretch_; // before the log's first epoch
-            stretch_ = Untimed{};
+            std::swap(beforeHeld_, stretch_); // before the log's first epoch
+            Clear(*stretch_);
         }
         return;
     }
     // Untimed sentences between the timed ones of one epoch are its own.
-    open_.inside.Add(stretch_);
-    stretch_ = Untimed{};
+    if (stretch_->any) {
+        open_->inside.Add(*stretch_);
+        Clear(*stretch_);
+    }
+}
+
+// A stretch without sentences was never written to: only a used one is reset.
+void EpochDecoder::Clear(Untimed &u) {
+    if (u.any) ::new (&u) Untimed;
 }
 
 // The open epoch is complete: the held one before it now knows both its sides.
 void EpochDecoder::Complete() {
     if (!haveOpen_) return;
     if (haveHeld_) {
-        Vote(afterHeld_, held_, open_);
-        Finalize(&afterHeld_, &open_);
-        beforeHeldJoined_ = Joined(held_, open_);
-        beforeHeld_ = afterHeld_;
+        Vote(*afterHeld_, *held_, *open_);
+        Finalize(afterHeld_, open_);
+        beforeHeldJoined_ = Joined(*held_, *open_);
+        std::swap(beforeHeld_, afterHeld_);
     }
-    held_ = open_;
+    std::swap(held_, open_); // the old held part is reset when the next epoch opens
     haveHeld_ = true;
-    afterHeld_ = stretch_;
-    stretch_ = Untimed{};
+    std::swap(afterHeld_, stretch_);
+    Clear(*stretch_);
     haveOpen_ = false;
 }
 
@@ -131,13 +144,15 @@ void EpochDecoder::Vote(const Untimed &between, const TimedPart &earlier, const 
 // stretch on the side the log's cycles put them, unless a gap lies there.
 void EpochDecoder::Finalize(const Untimed *next, const TimedPart *nextEpoch) {
     const bool before = votesBefore_ != votesAfter_ ? votesBefore_ > votesAfter_ : startedUntimed_;
-    Untimed untimed = held_.inside;
+    // The held part is spent after this: its own stretch gathers the rest.
+    Untimed &untimed = held_->inside;
     if (before) {
-        if (beforeHeldJoined_) untimed.Add(beforeHeld_);
-    } else if (next != nullptr && (nextEpoch == nullptr || Joined(held_, *nextEpoch))) {
+        if (beforeHeldJoined_) untimed.Add(*beforeHeld_);
+    } else if (next != nullptr && (nextEpoch == nullptr || Joined(*held_, *nextEpoch))) {
         untimed.Add(*next);
     }
-    Epoch e = held_.epoch;
+    Epoch &e = closed_[closedCount_];
+    e = held_->epoch;
     if (untimed.gsaMode != 0) e.gsaMode = untimed.gsaMode;
     e.gsaUsed = untimed.GsaUsed();
     if (untimed.dopRank >= 0) {
@@ -157,28 +172,24 @@ void EpochDecoder::Finalize(const Untimed *next, const TimedPart *nextEpoch) {
     e.inView = inView_;
     inViewCarries_ = !e.noFix;
 
-    if (held_.ownDate.Known()) {
-        date_ = held_.ownDate;
+    if (held_->ownDate.Known()) {
+        date_ = held_->ownDate;
     } else if (date_.Known() && lastTime_ >= 0 && e.timeMs + kHalfDayMs < lastTime_) {
         // The clock went back by more than half a day: midnight has passed.
         date_ = nmea::CivilFromDays(nmea::DaysFromCivil(date_) + 1);
     }
     e.date = date_;
     lastTime_ = e.timeMs;
-    Emit(e);
-    haveHeld_ = false;
-}
-
-void EpochDecoder::Emit(const Epoch &e) {
-    closed_[closedCount_++] = e;
+    ++closedCount_;
     ++epochs_;
+    haveHeld_ = false;
 }
 
 void EpochDecoder::Finish() {
     closedCount_ = taken_ = 0;
     Complete();
     if (haveHeld_) {
-        Finalize(&afterHeld_, nullptr);
+        Finalize(afterHeld_, nullptr);
     }
 }
 

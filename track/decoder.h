@@ -47,21 +47,25 @@ class EpochDecoder {
     void At(size_t kind, int32_t timeMs);
     void Complete();
     void Finalize(const Untimed *next, const TimedPart *nextEpoch);
+    static void Clear(Untimed &u);
     void Vote(const Untimed &between, const TimedPart &earlier, const TimedPart &later);
     bool Joined(const TimedPart &earlier, const TimedPart &later) const;
-    void Emit(const Epoch &e);
 
     DecoderOptions options_;
+    // The parts turn over by pointer, not by copy: each is some hundred bytes
+    // and an epoch passes through them every few lines.
+    TimedPart parts_[2];
+    Untimed stretches_[3];
     // The epoch being assembled and the untimed stretch since its last timed sentence.
-    TimedPart open_;
+    TimedPart *open_ = &parts_[0];
     bool haveOpen_ = false;
     int32_t openKey_ = 0;
-    Untimed stretch_;
+    Untimed *stretch_ = &stretches_[0];
     // The completed epoch that waits for the next one: the stretches on both
     // of its sides are then known.
-    TimedPart held_;
+    TimedPart *held_ = &parts_[1];
     bool haveHeld_ = false;
-    Untimed beforeHeld_, afterHeld_;
+    Untimed *beforeHeld_ = &stretches_[1], *afterHeld_ = &stretches_[2];
     bool beforeHeldJoined_ = true; // no gap between the held epoch and the one before
     // Evidence of the cycle's order: an untimed stretch that matches the epoch after it, or the one before.
     int votesBefore_ = 0, votesAfter_ = 0;

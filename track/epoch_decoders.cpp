@@ -222,11 +222,14 @@ void Untimed::Add(const Untimed &later) {
 }
 
 int Untimed::GsaUsed() const {
-    int total = -1;
+    // Without branches, so that the compiler can add the slots side by side.
+    int total = 0;
+    bool any = false;
     for (int n : gsaUsed) {
-        if (n >= 0) total = (total < 0 ? 0 : total) + n;
+        total += n > 0 ? n : 0;
+        any |= n >= 0;
     }
-    return total;
+    return any ? total : -1;
 }
 
 } // namespace track

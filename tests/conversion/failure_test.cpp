@@ -22,6 +22,7 @@
 #include "conversion/track_hook.h"
 #include "nmea/manager.h"
 #include "conversion_test_support.h"
+#include "support/logs.h"
 
 namespace {
 
@@ -192,6 +193,39 @@ TEST(StreamFailure, CancelStopsTheRunWithoutClosingLines) {
         if (r.when == When::AtEndOfInput) {
             EXPECT_EQ(sink.bytes.find("<LineString>"), std::string::npos) << r.name;
         }
+    }
+}
+
+// A long log's epochs go into the document on a second thread: a write that
+// fails there, or a cancel, ends the run as in line, and the sink holds the
+// document's start, in order.
+TEST(StreamFailure, EpochsWrittenOnASecondThread) {
+    using conversion::OutputBuffer;
+    const std::string log = sentrova_test::DriveLog(3000);
+    conversion::ConversionOptions options;
+    options.format = conversion::DocumentFormat::Gpx;
+    const auto convert = [&](conversion::ByteSink &sink, OutputBuffer::Writes writes, std::atomic<bool> *cancel) {
+        conversion::MemorySource source(log);
+        OutputBuffer out(sink, 4096, writes);
+        return conversion::ConvertTrack(source, out, options, "log", cancel);
+    };
+    conversion::MemorySink all;
+    ASSERT_EQ(convert(all, OutputBuffer::Writes::InLine, nullptr).counts.placemarks, 3000u);
+    for (OutputBuffer::Writes writes : {OutputBuffer::Writes::InLine, OutputBuffer::Writes::InBackground}) {
+        for (size_t limit : {size_t{5000}, all.bytes.size() / 2, all.bytes.size() - 1}) {
+            FullAfterSink sink(limit);
+            const ConversionOutcome outcome = convert(sink, writes, nullptr);
+            EXPECT_EQ(outcome.kind, OutcomeKind::WriteFailed) << limit;
+            EXPECT_EQ(outcome.systemError, std::strerror(ENOSPC)) << limit;
+            EXPECT_EQ(sink.bytes, all.bytes.substr(0, limit)) << limit;
+        }
+        std::atomic<bool> cancel{false};
+        CancelOnWrite sink(cancel);
+        const ConversionOutcome outcome = convert(sink, writes, &cancel);
+        EXPECT_EQ(outcome.kind, OutcomeKind::Cancelled);
+        EXPECT_LT(outcome.counts.placemarks, 3000u);
+        EXPECT_EQ(sink.bytes, all.bytes.substr(0, sink.bytes.size()));
+        EXPECT_EQ(sink.bytes.find("</gpx>"), std::string::npos);
     }
 }
 

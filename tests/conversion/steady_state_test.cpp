@@ -28,6 +28,14 @@ std::atomic<size_t> gAllocations{0};
     throw std::bad_alloc();
 }
 [[gnu::noinline]] void *operator new[](size_t size) { return ::operator new(size); }
+// The library's temporary buffers (stable_sort) ask without exceptions and give back through delete.
+[[gnu::noinline]] void *operator new(size_t size, const std::nothrow_t &) noexcept {
+    try {
+        return ::operator new(size);
+    } catch (const std::bad_alloc &) {
+        return nullptr;
+    }
+}
 [[gnu::noinline]] void operator delete(void *p) noexcept { std::free(p); }
 [[gnu::noinline]] void operator delete[](void *p) noexcept { std::free(p); }
 [[gnu::noinline]] void operator delete(void *p, size_t) noexcept { std::free(p); }
