@@ -38,15 +38,19 @@ QString Distance(double metres) {
 
 // The engine words what it left out in English; the known reasons are said
 // in the user's language, any other as the engine says it.
-QString LeftOut(uint64_t count, const std::string &why) {
+QString LeftOut(uint64_t count, report::LeftOut why) {
     const int n = static_cast<int>(std::min<uint64_t>(count, INT32_MAX));
-    if (why == "epochs without a fix")
+    switch (why) {
+    case report::LeftOut::Undated:
+        return TfrmMain::tr("%Ln epoch(s) without a date", nullptr, n);
+    case report::LeftOut::NoFix:
         return TfrmMain::tr("%Ln epoch(s) without a fix", nullptr, n);
-    if (why == "lines that hold no NMEA sentence")
+    case report::LeftOut::NotSentence:
         return TfrmMain::tr("%Ln line(s) that hold no NMEA sentence", nullptr, n);
-    if (why == "sentences whose checksum failed")
+    case report::LeftOut::BadChecksum:
         return TfrmMain::tr("%Ln sentence(s) whose checksum failed", nullptr, n);
-    return QStringLiteral("%1 %2").arg(count).arg(QString::fromStdString(why));
+    }
+    return QString::number(count);
 }
 
 } // namespace

@@ -85,7 +85,7 @@ void SummarySection(std::string &out, const LogReport &report) {
     if (s.withoutChecksum > 0) Row(out, "Sentences without a checksum", std::to_string(s.withoutChecksum));
     std::string leftOut;
     for (const auto &[count, why] : s.leftOut)
-        leftOut += (leftOut.empty() ? "" : "<br>") + std::to_string(count) + " " + HtmlEscaped(why);
+        leftOut += (leftOut.empty() ? "" : "<br>") + std::to_string(count) + " " + std::string(LeftOutWords(why));
     Row(out, "Left out of the track", leftOut.empty() ? "nothing" : leftOut);
     out += "</table>\n</section>\n";
 }

@@ -484,11 +484,21 @@ void LogReport::Finish() {
         if (std::find(s.talkers.begin(), s.talkers.end(), talker) == s.talkers.end()) s.talkers.push_back(talker);
     }
     s.leftOut.clear();
-    if (s.undated > 0) s.leftOut.emplace_back(s.undated, "epochs without a date");
-    if (s.noFixEpochs > 0) s.leftOut.emplace_back(s.noFixEpochs, "epochs without a fix");
-    if (s.notSentences > 0) s.leftOut.emplace_back(s.notSentences, "lines that hold no NMEA sentence");
+    if (s.undated > 0) s.leftOut.emplace_back(s.undated, LeftOut::Undated);
+    if (s.noFixEpochs > 0) s.leftOut.emplace_back(s.noFixEpochs, LeftOut::NoFix);
+    if (s.notSentences > 0) s.leftOut.emplace_back(s.notSentences, LeftOut::NotSentence);
     if (s.checksumsFailed > 0 && settings_.checksumsVerified)
-        s.leftOut.emplace_back(s.checksumsFailed, "sentences whose checksum failed");
+        s.leftOut.emplace_back(s.checksumsFailed, LeftOut::BadChecksum);
+}
+
+std::string_view LeftOutWords(LeftOut why) {
+    switch (why) {
+    case LeftOut::Undated: return "epochs without a date";
+    case LeftOut::NoFix: return "epochs without a fix";
+    case LeftOut::NotSentence: return "lines that hold no NMEA sentence";
+    case LeftOut::BadChecksum: return "sentences whose checksum failed";
+    }
+    return {};
 }
 
 Summary Summarise(const LogReport &report) { return report.Figures(); }

@@ -77,6 +77,12 @@ struct Settings {
 };
 
 // The summary's figures.
+// Why epochs or lines are not in the track.
+enum class LeftOut { Undated, NoFix, NotSentence, BadChecksum };
+
+// The report's English words for a reason, after its count.
+std::string_view LeftOutWords(LeftOut why);
+
 struct Summary {
     uint64_t lines = 0, sentences = 0, points = 0, segments = 0, noFixEpochs = 0;
     uint64_t undated = 0;           // epochs without a date, left out
@@ -95,8 +101,8 @@ struct Summary {
     bool checksumsVerified = false;
     std::vector<std::pair<std::string, uint64_t>> sentenceKinds; // "GPGGA" -> count, most first
     std::vector<std::string> talkers;
-    // What was left out of the track, and why, worded for the user.
-    std::vector<std::pair<uint64_t, std::string>> leftOut;
+    // What was left out of the track, and why: a value each face words in its own language.
+    std::vector<std::pair<uint64_t, LeftOut>> leftOut;
     // Accuracy of the stationary stretches, metres; cep50 < 0 without one.
     double cep50 = -1, cep95 = -1, drms2 = -1;
     uint64_t stationaryFixes = 0, stationaryStretches = 0;

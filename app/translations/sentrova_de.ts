@@ -593,6 +593,10 @@ Sie ist inzwischen entstanden und blieb, wie sie ist; Bericht öffnen noch einma
         <translation>Ausgelassen:</translation>
     </message>
     <message numerus="yes">
+        <source>%Ln epoch(s) without a date</source>
+        <translation><numerusform>%Ln Epoche ohne Datum</numerusform><numerusform>%Ln Epochen ohne Datum</numerusform></translation>
+    </message>
+    <message numerus="yes">
         <source>%Ln epoch(s) without a fix</source>
         <translation><numerusform>%Ln Epoche ohne Fix</numerusform><numerusform>%Ln Epochen ohne Fix</numerusform></translation>
     </message>

@@ -23,6 +23,13 @@
         <translation><numerusform>%n bad sentence skipped (first on line %1)</numerusform><numerusform>%n bad sentences skipped (first on line %1)</numerusform></translation>
     </message>
     <message numerus="yes">
+        <source>%Ln epoch(s) without a date</source>
+        <translation>
+            <numerusform>%Ln epoch without a date</numerusform>
+            <numerusform>%Ln epochs without a date</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
         <source>%Ln epoch(s) without a fix</source>
         <translation>
             <numerusform>%Ln epoch without a fix</numerusform>

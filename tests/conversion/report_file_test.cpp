@@ -56,12 +56,12 @@ TEST(ReportFile, TheWindowsStepsWriteTheBatchConvertersBytes) {
     }
     sentrova_test::WriteFile(dir / "undated.nmea", undated);
     ASSERT_EQ(conversion::AnalyseLog(ReportRequest(dir / "undated.nmea", ""), none).kind, OutcomeKind::Done);
-    EXPECT_EQ(none.Figures().leftOut, (std::vector<std::pair<uint64_t, std::string>>{{30, "epochs without a date"}}));
+    EXPECT_EQ(none.Figures().leftOut, (std::vector<std::pair<uint64_t, report::LeftOut>>{{30, report::LeftOut::Undated}}));
 }
 
 // A GGA and an RMC at `second`, at 48 degrees 7 minutes north plus `north` minutes.
 std::string Fix(int second, std::string_view quality = "1", int north = 0) {
-    char time[16], lat[16];
+    char time[32], lat[32];
     std::snprintf(time, sizeof time, "%02d%02d%02d.00", second / 3600, second / 60 % 60, second % 60);
     std::snprintf(lat, sizeof lat, "48%02d.0381", 7 + north);
     const std::string status = quality == "0" ? "V" : "A";
