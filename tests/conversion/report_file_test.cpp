@@ -56,7 +56,8 @@ TEST(ReportFile, TheWindowsStepsWriteTheBatchConvertersBytes) {
     }
     sentrova_test::WriteFile(dir / "undated.nmea", undated);
     ASSERT_EQ(conversion::AnalyseLog(ReportRequest(dir / "undated.nmea", ""), none).kind, OutcomeKind::Done);
-    EXPECT_EQ(none.Figures().leftOut, (std::vector<std::pair<uint64_t, report::LeftOut>>{{30, report::LeftOut::Undated}}));
+    EXPECT_EQ(none.Figures().leftOut,
+              (std::vector<std::pair<uint64_t, report::LeftOut>>{{30, report::LeftOut::Undated}}));
 }
 
 // A GGA and an RMC at `second`, at 48 degrees 7 minutes north plus `north` minutes.
