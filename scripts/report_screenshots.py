@@ -34,8 +34,8 @@ def main():
         browser.call("Emulation.setDeviceMetricsOverride", session=browser.session, width=1040, height=900,
                      deviceScaleFactor=1, mobile=False)
         with tempfile.TemporaryDirectory() as scratch:
-            for spec in sys.argv[3:]:
-                log, sections, name = spec.rsplit(":", 2)
+            for entry in sys.argv[3:]:
+                log, sections, name = entry.rsplit(":", 2)
                 if not os.path.exists(log):
                     print(f"{log}: not there, no {name}.png")
                     continue
