@@ -20,6 +20,7 @@ namespace {
 
 // Epochs before the log's first date wait for it; an hour of them at 1 Hz.
 constexpr size_t kUndatedMax = 4096;
+constexpr size_t kCacheLine = 64;
 
 // A log saved as UTF-16 (a byte-order mark first) read as the bytes of its
 // characters; other logs pass unchanged. Sentences are ASCII: any other
@@ -90,9 +91,9 @@ class TrackRun final : public DocumentTail {
   public:
     TrackRun(ByteSource &in, OutputBuffer &out, const ConversionOptions &options, std::unique_ptr<TrackWriter> writer,
              const std::atomic<bool> *cancel)
-        : out_(out), options_(options), cancel_(cancel), source_(in), reader_(source_),
-          decoder_(DecoderOptionsOf(options)), writer_(std::move(writer)), wantsLines_(writer_->WantsLines()),
-          gapMs_(static_cast<int64_t>(options.track.splitGapSeconds * 1000)) {
+        : out_(out), options_(options), cancel_(cancel), writer_(std::move(writer)),
+          wantsLines_(writer_->WantsLines()), gapMs_(static_cast<int64_t>(options.track.splitGapSeconds * 1000)),
+          source_(in), reader_(source_), decoder_(DecoderOptionsOf(options)) {
         outcome_.counts.epochDocument = true;
         undated_.reserve(kUndatedMax);
     }
@@ -163,9 +164,11 @@ class TrackRun final : public DocumentTail {
                 continue;
             }
             written_.Next() = *e;
-            written_.Push();
+            // The output is written on the other thread: its state is read
+            // once a batch, not once a line.
+            if (written_.Push() && out_.Failed()) return false;
         }
-        return !out_.Failed();
+        return !wantsLines_ || !out_.Failed();
     }
 
     // Receivers often send GGA or GLL before the first RMC: the epochs before
@@ -235,19 +238,22 @@ class TrackRun final : public DocumentTail {
     }
     void WriteFooter(OutputBuffer &out) override { writer_->Footer(out); }
 
+    // Read by both threads, written by neither while the log is read.
     OutputBuffer &out_;
     const ConversionOptions &options_;
     const std::atomic<bool> *cancel_;
-    Utf16Source source_;
-    RawLineReader reader_;
-    track::EpochDecoder decoder_;
     const std::unique_ptr<TrackWriter> writer_;
     const bool wantsLines_;
-    ConversionOutcome outcome_;
     const int64_t gapMs_;
+    // The reading side, on cache lines of its own: a line that the other
+    // thread writes too passes between the cores on every write.
+    alignas(kCacheLine) Utf16Source source_;
+    RawLineReader reader_;
+    track::EpochDecoder decoder_;
+    ConversionOutcome outcome_;
     // From here on the epochs' side: while the log is read, only the thread
     // that writes the document touches these (and the writer and output).
-    bool fixSeen_ = false;
+    alignas(kCacheLine) bool fixSeen_ = false;
     uint64_t points_ = 0, segments_ = 0;
     bool broken_ = true; // the next point starts a segment
     int64_t lastAt_ = 0; // milliseconds since 1970 of the last point written

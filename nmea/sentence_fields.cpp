@@ -28,7 +28,8 @@ bool ConstellationOfTalker(std::string_view talker, Constellation &constellation
 }
 
 bool FindSentence(std::string_view line, SentenceText &sentence) {
-    const size_t dollar = line.find('$');
+    // Nearly every line starts with its sentence: no search for those.
+    const size_t dollar = !line.empty() && line[0] == '$' ? 0 : line.find('$');
     if (dollar == std::string_view::npos) return false;
     line.remove_prefix(dollar + 1);
     const size_t star = line.find('*');

@@ -3,6 +3,8 @@
 // sentence layer (an empty field is absent); these map them into the epoch.
 #include "epoch_parts.h"
 
+#include <bit>
+
 #include "nmea/field_values.h"
 #include "nmea/sentence_decoders.h"
 
@@ -157,6 +159,7 @@ void DecodeGsa(const Sentence &s, TimedPart &, Untimed &u) {
                                                   : 0;
     }
     u.gsaUsed[static_cast<size_t>(system)] = used;
+    u.gsaSlots |= uint32_t{1} << system;
     if (Rank(s, 1) <= u.dopRank) return;
     Number p, h, v;
     const bool haveP = nmea::ParseNumber(g.pdop, p), haveH = nmea::ParseNumber(g.hdop, h),
@@ -202,9 +205,12 @@ void Untimed::Add(const Untimed &later) {
     if (!later.any) return;
     any = true;
     if (later.gsaMode != 0) gsaMode = later.gsaMode;
-    for (size_t i = 0; i < gsaUsed.size(); ++i) {
-        if (later.gsaUsed[i] >= 0) gsaUsed[i] = later.gsaUsed[i];
+    // Most receivers fill one slot or a few: only those are visited.
+    for (uint32_t slots = later.gsaSlots; slots != 0; slots &= slots - 1) {
+        const auto i = static_cast<size_t>(std::countr_zero(slots));
+        gsaUsed[i] = later.gsaUsed[i];
     }
+    gsaSlots |= later.gsaSlots;
     if (later.dopRank >= dopRank) {
         pdop = later.pdop;
         hdop = later.hdop;
@@ -222,14 +228,11 @@ void Untimed::Add(const Untimed &later) {
 }
 
 int Untimed::GsaUsed() const {
-    // Without branches, so that the compiler can add the slots side by side.
+    if (gsaSlots == 0) return -1;
     int total = 0;
-    bool any = false;
-    for (int n : gsaUsed) {
-        total += n > 0 ? n : 0;
-        any |= n >= 0;
-    }
-    return any ? total : -1;
+    for (uint32_t slots = gsaSlots; slots != 0; slots &= slots - 1)
+        total += gsaUsed[static_cast<size_t>(std::countr_zero(slots))];
+    return total;
 }
 
 } // namespace track

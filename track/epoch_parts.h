@@ -15,17 +15,15 @@ namespace track {
 struct Untimed {
     bool any = false;
     int gsaMode = 0;
-    std::array<int, 24> gsaUsed; // by NMEA 4.10 system id, or 16 + System; -1 none
+    std::array<int, 24> gsaUsed{}; // by NMEA 4.10 system id, or 16 + System
+    uint32_t gsaSlots = 0;         // the slots of gsaUsed that a GSA filled
     Number pdop, hdop, vdop;
     int dopRank = -1;
     std::array<int, kSystems> inView; // the largest set per constellation; -1 none
     Number speedKnots, course;        // VTG
     int motionRank = -1;
 
-    Untimed() {
-        gsaUsed.fill(-1);
-        inView.fill(-1);
-    }
+    Untimed() { inView.fill(-1); }
     // A later stretch joins this one: its values replace or add to these.
     void Add(const Untimed &later);
     int GsaUsed() const;

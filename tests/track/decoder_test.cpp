@@ -304,7 +304,12 @@ TEST(EpochDecoder, FieldParsers) {
                   {"1131.000", "E", false, false, 0},
                   {"4807.038", "", true, false, 0},
                   {"4807.038", "E", true, false, 0},
-                  {"48O7.038", "N", true, false, 0}};
+                  {"48O7.038", "N", true, false, 0},
+                  {"4807.03812340000000001", "N", true, true, 48.117302057},
+                  {"4807", "N", true, true, 48.116666667},
+                  {"4807.", "S", true, true, -48.116666667},
+                  {"4807.03a", "N", true, false, 0},
+                  {"48.07038", "N", true, false, 0}};
     for (const Angle &a : angles) {
         double degrees = 0;
         const bool ok = a.latitude ? nmea::ParseLatitude(a.field, a.hemisphere, degrees)
@@ -322,7 +327,9 @@ TEST(EpochDecoder, FieldParsers) {
         long count;
     } numbers[] = {{"12.50", true, "12.50", 12.5, -1}, {"+3", true, "3", 3, 3}, {"-.5", true, "-.5", -0.5, -1},
                    {"08", true, "08", 8, 8},           {"", false, "", 0, -1},  {"1e5", false, "", 0, -1},
-                   {"1.2.3", false, "", 0, -1},        {"-", false, "", 0, -1}, {"1234567890123456", false, "", 0, -1}};
+                   {"1.2.3", false, "", 0, -1},        {"-", false, "", 0, -1}, {"1234567890123456", false, "", 0, -1},
+                   {"0.1", true, "0.1", 0.1, -1},      {"-0.0", true, "-0.0", -0.0, -1},
+                   {"123456789.12345", true, "123456789.12345", 123456789.12345, -1}};
     for (const Num &n : numbers) {
         track::Number number;
         EXPECT_EQ(nmea::ParseNumber(n.field, number), n.ok) << n.field;
