@@ -6,7 +6,6 @@
 #pragma once
 
 #include <atomic>
-#include <cstdlib>
 #include <cstdint>
 #include <exception>
 #include <memory>
@@ -19,8 +18,8 @@ namespace conversion {
 // `Take` is called with each item, in order, on one thread at a time.
 template <typename T, typename Take> class HandOver {
   public:
-    static constexpr uint64_t kSlots = 1024;
-    static constexpr uint64_t kBatch = 128;
+    static constexpr uint64_t kSlots = 4096;
+    static constexpr uint64_t kBatch = 1024;
 
     explicit HandOver(Take take) : take_(take), ring_(new T[kSlots]) {}
     ~HandOver() {
@@ -67,7 +66,6 @@ template <typename T, typename Take> class HandOver {
         head_.notify_one();
     }
     void Start() {
-        if (getenv("E27_INLINE")) { inLine_ = true; return; }
         try {
             thread_ = std::thread([this] { Consume(); });
         } catch (const std::system_error &) {

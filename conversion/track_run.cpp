@@ -91,9 +91,9 @@ class TrackRun final : public DocumentTail {
   public:
     TrackRun(ByteSource &in, OutputBuffer &out, const ConversionOptions &options, std::unique_ptr<TrackWriter> writer,
              const std::atomic<bool> *cancel)
-        : out_(out), options_(options), cancel_(cancel), writer_(std::move(writer)),
-          wantsLines_(writer_->WantsLines()), gapMs_(static_cast<int64_t>(options.track.splitGapSeconds * 1000)),
-          source_(in), reader_(source_), decoder_(DecoderOptionsOf(options)) {
+        : out_(out), options_(options), cancel_(cancel), writer_(std::move(writer)), wantsLines_(writer_->WantsLines()),
+          gapMs_(static_cast<int64_t>(options.track.splitGapSeconds * 1000)), source_(in), reader_(source_),
+          decoder_(DecoderOptionsOf(options)) {
         outcome_.counts.epochDocument = true;
         undated_.reserve(kUndatedMax);
     }
