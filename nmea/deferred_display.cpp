@@ -34,4 +34,23 @@ void DeferredDisplay::Refresh(DataDisplay &d) {
     }
 }
 
+void DeferredDisplay::NoteAll(const DeferredDisplay &from) {
+    const auto take = [this](auto &mine, const auto &theirs) {
+        if (theirs.EverNoted()) Note(mine, theirs.pending);
+    };
+    take(time_, from.time_);
+    take(date_, from.date_);
+    take(latitude_, from.latitude_);
+    take(longitude_, from.longitude_);
+    take(speed_, from.speed_);
+    take(course_, from.course_);
+    take(altitude_, from.altitude_);
+    take(hdop_, from.hdop_);
+    take(pdop_, from.pdop_);
+    take(vdop_, from.vdop_);
+    take(fixMode_, from.fixMode_);
+    if (from.satellites_.noted || from.satellites_.everShown) Satellites(from.satellites_.pending);
+    PositionValid(from.positionValid_);
+}
+
 } // namespace nmea
