@@ -247,14 +247,16 @@ class KmlRun final : public DocumentTail {
     void Take(const Handed &handed) {
         nmea::SentenceContext &side = *placemarkSide_;
         if (!handed.closesCycle) {
-            side.SetSentence(std::string_view(handed.sentence, handed.sentenceLength));
+            // The text of a sentence holds no NUL.
+            side.LoadLine(std::string_view(handed.sentence, handed.sentenceLength), handed.sentenceLength);
+            side.SentenceLength = handed.sentenceLength;
             nmea::DecodeDeferred(side, SentenceKind::GPGSV);
             return;
         }
         side.Manager.Pending().NoteAll(handed.cycle.values);
         const nmea::DataDisplay &display = side.Manager.Display();
         PlaceCycle(display, handed.cycle, placed_, [&](const PlacemarkDate &date) {
-            WritePlacemark(out_, display, date);
+            WritePlacemark(out_, display, date, {}, &satelliteRows_);
             return true;
         });
     }
@@ -296,6 +298,7 @@ class KmlRun final : public DocumentTail {
     // here once it has ended.
     PlacedCounts placed_;
     std::unique_ptr<nmea::SentenceContext> placemarkSide_;
+    SatelliteRows satelliteRows_;
     // Last, so that its thread has ended before the members it uses go.
     std::optional<HandOver<Handed, TakeHanded>> handOver_;
 };
