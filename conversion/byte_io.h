@@ -115,6 +115,11 @@ class OutputBuffer {
         if (used_ == capacity_) Spill();
         block_[used_++] = c;
     }
+    // From here on each full block is written by the thread that filled it:
+    // for a caller that fills it on a thread of its own already.
+    void WriteInLine() {
+        if (!writer_) writes_ = Writes::InLine;
+    }
     // Writes out what is held and waits until it is written; false once any
     // write has failed.
     bool Flush();

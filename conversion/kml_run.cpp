@@ -2,14 +2,18 @@
 // reader through the decoders to the placemark of the cycle it closes.
 #include <cstring>
 #include <memory>
+#include <optional>
 
 #include "cycle_hook.h"
+#include "hand_over.h"
 #include "kml_writer.h"
 #include "line_reader.h"
 #include "nmea/context.h"
 #include "nmea/dispatch.h"
 #include "nmea/display_format.h"
+#include "nmea/short_copy.h"
 #include "nmea/talker.h"
+#include "placemark_rules.h"
 #include "run_ending.h"
 #include "stream_conversion.h"
 
@@ -50,6 +54,57 @@ struct Sentence {
 
 enum class Dispatched { Counted, Passed, Stop };
 
+// A closed cycle as the decoders left it: the values its texts are made of,
+// and the clock of the RMC or RPT that last brought the date.
+struct ClosedCycle {
+    nmea::DeferredDisplay values;
+    nmea::PackedTime clockWithDate = 0;
+    bool clockWithDateSeen = false;
+};
+
+// What became of the closed cycles once their texts were read.
+struct PlacedCounts {
+    uint64_t withoutPosition = 0;
+    uint64_t placemarks = 0;
+    uint64_t timeStampsLeftOut = 0;
+    uint64_t datesMoved = 0;
+};
+
+// The placemark of a closed cycle, from its texts: none without a position.
+// `write` writes it on the date given and says whether it did.
+template <typename Write>
+void PlaceCycle(const nmea::DataDisplay &display, const ClosedCycle &cycle, PlacedCounts &counts, Write write) {
+    if (!HasPosition(display)) {
+        ++counts.withoutPosition;
+        return;
+    }
+    char clock[nmea::kUtcTimeTextSize];
+    const size_t clockLength = cycle.clockWithDateSeen ? nmea::PutUtcTimeText(clock, cycle.clockWithDate) : 0;
+    const PlacemarkDate date = DateOfPlacemark(display.Date, display.UtcTime, std::string_view(clock, clockLength));
+    if (!write(date)) return;
+    ++counts.placemarks;
+    counts.timeStampsLeftOut += date.calendar ? 0 : 1;
+    counts.datesMoved += date.nextDay ? 1 : 0;
+}
+
+// The plain document is made on two threads, each taking about one core:
+// this one reads the log and decodes what the cycles depend on; the second
+// decodes the satellites sentences, whose values only the placemark shows,
+// and formats and writes the placemarks. It is handed, in the log's order,
+// either a satellites sentence or a closed cycle.
+struct Handed {
+    bool closesCycle = false;
+    ClosedCycle cycle;
+    char sentence[nmea::SentenceContext::kMaxLine];
+    uint8_t sentenceLength = 0;
+};
+
+class KmlRun;
+struct TakeHanded {
+    KmlRun *run;
+    void operator()(const Handed &handed) const;
+};
+
 class KmlRun final : public DocumentTail {
   public:
     KmlRun(ByteSource &in, OutputBuffer &out, const ConversionOptions &options, const std::atomic<bool> *cancel,
@@ -59,6 +114,13 @@ class KmlRun final : public DocumentTail {
         // Fresh per conversion: the document depends on nothing but the log.
         ctx_->VerifyChecksums = options.verifyChecksums;
         ctx_->AnyTalker = options.anyTalker;
+        // A hook reads the whole fix, which stays on this thread.
+        if (!hook_) {
+            handOver_.emplace(TakeHanded{this});
+            placemarkSide_ = std::make_unique<nmea::SentenceContext>();
+            ctx_->DecodedElsewhere = SentenceKind::GPGSV;
+            out_.WriteInLine();
+        }
     }
 
     ConversionOutcome Run() {
@@ -79,6 +141,7 @@ class KmlRun final : public DocumentTail {
             Count(sentence.kind);
             if (!CloseCycle(sentence.kind)) break;
         }
+        if (handOver_) handOver_->Drain();
         NoteEnd();
         EndRun(out_, outcome_, reader_.Failed(), reader_.Error(), cancel_, *this);
         return std::move(outcome_);
@@ -138,6 +201,14 @@ class KmlRun final : public DocumentTail {
             ++counts.otherTalkerIgnored;
             return Dispatched::Passed;
         }
+        if (ctx_->LastDeferred) {
+            Handed &handed = handOver_->Next();
+            const std::string_view s = ctx_->CurrentSentence;
+            handed.closesCycle = false;
+            nmea::CopyShort(handed.sentence, s.data(), s.size());
+            handed.sentenceLength = static_cast<uint8_t>(s.size());
+            handOver_->Push();
+        }
         return Dispatched::Counted;
     }
 
@@ -154,29 +225,49 @@ class KmlRun final : public DocumentTail {
     // placemark is written. False when the output failed.
     bool CloseCycle(SentenceKind kind) {
         if (!fixSeen_ || kind != cycleStart_ || !ctx_->Manager.DateKnown()) return true;
-        ConversionCounts &counts = outcome_.counts;
-        const nmea::DataDisplay &display = ctx_->Manager.Display();
-        ++counts.cycles;
-        if (!HasPosition(display)) {
-            ++counts.cyclesWithoutPosition;
-            return true;
-        }
-        char clock[nmea::kUtcTimeTextSize];
-        const size_t clockLength = clockWithDateSeen_ ? nmea::PutUtcTimeText(clock, clockWithDate_) : 0;
-        const PlacemarkDate date = DateOfPlacemark(display.Date, display.UtcTime, std::string_view(clock, clockLength));
-        bool written = true;
-        if (hook_) written = hook_->OnCycle(out_, ctx_->Manager, date);
-        else WritePlacemark(out_, display, date);
-        if (written) {
-            ++counts.placemarks;
-            counts.timeStampsLeftOut += date.calendar ? 0 : 1;
-            counts.datesMoved += date.nextDay ? 1 : 0;
+        ++outcome_.counts.cycles;
+        if (handOver_) {
+            Handed &handed = handOver_->Next();
+            handed.closesCycle = true;
+            handed.cycle.values = ctx_->Manager.Pending();
+            handed.cycle.clockWithDate = clockWithDate_;
+            handed.cycle.clockWithDateSeen = clockWithDateSeen_;
+            handOver_->Push();
+        } else {
+            const ClosedCycle cycle{{}, clockWithDate_, clockWithDateSeen_};
+            PlaceCycle(ctx_->Manager.Display(), cycle, placed_,
+                       [this](const PlacemarkDate &date) { return hook_->OnCycle(out_, ctx_->Manager, date); });
         }
         return !out_.Failed();
     }
 
+  public:
+    // On the second thread: a satellites sentence into its own records, or
+    // a closed cycle's placemark from the values of both threads.
+    void Take(const Handed &handed) {
+        nmea::SentenceContext &side = *placemarkSide_;
+        if (!handed.closesCycle) {
+            // The text of a sentence holds no NUL.
+            side.LoadLine(std::string_view(handed.sentence, handed.sentenceLength), handed.sentenceLength);
+            side.SentenceLength = handed.sentenceLength;
+            nmea::DecodeDeferred(side, SentenceKind::GPGSV);
+            return;
+        }
+        side.Manager.Pending().NoteAll(handed.cycle.values);
+        const nmea::DataDisplay &display = side.Manager.Display();
+        PlaceCycle(display, handed.cycle, placed_, [&](const PlacemarkDate &date) {
+            WritePlacemark(out_, display, date, {}, &satelliteRows_);
+            return true;
+        });
+    }
+
+  private:
     void NoteEnd() {
         ConversionCounts &counts = outcome_.counts;
+        counts.cyclesWithoutPosition = placed_.withoutPosition;
+        counts.placemarks = placed_.placemarks;
+        counts.timeStampsLeftOut = placed_.timeStampsLeftOut;
+        counts.datesMoved = placed_.datesMoved;
         counts.lines = reader_.LineNumber();
         counts.cycleStartFound = cycleStart_ != SentenceKind::Unknown;
         counts.fixSeen = fixSeen_;
@@ -203,7 +294,16 @@ class KmlRun final : public DocumentTail {
     // The clock of the RMC or RPT that last brought the date.
     nmea::PackedTime clockWithDate_ = 0;
     bool clockWithDateSeen_ = false;
+    // The placemark side: written by the second thread while it runs, read
+    // here once it has ended.
+    PlacedCounts placed_;
+    std::unique_ptr<nmea::SentenceContext> placemarkSide_;
+    SatelliteRows satelliteRows_;
+    // Last, so that its thread has ended before the members it uses go.
+    std::optional<HandOver<Handed, TakeHanded>> handOver_;
 };
+
+void TakeHanded::operator()(const Handed &handed) const { run->Take(handed); }
 
 } // namespace
 

@@ -56,14 +56,13 @@ template <size_t N> void PutRow(OutputBuffer &out, const char (&label)[N], std::
     out.Append(kRowTail);
 }
 
-template <size_t N>
-void PutSatelliteColumn(OutputBuffer &out, const char (&label)[N], const std::array<std::string, 12> &slots) {
-    out.Append(std::string_view(label, N - 1));
-    // Each slot is right-aligned in five characters. Texts of up to four
-    // characters (all the decoders produce) go in as fixed-size moves: eight
-    // blanks, then the text ending on the slot's last column. Blanks that land
-    // past the slot are overwritten by the next one, or past the row never
-    // appended.
+// The twelve slots of a satellites row, each right-aligned in five
+// characters, handed to `put` in one or more pieces.
+template <typename Put> void PutSlots(const std::array<std::string, 12> &slots, Put put) {
+    // Texts of up to four characters (all the decoders produce) go in as
+    // fixed-size moves: eight blanks, then the text ending on the slot's last
+    // column. Blanks that land past the slot are overwritten by the next one,
+    // or past the row never used.
     constexpr size_t kRow = 12 * 5;
     char row[kRow + 8];
     char *p = row;
@@ -78,13 +77,30 @@ void PutSatelliteColumn(OutputBuffer &out, const char (&label)[N], const std::ar
         p += 5;
     }
     if (p != nullptr) {
-        out.Append(std::string_view(row, kRow));
-    } else {
-        for (const std::string &slot : slots) {
-            if (slot.size() < 5) out.Append(std::string_view("     ", 5 - slot.size()));
-            out.Append(slot);
-        }
+        put(std::string_view(row, kRow));
+        return;
     }
+    for (const std::string &slot : slots) {
+        if (slot.size() < 5) put(std::string_view("     ", 5 - slot.size()));
+        put(std::string_view(slot));
+    }
+}
+
+const std::array<std::string, 12> &RowTexts(const nmea::DataDisplay &d, size_t row) {
+    switch (row) {
+    case 0: return d.SatPrn;
+    case 1: return d.SatSnr;
+    case 2: return d.SatElevation;
+    default: return d.SatAzimuth;
+    }
+}
+
+template <size_t N>
+void PutSatelliteColumn(OutputBuffer &out, const char (&label)[N], const nmea::DataDisplay &d, size_t row,
+                        SatelliteRows *rows) {
+    out.Append(std::string_view(label, N - 1));
+    if (rows != nullptr) out.Append(rows->Of(d, row));
+    else PutSlots(RowTexts(d, row), [&out](std::string_view piece) { out.Append(piece); });
     out.Append(kRowTail);
 }
 
@@ -105,6 +121,17 @@ void PutCoordinate(OutputBuffer &out, std::string_view text, char negative) {
 }
 
 } // namespace
+
+std::string_view SatelliteRows::Of(const nmea::DataDisplay &display, size_t row) {
+    std::string &text = rows_[row];
+    if (!made_[row] || madeAt_[row] != display.SatRowRewrites[row]) {
+        text.clear();
+        PutSlots(RowTexts(display, row), [&text](std::string_view piece) { text.append(piece); });
+        made_[row] = true;
+        madeAt_[row] = display.SatRowRewrites[row];
+    }
+    return text;
+}
 
 std::string_view IconColour(int index) {
     if (index < 0 || index >= static_cast<int>(IconColours.size())) return IconColours[0];
@@ -131,7 +158,7 @@ void WriteCoordinates(OutputBuffer &out, const nmea::DataDisplay &d) {
 }
 
 void WritePlacemark(OutputBuffer &out, const nmea::DataDisplay &d, const PlacemarkDate &moved,
-                    std::string_view altitudeMode) {
+                    std::string_view altitudeMode, SatelliteRows *rows) {
     std::array<char, 64> headingBuffer;
     std::string headingSpill;
     const std::string_view heading = TimeHeading(d.UtcTime, headingBuffer, headingSpill);
@@ -167,10 +194,10 @@ void WritePlacemark(OutputBuffer &out, const nmea::DataDisplay &d, const Placema
     PutRow(out, "<br>Speed     = ", d.Speed);
     PutRow(out, "<br>Course    = ", d.Course);
     PutRow(out, "<br>Mode      = ", d.FixMode);
-    PutSatelliteColumn(out, "<br>SV ID     = ", d.SatPrn);
-    PutSatelliteColumn(out, "<br>SNR       = ", d.SatSnr);
-    PutSatelliteColumn(out, "<br>Elevation = ", d.SatElevation);
-    PutSatelliteColumn(out, "<br>Azimuth   = ", d.SatAzimuth);
+    PutSatelliteColumn(out, "<br>SV ID     = ", d, 0, rows);
+    PutSatelliteColumn(out, "<br>SNR       = ", d, 1, rows);
+    PutSatelliteColumn(out, "<br>Elevation = ", d, 2, rows);
+    PutSatelliteColumn(out, "<br>Azimuth   = ", d, 3, rows);
     out.Append("</pre>]]></description>\r\n");
 
     // A date that does not exist would be a false claim: no time stamp then.

@@ -18,10 +18,7 @@ void SentenceContext::LoadLine(std::string_view piece, size_t textLength) {
     const size_t n = piece.size() < kMaxLine ? piece.size() : kMaxLine;
     CopyShort(LineBuffer, piece.data(), n);
     LineBuffer[n] = '\0';
-    const size_t length = textLength < n ? textLength : n;
-    // Resized, then overwritten: the line's bytes are copied once more, not twice.
-    CurrentSentence.resize(length);
-    CopyShort(CurrentSentence.data(), LineBuffer, length);
+    CurrentSentence = std::string_view(LineBuffer, textLength < n ? textLength : n);
 }
 
 void SentenceContext::SetSentence(std::string_view sentence) {

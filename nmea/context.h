@@ -20,8 +20,8 @@ class SentenceContext {
 
     // The piece of the log last read, zero-terminated.
     char LineBuffer[kLineBufferSize] = {};
-    // LineBuffer up to its first NUL.
-    std::string CurrentSentence;
+    // LineBuffer up to its first NUL: a view of this object's own buffer.
+    std::string_view CurrentSentence;
     int32_t SentenceLength = 0;
     uint8_t UnrecognisedSentence = 0;
     NMEA_Manager Manager;
@@ -34,6 +34,12 @@ class SentenceContext {
     // Under AnyTalker: the sentence came from a talker other than the one read
     // for its kind, and was left alone.
     bool LastFromOtherTalker = false;
+    // A kind whose sentences ParseSentence checks and takes but does not
+    // decode: the caller decodes them on a context of its own (DecodeDeferred),
+    // say on another thread. Their records here stay empty. Unknown: none.
+    SentenceKind DecodedElsewhere = SentenceKind::Unknown;
+    // The last sentence was of that kind and taken undecoded.
+    bool LastDeferred = false;
 
     // Under AnyTalker one talker is read per sentence kind, so that a receiver
     // that sends a kind from two talkers (GPGGA and GLGGA) does not give every
@@ -47,7 +53,10 @@ class SentenceContext {
     // ReadsTalker, and the current sentence's talker taken for `kind` when it is.
     bool TakeTalker(SentenceKind kind);
 
-    SentenceContext() { CurrentSentence.reserve(kLineBufferSize); }
+    SentenceContext() = default;
+    // A copy's CurrentSentence would view the original's buffer.
+    SentenceContext(const SentenceContext &) = delete;
+    SentenceContext &operator=(const SentenceContext &) = delete;
 
     // Takes one piece of at most 99 characters (longer input is cut) into
     // LineBuffer and CurrentSentence; leaves SentenceLength alone.

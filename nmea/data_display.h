@@ -24,6 +24,9 @@ struct DataDisplay {
     std::array<std::string, 12> SatSnr;
     std::array<std::string, 12> SatElevation;
     std::array<std::string, 12> SatAzimuth;
+    // How often each satellites row (PRN, SNR, elevation, azimuth) had a text
+    // rewritten: a writer may reuse what it made of a row while its count stays.
+    std::array<uint32_t, 4> SatRowRewrites{};
 };
 
 } // namespace nmea

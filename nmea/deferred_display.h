@@ -50,6 +50,10 @@ class DeferredDisplay {
     // Formats the texts whose values changed since the last call. Nothing
     // else may write the texts in between.
     void Refresh(DataDisplay &display);
+    // Notes every value `from` was ever given, as `from` holds it now: a copy
+    // that formats its own texts, on another thread, shows what `from` would.
+    // Only the newest value decides a text, so notes in between are not missed.
+    void NoteAll(const DeferredDisplay &from);
 
   private:
     template <typename T> struct Value {
@@ -65,6 +69,7 @@ class DeferredDisplay {
             if constexpr (std::is_floating_point_v<T>) return std::bit_cast<uint64_t>(a) == std::bit_cast<uint64_t>(b);
             else return a == b;
         }
+        bool EverNoted() const { return noted || everShown; }
         // Whether the text must be formatted from `pending`; counts it as
         // shown, so it answers true once per change.
         bool IsDue() {

@@ -8,9 +8,9 @@
 namespace nmea {
 
 uint8_t VerifyChecksum(const SentenceContext &ctx) {
-    const std::string &s = ctx.CurrentSentence;
+    const std::string_view s = ctx.CurrentSentence;
     const size_t length = std::min(s.size(), static_cast<size_t>(std::max(ctx.SentenceLength, 0)));
-    const std::string_view sentence = std::string_view(s).substr(0, length);
+    const std::string_view sentence = s.substr(0, length);
     const size_t star = std::min(sentence.find('*', 1), length);
     const std::string_view body = length > 1 ? sentence.substr(1, star - 1) : std::string_view();
     // No "*": the sum is compared with zero.
@@ -18,9 +18,18 @@ uint8_t VerifyChecksum(const SentenceContext &ctx) {
     return ChecksumMatches(body, sent) ? 1 : 0;
 }
 
+namespace {
+void Decode(SentenceContext &ctx, const SentenceRow &row) {
+    if (row.decode == nullptr || row.decode(ctx) != 1) return;
+    ctx.LastDecoded = true;
+    if (row.noteTexts != nullptr) row.noteTexts(ctx.Manager, ctx.Manager.Pending());
+}
+} // namespace
+
 uint8_t ParseSentence(SentenceContext &ctx) {
     ctx.LastDecoded = false;
     ctx.LastFromOtherTalker = false;
+    ctx.LastDeferred = false;
     if (ctx.VerifyChecksums && !VerifyChecksum(ctx)) return 0;
     const SentenceKind kind = PlacemarkKindOfName(ctx.SentenceName());
     const SentenceRow *row = RowOf(kind);
@@ -32,12 +41,17 @@ uint8_t ParseSentence(SentenceContext &ctx) {
         ctx.LastFromOtherTalker = true;
         return 1;
     }
-    if (row->decode == nullptr) return 1;
-    if (row->decode(ctx) == 1) {
-        ctx.LastDecoded = true;
-        if (row->noteTexts != nullptr) row->noteTexts(ctx.Manager, ctx.Manager.Pending());
+    if (kind == ctx.DecodedElsewhere) {
+        ctx.LastDeferred = true;
+        return 1;
     }
+    Decode(ctx, *row);
     return 1;
+}
+
+void DecodeDeferred(SentenceContext &ctx, SentenceKind kind) {
+    ctx.LastDecoded = false;
+    if (const SentenceRow *row = RowOf(kind)) Decode(ctx, *row);
 }
 
 } // namespace nmea

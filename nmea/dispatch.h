@@ -15,4 +15,8 @@ uint8_t VerifyChecksum(const SentenceContext &ctx);
 // 0 only when checksums are verified and this one fails; 1 otherwise.
 uint8_t ParseSentence(SentenceContext &ctx);
 
+// The decode ParseSentence left to the caller (LastDeferred): the current
+// sentence, of `kind`, into ctx's records and the values of its texts.
+void DecodeDeferred(SentenceContext &ctx, SentenceKind kind);
+
 } // namespace nmea

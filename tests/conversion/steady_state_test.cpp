@@ -78,7 +78,8 @@ Count Allocations(const std::string &log, const conversion::ConversionOptions &o
 }
 
 TEST(SteadyState, NoAllocationPerLineOrPlacemark) {
-    const std::string shortLog = MovingLog(20), longLog = MovingLog(2000);
+    // Both long enough that the placemarks go to a second thread.
+    const std::string shortLog = MovingLog(200), longLog = MovingLog(2000);
     conversion::ConversionOptions checked;
     checked.verifyChecksums = true;
     conversion::ConversionOptions anyTalker;
