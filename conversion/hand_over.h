@@ -15,11 +15,14 @@
 
 namespace conversion {
 
-// `Take` is called with each item, in order, on one thread at a time.
-template <typename T, typename Take> class HandOver {
+// `Take` is called with each item, in order, on one thread at a time. Each
+// meeting of the threads costs a wake-up, a system call on a virtual machine:
+// runs whose items are cheap to take hand over larger batches.
+template <typename T, typename Take, uint64_t Slots = 1024, uint64_t Batch = 128> class HandOver {
   public:
-    static constexpr uint64_t kSlots = 4096;
-    static constexpr uint64_t kBatch = 1024;
+    static constexpr uint64_t kSlots = Slots;
+    static constexpr uint64_t kBatch = Batch;
+    static_assert(kBatch <= kSlots / 2);
 
     explicit HandOver(Take take) : take_(take), ring_(new T[kSlots]) {}
     ~HandOver() {

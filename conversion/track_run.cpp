@@ -267,7 +267,8 @@ class TrackRun final : public DocumentTail {
         TrackRun *run;
         void operator()(const track::Epoch &e) const { run->Take(e); }
     };
-    HandOver<track::Epoch, TakeEpoch> written_{TakeEpoch{this}};
+    // An epoch is written in a microsecond: batches of a thousand.
+    HandOver<track::Epoch, TakeEpoch, 4096, 1024> written_{TakeEpoch{this}};
 };
 
 } // namespace
