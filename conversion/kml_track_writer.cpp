@@ -185,6 +185,7 @@ class KmlTrackWriter : public TrackWriter {
         return error_ == 0;
     }
     void Footer(OutputBuffer &out) override { out.Append("</Document>\n</kml>\n"); }
+    bool HoldsPoints() const override { return true; }
 
     int Error() const override { return error_; }
     // Only the columns' files fail here: the document's own writes fail in its buffer.

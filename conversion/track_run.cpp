@@ -96,6 +96,10 @@ class TrackRun final : public DocumentTail {
           decoder_(DecoderOptionsOf(options)) {
         outcome_.counts.epochDocument = true;
         undated_.reserve(kUndatedMax);
+        // The epochs are written on a thread of their own, which writes the
+        // output's blocks too: two threads for two cores, and each block
+        // stays in the cache of the core that filled it.
+        if (!wantsLines_ && !writer_->HoldsPoints()) out_.WriteInLine();
     }
 
     ConversionOutcome Run() {

@@ -32,6 +32,10 @@ class TrackWriter {
     // log when WantsLines (asked once, so that the other formats pay nothing),
     // and each epoch that is no point.
     virtual bool WantsLines() const { return false; }
+    // Whether the points reach the document only when their track closes
+    // (held in columns until then): most of such a document is written at
+    // the end, where a thread that writes it beside the copying pays.
+    virtual bool HoldsPoints() const { return false; }
     virtual void Line(std::string_view /*line*/, uint64_t /*lineNumber*/) {}
     virtual void NoFix(const track::Epoch & /*epoch*/) {}
     // At the end, when the log never gave a date: the epochs left out for it.
