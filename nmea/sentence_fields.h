@@ -53,21 +53,24 @@ class SentenceFields {
   public:
     static constexpr size_t kMaxFields = 40;
 
-    explicit SentenceFields(std::string_view body) : body_(body) {
+    // A reading that needs only the first `wanted` fields (the name counted)
+    // has the splitting stop there; the fields after them read as absent.
+    explicit SentenceFields(std::string_view body, size_t wanted = kMaxFields) : body_(body) {
+        const size_t commas = wanted < kMaxFields ? wanted : kMaxFields - 1;
         start_[0] = 0;
         size_t i = 0;
         // Eight characters at a time: every line of a log is split here.
         if constexpr (swar::kUsable) {
-            for (; i + 8 <= body.size() && count_ < kMaxFields - 1; i += 8) {
-                for (uint64_t commas = CommaBytes(swar::Load8(body.data() + i)); commas != 0 && count_ < kMaxFields - 1;
-                     commas &= commas - 1)
-                    start_[++count_] = static_cast<uint16_t>(i + (std::countr_zero(commas) >> 3) + 1);
+            for (; i + 8 <= body.size() && count_ < commas; i += 8) {
+                for (uint64_t c = CommaBytes(swar::Load8(body.data() + i)); c != 0 && count_ < commas; c &= c - 1)
+                    start_[++count_] = static_cast<uint16_t>(i + (std::countr_zero(c) >> 3) + 1);
             }
         }
-        for (; i < body.size() && count_ < kMaxFields - 1; ++i) {
+        for (; i < body.size() && count_ < commas; ++i) {
             if (body[i] == ',') start_[++count_] = static_cast<uint16_t>(i + 1);
         }
-        start_[++count_] = static_cast<uint16_t>(body.size() + 1);
+        // The last field runs to the body's end, unless the fields wanted end before.
+        if (count_ < commas || wanted >= kMaxFields) start_[++count_] = static_cast<uint16_t>(body.size() + 1);
     }
     // The field's text; empty when the field is empty or absent.
     std::string_view operator[](size_t i) const {

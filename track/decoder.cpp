@@ -53,14 +53,15 @@ LineResult EpochDecoder::Feed(std::string_view line, uint64_t lineNumber) {
     const nmea::SentenceKind kind = nmea::KindOfType(text.body.substr(2, 3));
     if (kind == nmea::SentenceKind::Unknown) return LineResult::Ignored;
     const auto index = static_cast<size_t>(kind);
-    const KindDecoder decode = kKindDecoders[index];
+    const KindDecoder &decoder = kKindDecoders[index];
+    const DecodeKind decode = decoder.decode;
     if (decode == nullptr) return LineResult::Ignored;
     if (!text.hasChecksum && options_.verifyChecksums) return LineResult::WithoutChecksum;
     if (text.hasChecksum && options_.verifyChecksums && !nmea::ChecksumMatches(text.body, text.checksum))
         return LineResult::BadChecksum;
     const LineResult read = text.hasChecksum ? LineResult::Decoded : LineResult::DecodedWithoutChecksum;
 
-    const nmea::SentenceFields fields(text.body);
+    const nmea::SentenceFields fields(text.body, decoder.fields);
     Sentence s{fields, system, system == System::Combined, lineNumber, -1};
     const uint8_t timeField = nmea::kSentenceTable[index].timeField;
     if (timeField == 0) {

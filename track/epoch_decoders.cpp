@@ -184,16 +184,18 @@ void DecodeGsv(const Sentence &s, TimedPart &, Untimed &u) {
 
 constexpr std::array<KindDecoder, nmea::kSentenceKinds> MakeTable() {
     std::array<KindDecoder, nmea::kSentenceKinds> table{};
-    const auto at = [&](SentenceKind kind, KindDecoder decoder) { table[static_cast<size_t>(kind)] = decoder; };
+    const auto at = [&](SentenceKind kind, DecodeKind decode, uint8_t fields = nmea::SentenceFields::kMaxFields) {
+        table[static_cast<size_t>(kind)] = {decode, fields};
+    };
     at(SentenceKind::GPGGA, DecodeGga);
-    at(SentenceKind::GPRMC, DecodeRmc);
+    at(SentenceKind::GPRMC, DecodeRmc, 10); // up to the date
     at(SentenceKind::GPGLL, DecodeGll);
     at(SentenceKind::GPGNS, DecodeGns);
     at(SentenceKind::GPZDA, DecodeZda);
     at(SentenceKind::GPGST, DecodeGst);
-    at(SentenceKind::GPVTG, DecodeVtg);
+    at(SentenceKind::GPVTG, DecodeVtg, 6); // up to the speed in knots
     at(SentenceKind::GPGSA, DecodeGsa);
-    at(SentenceKind::GPGSV, DecodeGsv);
+    at(SentenceKind::GPGSV, DecodeGsv, 4); // up to the satellites in view: a third of most lines
     return table;
 }
 

@@ -48,7 +48,12 @@ struct Sentence {
 };
 
 // Timed kinds fill the TimedPart, the others the Untimed stretch.
-using KindDecoder = void (*)(const Sentence &s, TimedPart &timed, Untimed &untimed);
+using DecodeKind = void (*)(const Sentence &s, TimedPart &timed, Untimed &untimed);
+struct KindDecoder {
+    DecodeKind decode = nullptr;
+    // The fields it reads, the name counted: the line is split no further.
+    uint8_t fields = nmea::SentenceFields::kMaxFields;
+};
 extern const std::array<KindDecoder, nmea::kSentenceKinds> kKindDecoders;
 
 } // namespace track
