@@ -1,5 +1,8 @@
 #include "sentence_fields.h"
 
+#include <array>
+#include <cstring>
+
 namespace nmea {
 
 namespace {
@@ -14,6 +17,13 @@ constexpr TalkerRow kTalkers[] = {
 };
 // Longer bodies are no sentence of ours: the field starts fit 16 bits.
 constexpr size_t kMaxBody = 4096;
+// The characters of a sentence's name: capitals and digits.
+constexpr auto kNameCharacter = [] {
+    std::array<bool, 256> table{};
+    for (char c = 'A'; c <= 'Z'; ++c) table[static_cast<unsigned char>(c)] = true;
+    for (char c = '0'; c <= '9'; ++c) table[static_cast<unsigned char>(c)] = true;
+    return table;
+}();
 } // namespace
 
 bool ConstellationOfTalker(std::string_view talker, Constellation &constellation) {
@@ -32,20 +42,22 @@ bool FindSentence(std::string_view line, SentenceText &sentence) {
     const size_t dollar = !line.empty() && line[0] == '$' ? 0 : line.find('$');
     if (dollar == std::string_view::npos) return false;
     line.remove_prefix(dollar + 1);
-    const size_t star = line.find('*');
-    sentence.hasChecksum = star != std::string_view::npos;
-    sentence.body = line.substr(0, star);
-    sentence.checksum = sentence.hasChecksum ? line.substr(star + 1) : std::string_view();
-    // A line without "*" may end in blanks.
-    if (!sentence.hasChecksum) {
+    const auto *star = static_cast<const char *>(std::memchr(line.data(), '*', line.size()));
+    sentence.hasChecksum = star != nullptr;
+    if (star != nullptr) {
+        const auto at = static_cast<size_t>(star - line.data());
+        sentence.body = std::string_view(line.data(), at);
+        sentence.checksum = std::string_view(star + 1, line.size() - at - 1);
+    } else {
+        // A line without "*" may end in blanks.
+        sentence.body = line;
+        sentence.checksum = {};
         while (!sentence.body.empty() && sentence.body.back() == ' ') sentence.body.remove_suffix(1);
     }
-    if (sentence.body.size() < 6 || sentence.body[5] != ',' || sentence.body.size() > kMaxBody) return false;
-    for (size_t i = 0; i < 5; ++i) {
-        const char c = sentence.body[i];
-        if (!((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'))) return false;
-    }
-    return true;
+    const std::string_view body = sentence.body;
+    if (body.size() < 6 || body[5] != ',' || body.size() > kMaxBody) return false;
+    const auto name = [&](size_t i) { return kNameCharacter[static_cast<unsigned char>(body[i])]; };
+    return name(0) & name(1) & name(2) & name(3) & name(4);
 }
 
 } // namespace nmea
