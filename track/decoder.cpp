@@ -26,7 +26,12 @@ int64_t Elapsed(int32_t from, int32_t to) {
 
 // The same text is the same value; only other digits ("0.90", "0.9") are read.
 bool SameValue(const Number &a, const Number &b) {
-    return a.Known() && b.Known() && (a.Text() == b.Text() || a.Value() == b.Value());
+    if (!a.Known() || !b.Known()) return false;
+    const std::string_view x = a.Text(), y = b.Text();
+    if (x == y) return true;
+    // Unsigned digits of one shape that differ are other values: nothing to read.
+    if (x.size() == y.size() && x[0] != '-' && y[0] != '-' && x.find('.') == y.find('.')) return false;
+    return a.Value() == b.Value();
 }
 
 // +1 when `x` matches `a` and not `b`, -1 for the reverse, 0 when it tells nothing.
