@@ -21,17 +21,21 @@ bool AllDigits(std::string_view s) {
 
 int Digits2(std::string_view s, size_t at) { return (s[at] - '0') * 10 + (s[at + 1] - '0'); }
 
-// [+-]digits[.digits] or [+-].digits; nothing else.
+// [+-]digits[.digits] or [+-].digits; nothing else. In one pass: every
+// number of every sentence of the epochs is checked here.
 bool WellFormedNumber(std::string_view s) {
-    size_t i = 0;
-    if (i < s.size() && (s[i] == '-' || s[i] == '+')) ++i;
-    size_t digits = 0;
-    while (i < s.size() && IsDigit(s[i])) ++i, ++digits;
-    if (i < s.size() && s[i] == '.') {
-        ++i;
-        while (i < s.size() && IsDigit(s[i])) ++i, ++digits;
+    size_t i = !s.empty() && (s[0] == '-' || s[0] == '+') ? 1 : 0;
+    bool digits = false, point = false;
+    for (; i < s.size(); ++i) {
+        if (IsDigit(s[i])) {
+            digits = true;
+        } else if (s[i] == '.' && !point) {
+            point = true;
+        } else {
+            return false;
+        }
     }
-    return i == s.size() && digits > 0;
+    return digits;
 }
 
 // "digits[.digits]" of at most 15 digits. The digits as a whole number and
@@ -100,10 +104,13 @@ int HexValue(char c) {
 }
 
 bool ParseInt(std::string_view s, int &value) {
-    if (!AllDigits(s) || s.size() > 9) return false;
+    if (s.empty() || s.size() > 9) return false;
     // Nine digits cannot overflow; a library call costs more than the digits.
     int v = 0;
-    for (const char c : s) v = v * 10 + (c - '0');
+    for (const char c : s) {
+        if (!IsDigit(c)) return false;
+        v = v * 10 + (c - '0');
+    }
     value = v;
     return true;
 }
