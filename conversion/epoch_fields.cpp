@@ -35,17 +35,14 @@ long SatsUsed(const Epoch &e) {
 
 std::string_view PlainNumber(const Number &n, char (&text)[kFieldTextSize]) {
     if (!n.Known()) return {};
-    std::string_view s = n.Text();
+    const char *s = n.text;
+    const char *const end = n.text + n.length;
     char *p = text;
-    if (!s.empty() && s[0] == '-') {
-        *p++ = '-';
-        s.remove_prefix(1);
-    }
-    const size_t point = std::min(s.find('.'), s.size());
-    const size_t first = std::min(s.find_first_not_of('0'), point);
-    if (first == point) *p++ = '0';
-    p = std::copy(s.begin() + static_cast<long>(first), s.begin() + static_cast<long>(point), p);
-    if (point + 1 < s.size()) p = std::copy(s.begin() + static_cast<long>(point), s.end(), p);
+    if (*s == '-') *p++ = *s++;
+    while (s < end && *s == '0') ++s;
+    if (s == end || *s == '.') *p++ = '0';
+    while (s < end) *p++ = *s++;
+    if (p[-1] == '.') --p; // a point with no digits after it
     return {text, static_cast<size_t>(p - text)};
 }
 

@@ -45,24 +45,26 @@ bool WellFormedNumber(std::string_view s) {
 bool ShortDecimal(std::string_view s, double &value) {
     static constexpr double kTens[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                        1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
-    uint64_t whole = 0;
-    size_t digits = 0, decimals = 0;
-    bool point = false;
-    for (const char c : s) {
-        if (c == '.' && !point) {
-            point = true;
-            continue;
+    if (s.empty() || s.size() > 16) return false;
+    uint64_t whole = 0; // at most 16 digits: no overflow before the count is checked
+    size_t point = s.size();
+    for (size_t i = 0; i < s.size(); ++i) {
+        const auto digit = static_cast<unsigned>(static_cast<unsigned char>(s[i])) - '0';
+        if (digit <= 9) {
+            whole = whole * 10 + digit;
+        } else if (s[i] != '.' || point != s.size()) {
+            return false;
+        } else {
+            point = i;
         }
-        if (!IsDigit(c) || ++digits > 15) return false;
-        whole = whole * 10 + static_cast<uint64_t>(c - '0');
-        decimals += point;
     }
-    if (digits == 0) return false;
-    value = static_cast<double>(whole) / kTens[decimals];
+    const bool hasPoint = point != s.size();
+    const size_t digits = s.size() - hasPoint;
+    if (digits == 0 || digits > 15) return false;
+    value = static_cast<double>(whole) / kTens[hasPoint ? s.size() - point - 1 : 0];
     return true;
 }
 
-// Degrees and minutes: the last two digits before the point are minutes.
 // Degrees and minutes: the last two digits before the point are minutes. The
 // point, when there is one, stands at `pointAt`. One pass over the digits.
 bool ParseAngle(std::string_view field, std::string_view hemisphere, char positive, char negative, double limit,
