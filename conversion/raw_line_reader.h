@@ -4,6 +4,7 @@
 #pragma once
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <memory>
@@ -11,6 +12,10 @@
 #include <string_view>
 
 #include "byte_io.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace conversion {
 
@@ -23,7 +28,8 @@ class RawLineReader {
 
     explicit RawLineReader(ByteSource &source) : source_(source), block_(new char[kBlock]) {}
 
-    bool Next(std::string_view &line) {
+    // The next line; `star` is where its first "*" is, npos without one.
+    bool Next(std::string_view &line, size_t &star) {
         carry_.clear();
         for (;;) {
             if (pos_ == end_ && !Refill()) {
@@ -31,21 +37,25 @@ class RawLineReader {
                 partial_ = false;
                 ++line_;
                 line = carry_;
+                star = line.find('*');
                 return true;
             }
             const char *from = block_.get() + pos_;
-            const auto *feed = static_cast<const char *>(std::memchr(from, '\n', end_ - pos_));
+            const char *firstStar = nullptr;
+            const char *feed = LineEnd(from, block_.get() + end_, firstStar);
             const size_t n = feed ? static_cast<size_t>(feed - from) : end_ - pos_;
             pos_ += feed ? n + 1 : n;
             ++line_;
             if (feed && carry_.empty() && !partial_) {
                 line = std::string_view(from, n);
+                star = firstStar ? static_cast<size_t>(firstStar - from) : std::string_view::npos;
                 return true;
             }
             carry_.append(from, std::min(n, kMaxLine - std::min(kMaxLine, carry_.size())));
             if (feed) {
                 partial_ = false;
                 line = carry_;
+                star = line.find('*');
                 return true;
             }
             --line_; // the line goes on in the next block
@@ -57,6 +67,28 @@ class RawLineReader {
     int Error() const { return source_.Error(); }
 
   private:
+    // The first line feed in [from, end), or nullptr; `star` the first "*"
+    // before it, or nullptr. One pass for both: every line is searched for
+    // its end and for its checksum's star, sixteen characters at a time.
+    static const char *LineEnd(const char *from, const char *end, const char *&star) {
+#if defined(__SSE2__)
+        const __m128i feeds = _mm_set1_epi8('\n'), stars = _mm_set1_epi8('*');
+        for (; end - from >= 16; from += 16) {
+            const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i *>(from));
+            const auto feedBits = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, feeds)));
+            auto starBits = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, stars)));
+            if (feedBits != 0) starBits &= (feedBits & -feedBits) - 1; // the stars before the feed
+            if (star == nullptr && starBits != 0) star = from + std::countr_zero(starBits);
+            if (feedBits != 0) return from + std::countr_zero(feedBits);
+        }
+#endif
+        for (; from < end; ++from) {
+            if (*from == '\n') return from;
+            if (*from == '*' && star == nullptr) star = from;
+        }
+        return nullptr;
+    }
+
     bool Refill() {
         if (ended_) return false;
         const long n = source_.Read(block_.get(), kBlock);

@@ -105,12 +105,13 @@ class TrackRun final : public DocumentTail {
     ConversionOutcome Run() {
         writer_->Begin(out_);
         std::string_view line;
-        while (reader_.Next(line)) {
+        size_t star = 0;
+        while (reader_.Next(line, star)) {
             if (CancelRequested(cancel_)) {
                 outcome_.kind = OutcomeKind::Cancelled;
                 break;
             }
-            if (!Feed(line)) break;
+            if (!Feed(line, star)) break;
         }
         // Every epoch closed so far is in the document before the run ends,
         // as if they had been written line by line.
@@ -138,10 +139,10 @@ class TrackRun final : public DocumentTail {
 
     // One line into the decoder, the epoch it closes into the document; false
     // when the run stops.
-    bool Feed(std::string_view line) {
+    bool Feed(std::string_view line, size_t star) {
         ConversionCounts &counts = outcome_.counts;
         const uint64_t lineNumber = reader_.LineNumber();
-        const track::LineResult result = decoder_.Feed(line, lineNumber);
+        const track::LineResult result = decoder_.Feed(line, lineNumber, star);
         if (wantsLines_) writer_->Line(line, lineNumber);
         if (result == track::LineResult::BadChecksum) {
             if (options_.badChecksum == BadChecksumPolicy::Skip) {
@@ -153,7 +154,7 @@ class TrackRun final : public DocumentTail {
             return false;
         }
         if (result == track::LineResult::Ignored) {
-            counts.unrecognised += line.find('*') != std::string_view::npos;
+            counts.unrecognised += star != std::string_view::npos;
             return true;
         }
         if (result == track::LineResult::WithoutChecksum || result == track::LineResult::DecodedWithoutChecksum)

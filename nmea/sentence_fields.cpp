@@ -38,11 +38,18 @@ bool ConstellationOfTalker(std::string_view talker, Constellation &constellation
 }
 
 bool FindSentence(std::string_view line, SentenceText &sentence) {
+    return FindSentence(line, line.find('*'), sentence);
+}
+
+bool FindSentence(std::string_view line, size_t firstStar, SentenceText &sentence) {
     // Nearly every line starts with its sentence: no search for those.
     const size_t dollar = !line.empty() && line[0] == '$' ? 0 : line.find('$');
     if (dollar == std::string_view::npos) return false;
     line.remove_prefix(dollar + 1);
-    const auto *star = static_cast<const char *>(std::memchr(line.data(), '*', line.size()));
+    // A star before the "$" is none of the sentence's.
+    const char *star = firstStar == std::string_view::npos ? nullptr
+                       : firstStar > dollar                ? line.data() + (firstStar - dollar - 1)
+                                            : static_cast<const char *>(std::memchr(line.data(), '*', line.size()));
     sentence.hasChecksum = star != nullptr;
     if (star != nullptr) {
         const auto at = static_cast<size_t>(star - line.data());

@@ -47,6 +47,8 @@ struct SentenceText {
 // holds no "$" or the body is not a five-character name of capitals and
 // digits followed by fields (binary junk with a "$" in it is no sentence).
 bool FindSentence(std::string_view line, SentenceText &sentence);
+// The same, for a reader that found the line's first "*" (at `star`, npos for none) with its end.
+bool FindSentence(std::string_view line, size_t star, SentenceText &sentence);
 
 // A sentence's fields by number: 0 is the name ("GPGGA"), 1 the first after it.
 class SentenceFields {

@@ -48,11 +48,11 @@ EpochDecoder::EpochDecoder(DecoderOptions options) : options_(options) {
     inView_.fill(-1);
 }
 
-LineResult EpochDecoder::Feed(std::string_view line, uint64_t lineNumber) {
+LineResult EpochDecoder::Feed(std::string_view line, uint64_t lineNumber, size_t star) {
     closedCount_ = taken_ = 0;
     while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.remove_suffix(1);
     nmea::SentenceText text;
-    if (!nmea::FindSentence(line, text)) return LineResult::Ignored;
+    if (!nmea::FindSentence(line, star, text)) return LineResult::Ignored;
     System system;
     if (!nmea::ConstellationOfTalker(text.body.substr(0, 2), system)) return LineResult::Ignored;
     const nmea::SentenceKind kind = nmea::KindOfType(text.body.substr(2, 3));

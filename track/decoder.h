@@ -34,7 +34,9 @@ class EpochDecoder {
 
     // One line of the log, its line end removed. The epochs it closes are held
     // for TakeClosed until the next call.
-    LineResult Feed(std::string_view line, uint64_t lineNumber);
+    LineResult Feed(std::string_view line, uint64_t lineNumber) { return Feed(line, lineNumber, line.find('*')); }
+    // The same, for a reader that found the line's first "*" (npos for none).
+    LineResult Feed(std::string_view line, uint64_t lineNumber, size_t star);
     // The end of the log closes the epochs still open.
     void Finish();
     // The epochs closed by the last Feed or Finish, in order, each once; nullptr after the last.

@@ -8,6 +8,8 @@
 
 #include "conversion/byte_io.h"
 #include "conversion/line_reader.h"
+#include "conversion/raw_line_reader.h"
+#include "nmea/sentence_fields.h"
 #include "conversion_test_support.h"
 
 namespace {
@@ -155,6 +157,38 @@ TEST(LineReader, ReadErrorEndsTheInputAndIsKept) {
     while (reader.Next(piece) && more < 10) ++more;
     EXPECT_TRUE(reader.Failed());
     EXPECT_EQ(reader.Error(), EIO);
+}
+
+// The epochs' reader finds each line's end and its first star in one pass.
+TEST(RawLineReader, GivesEachLineWithItsFirstStar) {
+    using Line = std::pair<std::string, size_t>;
+    constexpr size_t none = std::string_view::npos;
+    const struct {
+        std::string input;
+        std::vector<Line> lines;
+    } rows[] = {
+        {"$GPGGA,1*4F\r\n", {{"$GPGGA,1*4F\r", 8}}},
+        {"a*b*\n", {{"a*b*", 1}}},
+        // The next line's star, in the same 16 bytes.
+        {"0123456789\n*\n" + Digits(10) + "\n", {{"0123456789", none}, {"*", 0}, {Digits(10), none}}},
+        {Digits(20) + "*" + Digits(3) + "\n", {{Digits(20) + "*" + Digits(3), 20}}},
+        {Digits(40) + "\n" + Digits(5) + "*", {{Digits(40), none}, {Digits(5) + "*", 5}}},
+    };
+    for (const auto &r : rows) {
+        MemorySource source(r.input);
+        conversion::RawLineReader reader(source);
+        std::vector<Line> got;
+        std::string_view line;
+        size_t star = 0;
+        while (reader.Next(line, star)) got.emplace_back(line, star);
+        EXPECT_EQ(got, r.lines) << r.input;
+    }
+    // A star before the "$" is none of the sentence's.
+    for (const std::string_view line : {"x*$GPGGA,1*4F", "$GPGGA,1*4F", "$GPGGA,1"}) {
+        nmea::SentenceText text;
+        ASSERT_TRUE(nmea::FindSentence(line, line.find('*'), text)) << line;
+        EXPECT_EQ(text.body, "GPGGA,1") << line;
+    }
 }
 
 } // namespace
