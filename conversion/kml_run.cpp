@@ -238,6 +238,11 @@ class KmlRun final : public DocumentTail {
             PlaceCycle(ctx_->Manager.Display(), cycle, placed_,
                        [this](const PlacemarkDate &date) { return hook_->OnCycle(out_, ctx_->Manager, date); });
         }
+        // The second thread writes the output's state on every placemark: read
+        // from here once a batch, not once a cycle, so the two cores do not
+        // pass that cache line back and forth.
+        if (handOver_ && ++cyclesSinceCheck_ < kCyclesPerCheck) return true;
+        cyclesSinceCheck_ = 0;
         return !out_.Failed();
     }
 
@@ -296,9 +301,14 @@ class KmlRun final : public DocumentTail {
     bool clockWithDateSeen_ = false;
     // The placemark side: written by the second thread while it runs, read
     // here once it has ended.
-    PlacedCounts placed_;
+    static constexpr uint32_t kCyclesPerCheck = 128;
+    uint32_t cyclesSinceCheck_ = 0;
+    // The placemark side's state, written on every cycle by the second
+    // thread: on cache lines of its own, apart from this thread's.
+    alignas(64) PlacedCounts placed_;
     std::unique_ptr<nmea::SentenceContext> placemarkSide_;
     SatelliteRows satelliteRows_;
+    alignas(64) char placemarkSideEnd_ = 0;
     // Last, so that its thread has ended before the members it uses go.
     std::optional<HandOver<Handed, TakeHanded>> handOver_;
 };
