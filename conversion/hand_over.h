@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <exception>
 #include <memory>
+#include <new>
 #include <system_error>
 #include <thread>
 #include <utility>
@@ -24,11 +25,16 @@ template <typename T, typename Take, uint64_t Slots = 1024, uint64_t Batch = 128
     static constexpr uint64_t kBatch = Batch;
     static_assert(kBatch <= kSlots / 2);
 
-    explicit HandOver(Take take) : take_(take), ring_(new T[kSlots]) {}
+    // The ring's memory is taken but its slots are made only as they are
+    // first reached, so that a short run touches no more than it uses.
+    explicit HandOver(Take take) : take_(take), ring_(static_cast<T *>(::operator new[](kSlots * sizeof(T), kAlign))) {}
     ~HandOver() {
-        if (!thread_.joinable()) return;
-        stop_.store(true, std::memory_order_relaxed);
-        Finish();
+        if (thread_.joinable()) {
+            stop_.store(true, std::memory_order_relaxed);
+            Finish();
+        }
+        for (uint64_t i = 0; i < made_; ++i) ring_[i].~T();
+        ::operator delete[](ring_, kAlign);
     }
     HandOver(const HandOver &) = delete;
     HandOver &operator=(const HandOver &) = delete;
@@ -39,6 +45,7 @@ template <typename T, typename Take, uint64_t Slots = 1024, uint64_t Batch = 128
             consumed_ = tail_.load(std::memory_order_acquire);
             if (produced_ - consumed_ >= kSlots) tail_.wait(consumed_, std::memory_order_acquire);
         }
+        if (made_ < kSlots && made_ == produced_) new (&ring_[made_++]) T();
         return ring_[produced_ % kSlots];
     }
     // The slot of Next is filled; true when a batch went over with it.
@@ -109,14 +116,17 @@ template <typename T, typename Take, uint64_t Slots = 1024, uint64_t Batch = 128
     // that both threads write passes between the cores on every write.
     static constexpr size_t kLine = 64;
 
+    static constexpr std::align_val_t kAlign{alignof(T)};
+
     Take take_;
-    std::unique_ptr<T[]> ring_;
+    T *ring_;
     std::atomic<bool> stop_{false};
     std::exception_ptr error_; // written by the consumer, read after it has ended
     std::thread thread_;
     // The producer's own counts: items pushed, handed over, known taken.
     alignas(kLine) uint64_t produced_ = 0;
     uint64_t published_ = 0, consumed_ = 0;
+    uint64_t made_ = 0; // slots constructed: the first made_ of the ring
     bool inLine_ = false;
     alignas(kLine) std::atomic<uint64_t> head_{0};
     alignas(kLine) std::atomic<uint64_t> tail_{0};

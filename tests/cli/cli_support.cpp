@@ -318,4 +318,25 @@ std::vector<std::string> Lines(const std::string &text) {
     return lines;
 }
 
+std::vector<std::string> LinkedRealLogs(const TempDir &dir) {
+    std::vector<std::string> links;
+    for (const fs::path &log : RealLogs()) {
+        const std::string folder = dir / std::to_string(links.size());
+        fs::create_directory(folder);
+        links.push_back(folder + "/" + log.filename().string());
+        fs::create_symlink(log, links.back());
+    }
+    return links;
+}
+
+std::string KmlBeside(const std::string &log) { return fs::path(log).replace_extension(".kml").string(); }
+
+std::string LineAbout(const std::string &err, const std::string &log) {
+    for (const std::string &line : Lines(err)) {
+        if (line.starts_with(log) && line.size() > log.size() && (line[log.size()] == ' ' || line[log.size()] == ':'))
+            return line;
+    }
+    return "";
+}
+
 } // namespace clitest

@@ -120,4 +120,13 @@ EngineResult EngineConvert(const std::string &logPath, const conversion::Convers
 
 std::vector<std::string> Lines(const std::string &text);
 
+// The real logs, each linked into a folder of its own under `dir`, so that one
+// command line converts them all, each document beside its link; empty when
+// the logs are absent.
+std::vector<std::string> LinkedRealLogs(const TempDir &dir);
+// The KML document a LOG of the command line gets: LOG with the extension .kml.
+std::string KmlBeside(const std::string &log);
+// The converter's line about one LOG of a command line: the one that begins with its path.
+std::string LineAbout(const std::string &err, const std::string &log);
+
 } // namespace clitest

@@ -145,61 +145,70 @@ TEST(CliBadChecksum, SkipLeavesOutTheSentenceAsIfItWereNotThere) {
     EXPECT_NE(stopped.run.err.find(":13: NMEA format error!"), std::string::npos) << stopped.run.err;
 }
 
+// Every real log on one command line per option set, as a folder is
+// converted: one converter start per set, one xmllint per set.
 TEST(CliRealLogs, EveryOptionGivesWellFormedDocuments) {
-    const std::vector<fs::path> logs = RealLogs();
-    if (logs.empty()) GTEST_SKIP() << "no real logs at " << sentrova_test::RealLogFolder();
     TempDir dir;
+    const std::vector<std::string> logs = LinkedRealLogs(dir);
+    if (logs.empty()) GTEST_SKIP() << "no real logs at " << sentrova_test::RealLogFolder();
     const std::vector<std::vector<std::string>> optionSets = {
+        {},
         {"--any-talker"},
         {"--line", "--altitude-mode", "absolute"},
         {"--bad-checksum", "skip", "--skip-invalid", "--every", "3"},
         {"--any-talker", "--line", "--altitude-mode", "relativeToGround", "--skip-invalid", "--every", "2",
          "--bad-checksum", "skip"},
     };
+    std::vector<std::string> documents;
+    for (const std::string &log : logs) documents.push_back(KmlBeside(log));
+    std::vector<size_t> plainCounts;
     size_t withPlacemarks = 0;
     size_t withPlacemarksAnyTalker = 0;
-    for (const fs::path &log : logs) {
-        SCOPED_TRACE(log.filename().string());
-        const std::string plain = dir / "plain.kml";
-        ASSERT_EQ(RunConvert({"-f", "-o", plain, log.string()}).status, 0);
-        const size_t plainCount = Count(ReadFile(plain), "<Placemark>");
-        withPlacemarks += plainCount > 0;
-        for (const auto &options : optionSets) {
-            std::vector<std::string> args = options;
-            args.insert(args.end(), {"-f", "-o", dir / "x.kml", log.string()});
-            const ProcessResult r = RunConvert(args);
-            ASSERT_EQ(r.status, 0) << r.err;
-            ASSERT_EQ(clitest::XmlProblems(dir / "x.kml"), "");
-            if (options.size() == 1) {
-                const std::string any = ReadFile(dir / "x.kml");
-                const size_t anyCount = Count(any, "<Placemark>");
-                // A talker that falls silent gives way: every talker's fixes are read.
-                EXPECT_GE(anyCount, plainCount);
-                withPlacemarksAnyTalker += anyCount > 0;
-                // Receivers that switch talker for good: every fix once, no second with
-                // more placemarks than the log has fixes in it.
-                const struct {
-                    std::string_view name;
-                    size_t least;
-                } switching[] = {{"gpsd-nmea-rtk.log", 118}, {"gpsd-sirfstarv-nmea.log", 57}};
-                for (const auto &row : switching) {
-                    if (log.filename() != row.name) continue;
-                    EXPECT_GE(anyCount, row.least);
-                    std::map<std::string, std::set<std::string>> fixesPerSecond;
-                    for (const std::string &line : Lines(ReadFile(log))) {
-                        if (line.size() > 17 && line[0] == '$' && line.substr(3, 4) == "GGA,")
-                            fixesPerSecond[line.substr(7, 6)].insert(line.substr(7, line.find(',', 7) - 7));
-                    }
-                    std::map<std::string, size_t> placemarksPerSecond;
-                    for (size_t at = any.find("<when>"); at != std::string::npos; at = any.find("<when>", at + 1))
-                        ++placemarksPerSecond[any.substr(at + 17, 2) + any.substr(at + 20, 2) + any.substr(at + 23, 2)];
-                    size_t fixes = 0;
-                    for (const auto &[second, n] : placemarksPerSecond) {
-                        EXPECT_LE(n, fixesPerSecond[second].size()) << second;
-                        fixes += fixesPerSecond[second].size();
-                    }
-                    EXPECT_LE(anyCount, fixes);
+    for (const auto &options : optionSets) {
+        SCOPED_TRACE(options.empty() ? "plain" : options.front() + " ...");
+        std::vector<std::string> args = options;
+        args.insert(args.end(), {"-q", "-f"});
+        args.insert(args.end(), logs.begin(), logs.end());
+        const ProcessResult r = RunConvert(args);
+        ASSERT_EQ(r.status, 0) << r.err;
+        if (!options.empty()) {
+            ASSERT_EQ(XmlProblems(documents), "");
+        }
+        for (size_t i = 0; i < logs.size(); ++i) {
+            const std::string kml = ReadFile(documents[i]);
+            const size_t count = Count(kml, "<Placemark>");
+            if (options.empty()) {
+                plainCounts.push_back(count);
+                withPlacemarks += count > 0;
+            }
+            if (options.size() != 1) continue;
+            SCOPED_TRACE(logs[i]);
+            // A talker that falls silent gives way: every talker's fixes are read.
+            EXPECT_GE(count, plainCounts[i]);
+            withPlacemarksAnyTalker += count > 0;
+            // Receivers that switch talker for good: every fix once, no second with
+            // more placemarks than the log has fixes in it.
+            const struct {
+                std::string_view name;
+                size_t least;
+            } switching[] = {{"gpsd-nmea-rtk.log", 118}, {"gpsd-sirfstarv-nmea.log", 57}};
+            for (const auto &row : switching) {
+                if (fs::path(logs[i]).filename() != row.name) continue;
+                EXPECT_GE(count, row.least);
+                std::map<std::string, std::set<std::string>> fixesPerSecond;
+                for (const std::string &line : Lines(ReadFile(logs[i]))) {
+                    if (line.size() > 17 && line[0] == '$' && line.substr(3, 4) == "GGA,")
+                        fixesPerSecond[line.substr(7, 6)].insert(line.substr(7, line.find(',', 7) - 7));
                 }
+                std::map<std::string, size_t> placemarksPerSecond;
+                for (size_t at = kml.find("<when>"); at != std::string::npos; at = kml.find("<when>", at + 1))
+                    ++placemarksPerSecond[kml.substr(at + 17, 2) + kml.substr(at + 20, 2) + kml.substr(at + 23, 2)];
+                size_t fixes = 0;
+                for (const auto &[second, n] : placemarksPerSecond) {
+                    EXPECT_LE(n, fixesPerSecond[second].size()) << second;
+                    fixes += fixesPerSecond[second].size();
+                }
+                EXPECT_LE(count, fixes);
             }
         }
     }
