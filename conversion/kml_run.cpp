@@ -57,7 +57,7 @@ enum class Dispatched { Counted, Passed, Stop };
 // A closed cycle as the decoders left it: the values its texts are made of,
 // and the clock of the RMC or RPT that last brought the date.
 struct ClosedCycle {
-    nmea::DeferredDisplay values;
+    nmea::DeferredDisplay::Noted values;
     nmea::PackedTime clockWithDate = 0;
     bool clockWithDateSeen = false;
 };
@@ -94,9 +94,9 @@ void PlaceCycle(const nmea::DataDisplay &display, const ClosedCycle &cycle, Plac
 // either a satellites sentence or a closed cycle.
 struct Handed {
     bool closesCycle = false;
-    ClosedCycle cycle;
-    char sentence[nmea::SentenceContext::kMaxLine];
     uint8_t sentenceLength = 0;
+    char sentence[nmea::SentenceContext::kMaxLine];
+    ClosedCycle cycle;
 };
 
 class KmlRun;
@@ -118,6 +118,8 @@ class KmlRun final : public DocumentTail {
         if (!hook_) {
             handOver_.emplace(TakeHanded{this});
             placemarkSide_ = std::make_unique<nmea::SentenceContext>();
+            // Only the second thread decodes the satellites: a closed cycle
+            // hands over every value but them.
             ctx_->DecodedElsewhere = SentenceKind::GPGSV;
             out_.WriteInLine();
         }
@@ -229,7 +231,7 @@ class KmlRun final : public DocumentTail {
         if (handOver_) {
             Handed &handed = handOver_->Next();
             handed.closesCycle = true;
-            handed.cycle.values = ctx_->Manager.Pending();
+            handed.cycle.values = ctx_->Manager.Pending().NotedValues();
             handed.cycle.clockWithDate = clockWithDate_;
             handed.cycle.clockWithDateSeen = clockWithDateSeen_;
             handOver_->Push();

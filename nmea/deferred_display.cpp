@@ -41,23 +41,40 @@ void DeferredDisplay::Refresh(DataDisplay &d) {
     }
 }
 
-void DeferredDisplay::NoteAll(const DeferredDisplay &from) {
-    const auto take = [this](auto &mine, const auto &theirs) {
-        if (theirs.EverNoted()) Note(mine, theirs.pending);
-    };
-    take(time_, from.time_);
-    take(date_, from.date_);
-    take(latitude_, from.latitude_);
-    take(longitude_, from.longitude_);
-    take(speed_, from.speed_);
-    take(course_, from.course_);
-    take(altitude_, from.altitude_);
-    take(hdop_, from.hdop_);
-    take(pdop_, from.pdop_);
-    take(vdop_, from.vdop_);
-    take(fixMode_, from.fixMode_);
-    if (from.satellites_.noted || from.satellites_.everShown) Satellites(from.satellites_.pending);
-    PositionValid(from.positionValid_);
+template <typename Self, typename NotedT, typename Each>
+void DeferredDisplay::ForEachValue(Self &d, NotedT &n, Each each) {
+    each(d.latitude_, n.latitude);
+    each(d.longitude_, n.longitude);
+    each(d.time_, n.time);
+    each(d.date_, n.date);
+    each(d.altitude_, n.altitude);
+    each(d.speed_, n.speed);
+    each(d.course_, n.course);
+    each(d.hdop_, n.hdop);
+    each(d.pdop_, n.pdop);
+    each(d.vdop_, n.vdop);
+    each(d.fixMode_, n.fixMode);
+}
+
+DeferredDisplay::Noted DeferredDisplay::NotedValues() const {
+    Noted noted{};
+    uint16_t bit = 1;
+    ForEachValue(*this, noted, [&](const auto &value, auto &field) {
+        field = value.pending;
+        noted.ever |= value.EverNoted() ? bit : 0;
+        bit = static_cast<uint16_t>(bit << 1);
+    });
+    noted.positionValid = positionValid_;
+    return noted;
+}
+
+void DeferredDisplay::NoteAll(const Noted &from) {
+    uint16_t bit = 1;
+    ForEachValue(*this, from, [&](auto &value, const auto &field) {
+        if (from.ever & bit) Note(value, field);
+        bit = static_cast<uint16_t>(bit << 1);
+    });
+    PositionValid(from.positionValid);
 }
 
 } // namespace nmea

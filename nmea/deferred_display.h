@@ -50,12 +50,26 @@ class DeferredDisplay {
     // Formats the texts whose values changed since the last call. Nothing
     // else may write the texts in between.
     void Refresh(DataDisplay &display);
-    // Notes every value `from` was ever given, as `from` holds it now: a copy
-    // that formats its own texts, on another thread, shows what `from` would.
-    // Only the newest value decides a text, so notes in between are not missed.
-    void NoteAll(const DeferredDisplay &from);
+    // Every value but the satellites as last noted, and which were ever
+    // noted: what a copy that formats its own texts, on another thread, needs
+    // to show what this one would, when that thread decodes the satellites.
+    struct Noted {
+        double latitude, longitude;
+        PackedTime time;
+        PackedDate date;
+        int32_t altitude;
+        uint16_t speed, course, hdop, pdop, vdop;
+        uint8_t fixMode, positionValid;
+        uint16_t ever; // one bit per value, in the order above (positionValid is always taken)
+    };
+    Noted NotedValues() const;
+    // Notes each value `from` was ever given. Only the newest value decides a
+    // text, so notes in between are not missed.
+    void NoteAll(const Noted &from);
 
   private:
+    // The values in Noted's order: `each(value, field)` for each.
+    template <typename Self, typename NotedT, typename Each> static void ForEachValue(Self &d, NotedT &n, Each each);
     template <typename T> struct Value {
         T pending{};
         T shown{};
