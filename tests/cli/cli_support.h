@@ -90,6 +90,9 @@ class TempDir {
     std::string path_;
 };
 
+// What a target held before a run that must leave it alone.
+inline const std::string kOldDocument = "<kml>the document of an earlier run</kml>\r\n";
+
 std::string ReadFile(const std::string &path);
 void WriteFile(const std::string &path, std::string_view bytes);
 bool Exists(const std::string &path);

@@ -6,12 +6,13 @@
 #include <filesystem>
 
 #include "cli/cli_support.h"
+#include "support/text_search.h"
 
 namespace clitest {
 namespace {
 namespace fs = std::filesystem;
 
-bool Contains(const std::string &text, const std::string &part) { return text.find(part) != std::string::npos; }
+using sentrova_test::Contains;
 
 // The line for a converted log: names both files and carries the engine's counts.
 void ExpectSummary(const std::string &line, const std::string &log, const std::string &target,

@@ -11,17 +11,14 @@
 #include "conversion/track_hook.h"
 #include "conversion/track_options.h"
 #include "conversion/xml_text.h"
+#include "support/text_search.h"
 
 namespace clitest {
 namespace {
 
 namespace fs = std::filesystem;
 
-size_t Count(const std::string &text, std::string_view what) {
-    size_t n = 0;
-    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
-    return n;
-}
+using sentrova_test::Count;
 
 struct Converted {
     ProcessResult run;

@@ -16,12 +16,13 @@
 #include <unistd.h>
 
 #include "cli/cli_support.h"
+#include "support/text_search.h"
 
 namespace clitest {
 namespace {
 namespace fs = std::filesystem;
 
-bool Contains(const std::string &text, const std::string &part) { return text.find(part) != std::string::npos; }
+using sentrova_test::Contains;
 
 struct FaultScenario {
     std::vector<std::string> args;
@@ -38,8 +39,6 @@ struct FaultCase {
     std::function<FaultScenario(const TempDir &)> setup;
 };
 void PrintTo(const FaultCase &c, std::ostream *os) { *os << c.name; }
-
-const std::string kOldDocument = "<kml>the document of an earlier run</kml>\r\n";
 
 // About 300 KB of KML, more than the small limits below.
 std::string LargeLog() { return DriveLog(240, 5); }

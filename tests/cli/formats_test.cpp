@@ -4,15 +4,12 @@
 #include <gtest/gtest.h>
 
 #include "cli_support.h"
+#include "support/text_search.h"
 
 namespace clitest {
 namespace {
 
-size_t Count(const std::string &text, std::string_view what) {
-    size_t n = 0;
-    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
-    return n;
-}
+using sentrova_test::Count;
 
 TEST(CliFormats, UsageErrorsNameTheProblem) {
     struct Row {

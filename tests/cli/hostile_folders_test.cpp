@@ -15,18 +15,17 @@
 #include <unistd.h>
 
 #include "cli/cli_support.h"
+#include "support/text_search.h"
 
 namespace clitest {
 namespace {
 namespace fs = std::filesystem;
 
-bool Contains(const std::string &text, const std::string &part) { return text.find(part) != std::string::npos; }
+using sentrova_test::Contains;
 
 // The leak checker needs a thread of its own and no tracer: off where there is
 // neither (a sanitizer build; the variable means nothing to a plain one).
 const std::string kNoLeakCheck = "ASAN_OPTIONS=abort_on_error=1:detect_leaks=0";
-
-const std::string kOldDocument = "<kml>the document of an earlier run</kml>\r\n";
 
 // A world-writable folder with the sticky bit, as /tmp: others may plant
 // files there, and our own run as nobody may write there.

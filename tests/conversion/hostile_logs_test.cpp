@@ -10,6 +10,7 @@
 
 #include "conversion_test_support.h"
 #include "support/xml_check.h"
+#include "support/text_search.h"
 
 namespace {
 
@@ -205,11 +206,7 @@ const std::vector<HostileCase> kCases = {
     {"Lines101Checked", [] { return LinesOfLength(101, "\n"); }, true, OutcomeKind::FormatError, -1},
 };
 
-size_t Count(const std::string &text, std::string_view what) {
-    size_t n = 0;
-    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
-    return n;
-}
+using sentrova_test::Count;
 
 // The first byte that is not printable ASCII, tab, or an LF after a CR; npos if none.
 size_t FirstStrayByte(const std::string &kml) {

@@ -13,6 +13,7 @@
 #include "conversion_test_support.h"
 #include "support/logs.h"
 #include "support/xml_check.h"
+#include "support/text_search.h"
 
 namespace {
 
@@ -50,11 +51,7 @@ std::string Coordinates(const std::string &block) {
     return block.substr(start + 13, end - start - 13);
 }
 
-size_t Count(const std::string &text, std::string_view what) {
-    size_t n = 0;
-    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
-    return n;
-}
+using sentrova_test::Count;
 
 TEST(TrackOptions, LineFollowsEveryPlacemarkInOrderInTheChosenColour) {
     TrackOptions track;

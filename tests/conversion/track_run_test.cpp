@@ -10,6 +10,7 @@
 #include "conversion_test_support.h"
 #include "nmea/field_values.h"
 #include "support/real_logs.h"
+#include "support/text_search.h"
 
 namespace {
 
@@ -44,11 +45,7 @@ std::string Second(int second, std::string_view quality = "1") {
            "\r\n" + Nmea(std::string("GPRMC,") + time + ",A,4807.0381234,N,01131.0000001,E,0.5,54.7,080626,,") + "\r\n";
 }
 
-size_t Count(const std::string &text, std::string_view what) {
-    size_t n = 0;
-    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
-    return n;
-}
+using sentrova_test::Count;
 
 TEST(TrackRun, LinesReachTheDecoderWhole) {
     std::string big;

@@ -167,9 +167,9 @@ struct RefreshCase {
     Texts changed; // every other text must keep its value
 };
 
-constexpr const char *kGgaFix = "$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47\n";
-constexpr const char *kRmcFix = "$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*6A\n";
-constexpr const char *kGsaFix = "$GPGSA,A,3,04,05,09,12,,,,,,,,,2.5,1.3,2.1*3F\n";
+using nmea_test::kGgaFix;
+using nmea_test::kGsaFix;
+using nmea_test::kRmcFix;
 
 TEST(DisplayTexts, EachKindRewritesItsOwnTexts) {
     const RefreshCase cases[] = {

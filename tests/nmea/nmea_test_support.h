@@ -16,6 +16,11 @@
 
 namespace nmea_test {
 
+// The sentences of one fix, as the NMEA literature gives them.
+inline constexpr const char *kGgaFix = "$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47\n";
+inline constexpr const char *kRmcFix = "$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*6A\n";
+inline constexpr const char *kGsaFix = "$GPGSA,A,3,04,05,09,12,,,,,,,,,2.5,1.3,2.1*3F\n";
+
 // Hands one line to the dispatcher the way the conversion run does.
 inline uint8_t Feed(nmea::SentenceContext &ctx, std::string_view line) {
     ctx.SetSentence(line);

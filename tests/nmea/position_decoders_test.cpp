@@ -14,7 +14,7 @@ using nmea_test::RunDecodeCases;
 
 constexpr double kTol = 1e-3; // degrees x 100000
 
-constexpr const char *kGgaFix = "$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*47\n";
+using nmea_test::kGgaFix;
 constexpr const char *kGgaSouthWest = "$GPGGA,064036.289,4807.038,S,01131.000,W,2,04,3.2,-12.5,F,46.9,F,7,0120*77\n";
 
 TEST(ParseGGA, Table) {
@@ -185,7 +185,7 @@ TEST(ParseGLL, Table) {
     RunDecodeCases(cases, ParseGLL, &NMEA_Manager::GllRecord);
 }
 
-constexpr const char *kRmcFix = "$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*6A\n";
+using nmea_test::kRmcFix;
 constexpr const char *kRmcOdd = "$GPRMC,225444,Q,4916.45,N,12311.12,W,-5.0,-1.0,050394,-3.1,E*5D";
 
 TEST(ParseRMC, Table) {

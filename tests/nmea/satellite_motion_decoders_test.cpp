@@ -14,7 +14,7 @@ using nmea_test::RunDecodeCases;
 
 using Prns = std::array<uint8_t, 12>;
 
-constexpr const char *kGsaFix = "$GPGSA,A,3,04,05,09,12,,,,,,,,,2.5,1.3,2.1*3F\n";
+using nmea_test::kGsaFix;
 constexpr const char *kGsaOdd = "$GPGSA,M,2,50,120,49,01,,,,,,,,,7.0,-1.0,0.9*27";
 
 TEST(ParseGSA, Table) {
