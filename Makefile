@@ -9,7 +9,7 @@ UNIT_TESTS ?= ON
 ASAN_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 60
-TEST_FUZZ_SECONDS ?= 15
+TEST_FUZZ_SECONDS ?= 10
 # PROFILE=1: the profile-guided build (see scripts/build.sh).
 PROFILE ?= 0
 # Where make package puts the .deb files, and the tools it needs.
